@@ -1,0 +1,91 @@
+// Saving: the named-file and C-stream entries, the pre-flight check every
+// encoder runs, and the dispatch from a format id to its format object.
+#include <cstring>
+
+#include "image/CxImage.h"
+#include "image/CxIOFile.h"
+#include "image/CxImagePNG.h"
+
+namespace {
+
+// Formats whose encoders this build does not hold yet; the dispatch names
+// them in its refusal.
+const char* UnbuiltFormatName(DWORD id)
+{
+    switch (id) {
+    case CXIMAGE_FORMAT_BMP: return "BMP";
+    case CXIMAGE_FORMAT_GIF: return "GIF";
+    case CXIMAGE_FORMAT_JPG: return "JPG";
+    case CXIMAGE_FORMAT_ICO: return "ICO";
+    case CXIMAGE_FORMAT_TIF: return "TIF";
+    case CXIMAGE_FORMAT_TGA: return "TGA";
+    case CXIMAGE_FORMAT_PCX: return "PCX";
+    case CXIMAGE_FORMAT_WBMP: return "WBMP";
+    case CXIMAGE_FORMAT_WMF: return "WMF";
+    case CXIMAGE_FORMAT_JP2: return "JP2";
+    case CXIMAGE_FORMAT_JPC: return "JPC";
+    case CXIMAGE_FORMAT_PGX: return "PGX";
+    case CXIMAGE_FORMAT_PNM: return "PNM";
+    case CXIMAGE_FORMAT_RAS: return "RAS";
+    case CXIMAGE_FORMAT_MNG: return "MNG";
+    case CXIMAGE_FORMAT_SKA: return "SKA";
+    case CXIMAGE_FORMAT_RAW: return "RAW";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+bool CxImage::Save(const char* filename, DWORD imagetype)
+{
+    FILE* fp = fopen(filename, "wb");
+    if (!fp) return false;
+    bool ok = Encode(fp, imagetype);
+    // A stream that cannot be closed may not have reached the disk.
+    if (fclose(fp) != 0 && ok) {
+        SetLastError("Save: error closing the file");
+        ok = false;
+    }
+    return ok;
+}
+
+bool CxImage::Encode(FILE* hFile, DWORD imagetype)
+{
+    if (!hFile) return Encode(static_cast<CxFile*>(nullptr), imagetype);
+    CxIOFile file(hFile);
+    return Encode(&file, imagetype);
+}
+
+bool CxImage::EncodeSafeCheck(CxFile* hFile)
+{
+    if (!hFile) {
+        SetLastError("null file handler");
+        return true;
+    }
+    if (!pDib) {
+        SetLastError("null image!!!");
+        return true;
+    }
+    return false;
+}
+
+// The format object ghosts this image, so no pixel is copied and its
+// destructor frees nothing of ours.
+bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
+{
+    if (imagetype == CXIMAGE_FORMAT_PNG) {
+        CxImagePNG format;
+        format.Ghost(this);
+        if (format.Encode(hFile)) return true;
+        SetLastError(format.info.szLastError);
+        return false;
+    }
+    if (const char* name = UnbuiltFormatName(imagetype)) {
+        char text[sizeof(info.szLastError)];
+        snprintf(text, sizeof(text), "Encode: %s format not available in this build", name);
+        SetLastError(text);
+        return false;
+    }
+    SetLastError("Encode: Unknown format");
+    return false;
+}
