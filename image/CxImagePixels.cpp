@@ -71,7 +71,10 @@ RGBQUAD CxImage::GetPixelColor(LONG x, LONG y, bool bGetAlpha) const
         return c;
     }
     if (info.nBkgndIndex >= 0) {
-        if (head.biBitCount < 24) return GetPaletteColor(static_cast<BYTE>(info.nBkgndIndex));
+        if (head.biBitCount < 24) {
+            if (info.nBkgndIndex >= static_cast<LONG>(head.biClrUsed)) return RGBQUAD{0, 0, 0, 0};
+            return GetPaletteColor(static_cast<BYTE>(info.nBkgndIndex));
+        }
         return info.nBkgndColor;
     }
     if (pDib) return GetPixelColor(0, 0, true);

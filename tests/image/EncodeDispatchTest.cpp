@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "ImageProbe.h"
+#include "OutsideTools.h"
+#include "image/CxIOFile.h"
+#include "image/CxMemFile.h"
+
+namespace {
+
+void SmallRgb(CxImage& image)
+{
+    ASSERT_NE(image.Create(4, 3, 24), nullptr);
+    for (LONG y = 0; y < 3; y++)
+        for (LONG x = 0; x < 4; x++) image.SetPixelColor(x, y, RGBQUAD{BYTE(x), BYTE(y), 9, 0});
+}
+
+long FileSize(const std::string& path)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return -1;
+    return st.st_size;
+}
+
+TEST(EncodeDispatch, PngIntoMemoryStartsWithTheSignature)
+{
+    CxImage image;
+    SmallRgb(image);
+    CxMemFile file;
+    ASSERT_TRUE(file.Open());
+    ASSERT_TRUE(image.Encode(&file, CXIMAGE_FORMAT_PNG)) << image.GetLastError();
+    ASSERT_GT(file.Size(), 8);
+    EXPECT_EQ(memcmp(file.GetBuffer(false), "\x89PNG\r\n\x1a\n", 8), 0);
+    EXPECT_TRUE(image.IsValid());
+}
+
+TEST(EncodeDispatch, FileAndMemoryStreamsGetTheSameBytes)
+{
+    CxImage image;
+    SmallRgb(image);
+    CxMemFile memory;
+    ASSERT_TRUE(memory.Open());
+    ASSERT_TRUE(image.Encode(&memory, CXIMAGE_FORMAT_PNG));
+
+    FILE* fp = tmpfile();
+    ASSERT_NE(fp, nullptr);
+    ASSERT_TRUE(image.Encode(fp, CXIMAGE_FORMAT_PNG));
+    // The caller's stream stays open.
+    long size = ftell(fp);
+    ASSERT_EQ(size, memory.Size());
+    rewind(fp);
+    std::vector<BYTE> bytes(size);
+    ASSERT_EQ(fread(bytes.data(), 1, bytes.size(), fp), bytes.size());
+    fclose(fp);
+    EXPECT_EQ(memcmp(bytes.data(), memory.GetBuffer(false), bytes.size()), 0);
+}
+
+TEST(EncodeDispatch, IdsWithoutAFormatAreUnknown)
+{
+    for (DWORD id : {0u, 16u, 20u, 0xFFFFFFFFu}) {
+        CxImage image;
+        SmallRgb(image);
+        CxMemFile file;
+        ASSERT_TRUE(file.Open());
+        EXPECT_FALSE(image.Encode(&file, id));
+        EXPECT_STREQ(image.GetLastError(), "Encode: Unknown format") << "id " << id;
+        EXPECT_EQ(file.Size(), 0);
+    }
+}
+
+struct Unbuilt {
+    DWORD id;
+    const char* text;
+};
+
+class EncodeUnbuilt : public testing::TestWithParam<Unbuilt> {};
+
+// Formats whose encoders are not in this build say so and write nothing.
+TEST_P(EncodeUnbuilt, IsRefusedByName)
+{
+    CxImage image;
+    SmallRgb(image);
+    CxMemFile file;
+    ASSERT_TRUE(file.Open());
+    EXPECT_FALSE(image.Encode(&file, GetParam().id));
+    EXPECT_STREQ(image.GetLastError(), GetParam().text);
+    EXPECT_EQ(file.Size(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ids, EncodeUnbuilt,
+    testing::Values(Unbuilt{CXIMAGE_FORMAT_BMP, "Encode: BMP format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_GIF, "Encode: GIF format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_JPG, "Encode: JPG format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_ICO, "Encode: ICO format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_TIF, "Encode: TIF format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_TGA, "Encode: TGA format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_PCX, "Encode: PCX format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_WBMP, "Encode: WBMP format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_WMF, "Encode: WMF format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_JP2, "Encode: JP2 format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_JPC, "Encode: JPC format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_PGX, "Encode: PGX format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_PNM, "Encode: PNM format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_RAS, "Encode: RAS format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_MNG, "Encode: MNG format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_SKA, "Encode: SKA format not available in this build"},
+                    Unbuilt{CXIMAGE_FORMAT_RAW, "Encode: RAW format not available in this build"}));
+
+TEST(EncodeDispatch, SafeCheckRefusesNullStreamAndEmptyImage)
+{
+    CxImage image;
+    SmallRgb(image);
+    EXPECT_FALSE(image.Encode(static_cast<CxFile*>(nullptr), CXIMAGE_FORMAT_PNG));
+    EXPECT_STREQ(image.GetLastError(), "null file handler");
+    EXPECT_FALSE(image.Encode(static_cast<FILE*>(nullptr), CXIMAGE_FORMAT_PNG));
+    EXPECT_STREQ(image.GetLastError(), "null file handler");
+
+    CxImage empty;
+    CxMemFile file;
+    ASSERT_TRUE(file.Open());
+    EXPECT_FALSE(empty.Encode(&file, CXIMAGE_FORMAT_PNG));
+    EXPECT_STREQ(empty.GetLastError(), "null image!!!");
+    EXPECT_EQ(file.Size(), 0);
+}
+
+TEST(EncodeDispatch, SaveIntoAMissingFolderLeavesTheErrorAlone)
+{
+    CxImage image;
+    SmallRgb(image);
+    EXPECT_FALSE(image.Encode(static_cast<CxFile*>(nullptr), CXIMAGE_FORMAT_PNG));
+    EXPECT_FALSE(image.Save("/nonexistent-folder/page.png", CXIMAGE_FORMAT_PNG));
+    EXPECT_STREQ(image.GetLastError(), "null file handler");
+}
+
+TEST(EncodeDispatch, SaveWithAnUnknownIdLeavesAnEmptyFile)
+{
+    CxImage image;
+    SmallRgb(image);
+    std::string path = TempPngPath("unknown");
+    EXPECT_FALSE(image.Save(path.c_str(), 16));
+    EXPECT_STREQ(image.GetLastError(), "Encode: Unknown format");
+    EXPECT_EQ(FileSize(path), 0);
+    remove(path.c_str());
+}
+
+TEST(EncodeDispatch, SaveReportsAFullDisk)
+{
+    if (FileSize("/dev/full") < 0) GTEST_SKIP() << "no /dev/full here";
+    CxImage image;
+    SmallRgb(image);
+    EXPECT_FALSE(image.Save("/dev/full", CXIMAGE_FORMAT_PNG));
+    EXPECT_STRNE(image.GetLastError(), "");
+}
+
+// A stream that takes only its first `room` bytes.
+class ShortFile : public CxMemFile {
+public:
+    explicit ShortFile(long room) : m_room(room) { Open(); }
+    size_t Write(const void* buffer, size_t size, size_t count) override
+    {
+        if (Size() + long(size * count) > m_room) return 0;
+        return CxMemFile::Write(buffer, size, count);
+    }
+
+private:
+    long m_room;
+};
+
+struct ShortCase {
+    long room;
+    DWORD bpp;
+};
+
+class EncodeShortWrite : public testing::TestWithParam<ShortCase> {};
+
+// Fails wherever the stream gives out: in the signature, the header, or the
+// image data. The picture comes back unchanged, transparent entry included.
+TEST_P(EncodeShortWrite, FailsAndRestoresThePicture)
+{
+    ImageProbe image;
+    ASSERT_NE(image.Create(64, 64, GetParam().bpp), nullptr);
+    for (LONG y = 0; y < 64; y++)
+        for (LONG x = 0; x < 64; x++)
+            image.SetPixelColor(x, y, RGBQUAD{BYTE(x * 4), BYTE(y * 4), BYTE(x ^ y), 0});
+    if (image.HasPalette()) {
+        for (int i = 0; i < 256; i++) image.SetPaletteColor(BYTE(i), BYTE(i), BYTE(i / 2), 3);
+        for (LONG y = 0; y < 64; y++)
+            for (LONG x = 0; x < 64; x++) image.SetPixelIndex(x, y, BYTE(x * 3 + y));
+        image.SetTransIndex(7);
+    }
+    std::vector<BYTE> before(image.Dib(), image.Dib() + image.GetSize());
+    ShortFile file(GetParam().room);
+    EXPECT_FALSE(image.Encode(&file, CXIMAGE_FORMAT_PNG));
+    EXPECT_STREQ(image.GetLastError(), "Error saving PNG file");
+    EXPECT_EQ(memcmp(image.Dib(), before.data(), before.size()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, EncodeShortWrite,
+                         testing::Values(ShortCase{0, 24}, ShortCase{20, 24}, ShortCase{200, 24},
+                                         ShortCase{0, 8}, ShortCase{40, 8}, ShortCase{900, 8},
+                                         ShortCase{1200, 8}));
+
+TEST(EncodeDispatch, SavedPngHasThePageChunksInOrder)
+{
+    CxImage image;
+    SmallRgb(image);
+    CxMemFile file;
+    ASSERT_TRUE(file.Open());
+    ASSERT_TRUE(image.Encode(&file, CXIMAGE_FORMAT_PNG));
+    // Walk the chunks: length, type, data, CRC.
+    const BYTE* data = file.GetBuffer(false);
+    long size = file.Size();
+    std::string types;
+    for (long at = 8; at + 8 <= size;) {
+        DWORD length = DWORD(data[at]) << 24 | DWORD(data[at + 1]) << 16 | DWORD(data[at + 2]) << 8 | data[at + 3];
+        types += std::string(reinterpret_cast<const char*>(data + at + 4), 4) + " ";
+        at += 12 + long(length);
+    }
+    EXPECT_EQ(types, "IHDR bKGD pHYs IDAT IEND ");
+}
+
+}  // namespace

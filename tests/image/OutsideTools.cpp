@@ -1,0 +1,74 @@
+#include "OutsideTools.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+ToolRun RunTool(const std::string& command)
+{
+    ToolRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) run.output.append(buffer, n);
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string MissingTool(const std::string& program)
+{
+    ToolRun run = RunTool("command -v " + program + " >/dev/null 2>&1 && echo found");
+    if (run.output.find("found") != std::string::npos) return "";
+    return program + " is not installed; scripts/install-deps installs it";
+}
+
+std::string TempPngPath(const std::string& name)
+{
+    return testing::TempDir() + "png_" + std::to_string(getpid()) + "_" + name + ".png";
+}
+
+ReadBack ReadWithPil(const std::string& path)
+{
+    ReadBack result;
+    const std::string python = "/usr/bin/python3";
+    if (access(python.c_str(), X_OK) != 0) {
+        result.error = python + " is missing; scripts/install-deps installs python3-pil";
+        return result;
+    }
+    ToolRun run = RunTool(python + " " TEST_SOURCE_DIR "/read_png.py '" + path + "' 2>&1");
+    size_t newline = run.output.find('\n');
+    if (run.status != 0 || newline == std::string::npos) {
+        result.error = "python3 with PIL could not read " + path + ": " + run.output;
+        return result;
+    }
+    std::istringstream header(run.output.substr(0, newline));
+    header >> result.mode >> result.width >> result.height;
+    result.rgba.assign(run.output.begin() + newline + 1, run.output.end());
+    if (result.rgba.size() != size_t(result.width) * result.height * 4) {
+        result.error = "python3 returned " + std::to_string(result.rgba.size()) + " bytes";
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+std::vector<unsigned char> ExpectedRgba(const CxImage& image)
+{
+    std::vector<unsigned char> rgba;
+    rgba.reserve(size_t(image.GetWidth()) * image.GetHeight() * 4);
+    for (LONG y = LONG(image.GetHeight()) - 1; y >= 0; y--) {
+        for (LONG x = 0; x < LONG(image.GetWidth()); x++) {
+            RGBQUAD c = image.GetPixelColor(x, y, false);
+            rgba.push_back(c.rgbRed);
+            rgba.push_back(c.rgbGreen);
+            rgba.push_back(c.rgbBlue);
+            rgba.push_back(image.AlphaIsValid() ? image.AlphaGet(x, y) : 255);
+        }
+    }
+    return rgba;
+}
