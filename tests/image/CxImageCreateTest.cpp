@@ -34,6 +34,8 @@ struct Geometry {
     DWORD effWidth;
 };
 
+void PrintTo(const Geometry& g, std::ostream* os) { *os << g.width << " px at " << g.bppAsked << " bpp"; }
+
 class CxImageGeometry : public testing::TestWithParam<Geometry> {};
 
 TEST_P(CxImageGeometry, RoundsDepthAndPadsRows)
@@ -80,6 +82,8 @@ struct Refusal {
     DWORD bpp;
     const char* text;  // null: accepted
 };
+
+void PrintTo(const Refusal& r, std::ostream* os) { *os << r.width << " x " << r.height << " x " << r.bpp; }
 
 class CxImageRefusal : public testing::TestWithParam<Refusal> {};
 
@@ -141,6 +145,8 @@ struct DpiCase {
     LONG stored;
     LONG perMetre;
 };
+
+void PrintTo(const DpiCase& c, std::ostream* os) { *os << c.dpi << " dpi"; }
 
 class CxImageDpi : public testing::TestWithParam<DpiCase> {};
 

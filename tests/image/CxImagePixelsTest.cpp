@@ -12,6 +12,8 @@ struct BitCase {
     BYTE byteValue;
 };
 
+void PrintTo(const BitCase& c, std::ostream* os) { *os << c.bpp << " bpp, x " << c.x; }
+
 class CxImagePixelBits : public testing::TestWithParam<BitCase> {};
 
 TEST_P(CxImagePixelBits, IndexLandsAtItsBitPosition)

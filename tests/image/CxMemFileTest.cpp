@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +45,8 @@ struct GrowthCase {
     size_t bytes;
     unsigned long edge;
 };
+
+void PrintTo(const GrowthCase& c, std::ostream* os) { *os << c.bytes << " bytes"; }
 
 class CxMemFileGrowth : public testing::TestWithParam<GrowthCase> {};
 
@@ -136,6 +139,25 @@ TEST(CxMemFile, ItemCountsWhoseProductOverflowsAreRefused)
     EXPECT_EQ(file.Read(buffer, 0, 4), 0u);
 }
 
+// Growth to a position no allocator can serve fails and keeps the data.
+TEST(CxMemFile, FailedGrowthKeepsTheOldBlock)
+{
+    MemFileProbe file;
+    ASSERT_TRUE(file.Open());
+    ASSERT_EQ(file.Write("abc", 1, 3), 3u);
+    BYTE* block = file.GetBuffer(false);
+    ASSERT_TRUE(file.Seek(LONG_MAX / 2, SEEK_SET));
+    EXPECT_FALSE(file.PutC('x'));
+    EXPECT_EQ(file.Write("d", 1, 1), 0u);
+    EXPECT_EQ(file.GetBuffer(false), block);
+    EXPECT_EQ(file.Edge(), 65536u);
+    EXPECT_EQ(file.Size(), 3);
+    ASSERT_TRUE(file.Seek(0, SEEK_SET));
+    char out[3];
+    ASSERT_EQ(file.Read(out, 1, 3), 3u);
+    EXPECT_EQ(memcmp(out, "abc", 3), 0);
+}
+
 TEST(CxMemFile, WritesIntoACallersBufferInPlace)
 {
     BYTE data[8] = {};
@@ -215,6 +237,8 @@ struct LineCase {
     int n;
     const char* line;  // null: GetS returns null
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << "\"" << c.data << "\" n=" << c.n; }
 
 class CxMemFileGetS : public testing::TestWithParam<LineCase> {};
 

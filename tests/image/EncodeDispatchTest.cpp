@@ -78,6 +78,8 @@ struct Unbuilt {
     const char* text;
 };
 
+void PrintTo(const Unbuilt& c, std::ostream* os) { *os << "id " << c.id; }
+
 class EncodeUnbuilt : public testing::TestWithParam<Unbuilt> {};
 
 // Formats whose encoders are not in this build say so and write nothing.
@@ -176,6 +178,8 @@ struct ShortCase {
     long room;
     DWORD bpp;
 };
+
+void PrintTo(const ShortCase& c, std::ostream* os) { *os << c.room << " bytes of room, " << c.bpp << " bpp"; }
 
 class EncodeShortWrite : public testing::TestWithParam<ShortCase> {};
 

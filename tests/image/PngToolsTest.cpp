@@ -99,6 +99,8 @@ struct PaletteCase {
     const char* plte;
 };
 
+void PrintTo(const PaletteCase& c, std::ostream* os) { *os << c.bpp << " bpp, " << c.important << " important"; }
+
 class PngPalette : public testing::TestWithParam<PaletteCase> {};
 
 TEST_P(PngPalette, WritesPlteOfTheUsedEntries)
