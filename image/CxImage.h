@@ -60,7 +60,11 @@ public:
     LONG GetNumFrames() const { return info.nNumFrames; }
     LONG GetXDPI() const { return info.xDPI; }
     LONG GetYDPI() const { return info.yDPI; }
-    BYTE GetJpegQuality() const { return static_cast<BYTE>(info.fQuality + 0.5f); }
+    BYTE GetJpegQuality() const
+    {
+        float q = info.fQuality + 0.5f;
+        return !(q > 0) ? 0 : q >= 255 ? 255 : static_cast<BYTE>(q);
+    }
     const char* GetLastError() const { return info.szLastError; }
     bool HasTransIndex() const { return info.nBkgndIndex >= 0; }
     bool HasPalette() const { return head.biClrUsed != 0; }

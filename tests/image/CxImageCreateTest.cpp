@@ -13,6 +13,13 @@ TEST(CxImageCreate, FreshImageHoldsTheStartingState)
     EXPECT_FALSE(image.IsValid());
     EXPECT_EQ(image.GetType(), CXIMAGE_FORMAT_PNG);
     EXPECT_EQ(image.GetJpegQuality(), 90);
+    image.Info().fQuality = 74.5f;
+    EXPECT_EQ(image.GetJpegQuality(), 75);
+    image.Info().fQuality = 74.4f;
+    EXPECT_EQ(image.GetJpegQuality(), 74);
+    image.Info().fQuality = 1000.0f;
+    EXPECT_EQ(image.GetJpegQuality(), 255);
+    image.Info().fQuality = 90.0f;
     EXPECT_EQ(image.GetXDPI(), 96);
     EXPECT_EQ(image.GetYDPI(), 96);
     EXPECT_EQ(image.Head().biXPelsPerMeter, 3780);

@@ -258,6 +258,25 @@ TEST(PngTools, PaletteWithAlphaPlaneIsRgba)
     }
 }
 
+TEST(PngTools, PaletteWithAlphaPlaneAndTransparentIndexClearsThatEntrysAlpha)
+{
+    ImageProbe image;
+    Indexed(image, 6, 2, 8);
+    ASSERT_TRUE(image.AlphaCreate());
+    image.SetTransIndex(4);
+    std::string path = TempPngPath("palettekey");
+    ASSERT_TRUE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
+    // Pixel (4, 0) and (1, 1) use entry 4.
+    EXPECT_EQ(image.AlphaGet(4, 0), 0);
+    EXPECT_EQ(image.AlphaGet(1, 1), 0);
+    EXPECT_EQ(image.AlphaGet(2, 1), 255);
+    ReadBack back = ReadWithPil(path);
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.mode, "RGBA");
+    EXPECT_TRUE(back.rgba == ExpectedRgba(image));
+    remove(path.c_str());
+}
+
 TEST(PngTools, TransparentColourOfRgbPicture)
 {
     ImageProbe image;
