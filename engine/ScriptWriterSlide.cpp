@@ -1,0 +1,123 @@
+// One slide: its head, the page picture and the text boxes.
+#include "engine/ScriptWriter.h"
+
+#include <SplashOutputDev.h>
+#include <TextOutputDev.h>
+#include <splash/SplashBitmap.h>
+
+#include "engine/ScriptWriterTempFiles.h"
+#include "engine/TextBoxes.h"
+#include "image/CxImage.h"
+
+namespace {
+
+// The page picture as an image object. Only 24-bit blue-green-red bitmaps
+// are read; rows may run top-down or bottom-up.
+bool BuildPageImage(CxImage& image, SplashBitmap* bitmap)
+{
+    if (bitmap->getMode() != splashModeBGR8 || !bitmap->getDataPtr())
+        return false;
+    const int width = bitmap->getWidth();
+    const int height = bitmap->getHeight();
+    const int rowSize = bitmap->getRowSize();
+    if (width <= 0 || height <= 0 || rowSize == 0)
+        return false;
+    const unsigned char* first = bitmap->getDataPtr();
+    bool topDown = rowSize > 0;
+    if (!topDown)
+        first += static_cast<long>(rowSize) * (height - 1);
+    DWORD bytesPerLine = static_cast<DWORD>(topDown ? rowSize : -rowSize);
+    return image.CreateFromArray(first, DWORD(width), DWORD(height), 24, bytesPerLine, topDown);
+}
+
+void WritePageText(ScriptWriter* writer, TextOutputDev* textDevice, int textMode)
+{
+    switch (textMode) {
+    case 0:
+    case 3:
+        WriteTextBoxes(writer, textDevice, 1.0f, 1.0f, kBoxPerBlock, 0);
+        break;
+    case 2:
+        WriteTextBoxes(writer, textDevice, 1.0f, 1.0f, kBoxPerLine, 0);
+        break;
+    case 1:
+    case 4:
+        WriteTextFragBoxes(writer, textDevice, 1.0f, 1.0f, textMode);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+void BeginSlide(ScriptWriter* writer, int width, int height, int percentage)
+{
+    if (!writer)
+        return;
+    if (writer->progressMode == kProgressComponent)
+        AppendScriptFormat(writer, "nRet = ProgressCOM.ShowProgress(%d, %d, \"Creating PPT file %d%%\")\n", 0,
+                           percentage, percentage);
+    else if (writer->progressMode == kProgressExplorerWindow)
+        AppendScriptFormat(writer, "Call Inttoprogress(%d)\n", percentage);
+    if (++writer->slideIndex == 0) {
+        AppendScriptText("ppPres.PageSetup.SlideSize = ppSlideSizeCustom\n", writer);
+        AppendScriptFormat(writer, "ppPres.PageSetup.SlideWidth = %d\n", width);
+        AppendScriptFormat(writer, "ppPres.PageSetup.SlideHeight = %d\n", height);
+    }
+    AppendScriptText("\nSet ppSlide = ppPres.Slides.Add(ppPres.Slides.Count+1,ppLayoutBlank)\n", writer);
+}
+
+int WriteSlide(ScriptWriter* writer, SplashBitmap* bitmap, TextOutputDev* textDevice, int textMode,
+               int picture, int percentage)
+{
+    if (!writer || !bitmap)
+        return 0;
+    const int width = bitmap->getWidth();
+    const int height = bitmap->getHeight();
+    CxImage image;
+    if (picture && !BuildPageImage(image, bitmap))
+        return 0;
+    if (textDevice) {
+        // The styles are gathered for registration steps that do nothing yet.
+        std::vector<int> colors;
+        std::vector<std::string> fontNames;
+        CollectTextStyles(textDevice, colors, fontNames);
+    }
+    BeginSlide(writer, width, height, percentage);
+    if (image.IsValid() && !IsImageAllWhite(&image))
+        AddPictureShape(writer, &image, 0, 0, width, height);
+    if (textDevice)
+        WritePageText(writer, textDevice, textMode);
+    return 1;
+}
+
+bool IsImageAllWhite(const CxImage* image)
+{
+    if (!image || !image->IsValid())
+        return false;
+    const LONG width = LONG(image->GetWidth());
+    const LONG height = LONG(image->GetHeight());
+    for (LONG y = 0; y < height; ++y) {
+        for (LONG x = 0; x < width; ++x) {
+            RGBQUAD c = image->GetPixelColor(x, y, false);
+            if (c.rgbRed < 255 || c.rgbGreen < 255 || c.rgbBlue < 255)
+                return false;
+        }
+    }
+    return true;
+}
+
+int AddPictureShape(ScriptWriter* writer, CxImage* image, int left, int top, int right, int bottom)
+{
+    if (!writer || !image || !image->IsValid())
+        return 0;
+    char name[MAX_PATH];
+    if (MakeTempFileName(sizeof name, name, ".png") == 0)
+        return 0;
+    if (!image->Save(name, CXIMAGE_FORMAT_PNG))
+        return 0;
+    AppendScriptFormat(writer, "\nppSlide.Shapes.AddPicture %s, 0, 1, %d, %d, %d, %d\n",
+                       VbStringLiteral(name).c_str(), left, top, right - left, bottom - top);
+    return 1;
+}

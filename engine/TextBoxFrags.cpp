@@ -1,0 +1,111 @@
+// Text boxes with one run per word, each line closed by a line-break run:
+// one box per block (mode 1), or one box per line fragment (mode 4), the
+// fragments in top-to-bottom, left-to-right order.
+#include "engine/TextBoxes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <TextOutputDev.h>
+
+#include "engine/ScriptWriter.h"
+#include "engine/TextBoxLayout.h"
+#include "engine/TextBoxWords.h"
+#include "engine/TextRun.h"
+
+namespace {
+
+constexpr int kRunPerWordInBlocks = 1;
+constexpr int kRunPerWordInFragments = 4;
+
+// A whole line with the box its characters span.
+struct LineFragment {
+    const TextLine* line;
+    double xMin, yMin, xMax, yMax;
+};
+
+LineFragment MakeFragment(const TextLine* line)
+{
+    TextLineBox box = LineBoundingBox(line);
+    const int len = LineLength(line);
+    const double first = LineCharEdge(line, 0);
+    const double last = LineCharEdge(line, len);
+    switch (LineRotation(line)) {
+    case 1:
+        return { line, box.xMin, first, box.xMax, last };
+    case 2:
+        return { line, last, box.yMin, first, box.yMax };
+    case 3:
+        return { line, box.xMin, last, box.xMax, first };
+    default:
+        return { line, first, box.yMin, last, box.yMax };
+    }
+}
+
+// Tops within 0.01 count as one row, ordered from the left.
+bool FragmentBefore(const LineFragment& a, const LineFragment& b)
+{
+    if (std::fabs(a.yMin - b.yMin) >= 0.01)
+        return a.yMin < b.yMin;
+    return a.xMin < b.xMin;
+}
+
+void AddWordRuns(ScriptWriter* writer, const TextLine* line, std::string indent, float sy)
+{
+    for (const TextWord* word = line->getWords(); word; word = word->getNext()) {
+        WordStyle style = StyleOf(writer, word, sy);
+        std::string text = std::move(indent);
+        indent.clear();
+        AppendWordText(text, word);
+        AddTextRun(writer, text.c_str(), style.size, style.color, style.fontName.c_str(), 0, 0, 0, 0);
+    }
+    AddLineBreakRun(writer);
+}
+
+void WriteBlockOfWordRuns(ScriptWriter* writer, const TextBlock* block, float sx, float sy)
+{
+    double xMin, yMin, xMax, yMax;
+    block->getBBox(&xMin, &yMin, &xMax, &yMax);
+    WriteBoxShape(writer, xMin, yMin, xMax, yMax, sx, sy);
+    for (const TextLine* line = block->getLines(); line; line = line->getNext()) {
+        int indent = std::max(0, LineFirstColumn(line) - BlockStartColumn(block));
+        AddWordRuns(writer, line, std::string(std::size_t(indent), ' '), sy);
+    }
+    FlushTextRuns(writer);
+}
+
+std::vector<LineFragment> PageFragments(TextOutputDev* textDevice)
+{
+    std::vector<LineFragment> fragments;
+    fragments.reserve(256);
+    for (const TextFlow* flow = textDevice->getFlows(); flow; flow = flow->getNext())
+        for (const TextBlock* block = flow->getBlocks(); block; block = block->getNext())
+            for (const TextLine* line = block->getLines(); line; line = line->getNext())
+                fragments.push_back(MakeFragment(line));
+    // Stable and merge-based: the comparison's tolerance makes it no strict order.
+    std::stable_sort(fragments.begin(), fragments.end(), FragmentBefore);
+    return fragments;
+}
+
+} // namespace
+
+int WriteTextFragBoxes(ScriptWriter* writer, TextOutputDev* textDevice, float sx, float sy, int textMode)
+{
+    if (!writer)
+        return 0;
+    if (!textDevice)
+        return 1;
+    if (textMode == kRunPerWordInBlocks) {
+        for (const TextFlow* flow = textDevice->getFlows(); flow; flow = flow->getNext())
+            for (const TextBlock* block = flow->getBlocks(); block; block = block->getNext())
+                WriteBlockOfWordRuns(writer, block, sx, sy);
+    } else if (textMode == kRunPerWordInFragments) {
+        for (const LineFragment& fragment : PageFragments(textDevice)) {
+            WriteBoxShape(writer, fragment.xMin, fragment.yMin, fragment.xMax, fragment.yMax, sx, sy);
+            AddWordRuns(writer, fragment.line, std::string(), sy);
+            FlushTextRuns(writer);
+        }
+    }
+    return 1;
+}

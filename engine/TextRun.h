@@ -1,0 +1,34 @@
+// Formatted runs of a text box: pieces of escaped text of one size, colour
+// and font, written into the slide script when the box is flushed.
+#pragma once
+
+#include <string>
+
+struct ScriptWriter;
+
+struct TextRun {
+    int start = 0;  // 1-based position of the first character in the box
+    int length = 0; // characters the run stands for once unescaped
+    std::string text; // escaped characters and plain blanks, or "vbCrLf"
+    int fontSize = 0;
+    int color = 0; // 0x00BBGGRR
+    std::string fontName; // as the PDF names it; empty for a line break
+    int bold = 0;
+    int italic = 0;
+    int underline = 0;
+    int lineEnd = 0; // a paragraph break follows the run
+};
+
+void AddTextRun(ScriptWriter* writer, const char* text, int fontSize, int color, const char* fontName,
+                int bold, int italic, int underline, int lineEnd);
+// A run that stands for one line break and carries no font.
+void AddLineBreakRun(ScriptWriter* writer);
+
+// Writes the statements of the current box from its runs, empties the runs
+// and ends the box.
+void FlushTextRuns(ScriptWriter* writer);
+
+// One character code in the form VBScript's unescape reads back.
+std::string EscapeChar(unsigned int code);
+// Characters an escaped run text stands for: one per "%" and per blank.
+int CountEscapedChars(const std::string& text);

@@ -1,0 +1,144 @@
+#include "ScriptCapture.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include <GlobalParams.h>
+#include <PDFDoc.h>
+#include <SplashOutputDev.h>
+#include <TextOutputDev.h>
+#include <splash/SplashBitmap.h>
+
+#include "engine/ScriptWriter.h"
+#include "engine/resources/InstalledFonts.h"
+
+namespace {
+
+std::string g_captured;
+int g_runs = 0;
+ScriptRunner g_previous = nullptr;
+
+int Capture(const char* script)
+{
+    g_captured = script;
+    ++g_runs;
+    return 7;
+}
+
+void IgnoreCoreErrors(ErrorCategory, Goffset, const char*) { }
+
+} // namespace
+
+ScriptCapture::ScriptCapture()
+{
+    g_captured.clear();
+    g_runs = 0;
+    g_previous = SetScriptRunner(Capture);
+}
+
+ScriptCapture::~ScriptCapture()
+{
+    SetScriptRunner(g_previous);
+}
+
+const std::string& ScriptCapture::Text()
+{
+    return g_captured;
+}
+
+int ScriptCapture::Runs()
+{
+    return g_runs;
+}
+
+std::string FixturePdf(const std::string& name)
+{
+    return std::string(TEST_BINARY_DIR) + "/fixtures/" + name;
+}
+
+int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, int textMode, const std::vector<int>& pages)
+{
+    if (!globalParams)
+        globalParams = std::make_unique<GlobalParams>();
+    setErrorCallback(IgnoreCoreErrors);
+    PDFDoc doc(std::make_unique<GooString>(pdfPath));
+    if (!doc.isOk())
+        return -1;
+    SplashColor white = { 255, 255, 255 };
+    SplashOutputDev raster(splashModeBGR8, 1, false, white, true);
+    raster.startDoc(&doc);
+    const int count = doc.getNumPages();
+    std::vector<int> selected = pages;
+    for (int n = 1; pages.empty() && n <= count; ++n)
+        selected.push_back(n);
+    int written = 0;
+    for (int n : selected) {
+        doc.displayPage(&raster, n, 150, 150, 0, false, true, false);
+        TextOutputDev text(nullptr, true, 0.0, false, false);
+        doc.displayPage(&text, n, 150, 150, 0, false, true, false);
+        int percentage = int((n * 100.0 - 1) / count);
+        written += WriteSlide(writer, raster.getBitmap(), &text, textMode, 1, percentage);
+    }
+    return written;
+}
+
+std::vector<std::string> Lines(const std::string& script)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(script);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string TextBoxPart(const std::string& script)
+{
+    std::size_t from = script.find("\nSet ppShape = ");
+    std::size_t to = script.find("\nppApp.Presentations(1).SaveAs");
+    if (from == std::string::npos || to == std::string::npos || to < from)
+        return std::string();
+    return script.substr(from, to - from);
+}
+
+int RunCommand(const std::string& command, std::string* output)
+{
+    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return -1;
+    std::array<char, 4096> buffer;
+    std::string text;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        text.append(buffer.data(), n);
+    int status = pclose(pipe);
+    if (output)
+        *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string UsePrivateTempFolder()
+{
+    static const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::string templ = (base / "engine-test-XXXXXX").string();
+    std::string folder = mkdtemp(templ.data()) ? templ : std::string();
+    setenv("TMPDIR", folder.c_str(), 1);
+    return folder;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+void LoadInstalledFontFamilies()
+{
+    if (!globalParams)
+        globalParams = std::make_unique<GlobalParams>();
+    RegisterWindowsFonts(globalParams.get());
+}

@@ -1,0 +1,44 @@
+// Test helpers: keep the finished program instead of running it, and make
+// slides from the fixture PDFs with the core's own page devices.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ScriptWriter;
+
+// While alive, finished programs are kept in Text() and not run.
+class ScriptCapture {
+public:
+    ScriptCapture();
+    ~ScriptCapture();
+    ScriptCapture(const ScriptCapture&) = delete;
+    ScriptCapture& operator=(const ScriptCapture&) = delete;
+
+    static const std::string& Text();
+    static int Runs();
+};
+
+// The fixture PDFs are made at build time into this folder.
+std::string FixturePdf(const std::string& name);
+
+// Renders each page of the PDF at 150 dpi and hands it to WriteSlide with
+// the text mode; pages empty means every page. Returns the slides written.
+int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, int textMode,
+                       const std::vector<int>& pages = {});
+
+// The program's statements, one per line, empty lines kept.
+std::vector<std::string> Lines(const std::string& script);
+
+// The statements between the first text box of the program and the footer.
+std::string TextBoxPart(const std::string& script);
+
+// Runs a command; returns its exit status and, in output, what it printed.
+int RunCommand(const std::string& command, std::string* output = nullptr);
+
+// A fresh private folder for temporary files, made the process's TMPDIR.
+std::string UsePrivateTempFolder();
+std::vector<std::string> FilesIn(const std::string& folder);
+
+// Fills the installed-family list the font mapping asks, as a conversion does.
+void LoadInstalledFontFamilies();
