@@ -1,0 +1,66 @@
+#include "engine/BaseFonts.h"
+
+#include "platform/win32/Folders.h"
+#include "platform/win32/ModuleFileName.h"
+
+#include <GlobalParams.h>
+#include <goo/GooString.h>
+
+namespace {
+
+struct BaseFont {
+    const char* name;
+    const char* file;
+};
+
+const BaseFont baseFonts[] = {
+    {"Courier", "n022003l.pfb"},
+    {"Courier-Bold", "n022004l.pfb"},
+    {"Courier-BoldOblique", "n022024l.pfb"},
+    {"Courier-Oblique", "n022023l.pfb"},
+    {"Helvetica", "n019003l.pfb"},
+    {"Helvetica-Bold", "n019004l.pfb"},
+    {"Helvetica-BoldOblique", "n019024l.pfb"},
+    {"Helvetica-Oblique", "n019023l.pfb"},
+    {"Symbol", "s050000l.pfb"},
+    {"Times-Bold", "n021004l.pfb"},
+    {"Times-BoldItalic", "n021024l.pfb"},
+    {"Times-Italic", "n021023l.pfb"},
+    {"Times-Roman", "n021003l.pfb"},
+    {"ZapfDingbats", "d050000l.pfb"},
+};
+
+bool IsFile(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
+std::string BaseFontFolder()
+{
+    char program[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string folder = program;
+    folder.resize(folder.rfind('/') + 1); // npos + 1 leaves nothing
+    return folder + "Resource";
+}
+
+int SetupBaseFonts(GlobalParams* params, const std::string& folder)
+{
+    params->setupBaseFonts(folder.c_str()); // does nothing on this platform
+    int registered = 0;
+    for (const BaseFont& font : baseFonts) {
+        for (const std::string& file : {std::string(font.file), std::string(font.name) + ".pfb"}) {
+            std::string path = folder + "/" + file;
+            if (!IsFile(path))
+                continue;
+            GooString name(font.name), pathText(path);
+            params->addFontFile(&name, &pathText);
+            ++registered;
+            break;
+        }
+    }
+    return registered;
+}

@@ -1,0 +1,14 @@
+// The PDF core's base-14 fonts from the "Resource" folder beside the program.
+#pragma once
+
+#include <string>
+
+class GlobalParams;
+
+// The running program's folder + "Resource".
+std::string BaseFontFolder();
+
+// Hands the folder to the core and registers, by font name, each base-14
+// Type 1 file found there (the URW file name or <font name>.pfb). Returns
+// how many were registered.
+int SetupBaseFonts(GlobalParams* params, const std::string& folder);

@@ -1,0 +1,15 @@
+// The engine library's application object. Its only work is the per-load
+// temporary folder: made when the library loads, removed when it unloads.
+#pragma once
+
+#include "platform/win32/CString.h"
+#include "platform/win32/WinApp.h"
+
+// This load's temporary folder, with a trailing "/".
+extern CString g_tempFolder;
+
+class CEngineApp : public CWinApp {
+public:
+    CEngineApp();
+    ~CEngineApp() override;
+};

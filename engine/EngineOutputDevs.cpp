@@ -1,0 +1,58 @@
+#include "engine/EngineOutputDevs.h"
+
+#include "engine/PageDeviceHooks.h"
+
+#include <GfxState.h>
+
+static SplashColor whitePaper = {255, 255, 255};
+
+EngineSplashOutputDev::EngineSplashOutputDev() : SplashOutputDev(splashModeBGR8, 1, false, whitePaper, true) {}
+
+void EngineSplashOutputDev::drawChar(GfxState* state, double x, double y, double dx, double dy, double originX,
+                                     double originY, CharCode code, int nBytes, const Unicode* u, int uLen)
+{
+    if (g_drawRotatedTextInPicture == 0)
+        return;
+    if (IsTextRotated(state) == 0)
+        return;
+    if (state->getRender() == 3)
+        return; // invisible
+    // Font update, fill, stroke and text clip are the core's own steps.
+    g_drawingGlyph = 1;
+    SplashOutputDev::drawChar(state, x, y, dx, dy, originX, originY, code, nBytes, u, uLen);
+    g_drawingGlyph = 0;
+}
+
+EngineTextOutputDev::EngineTextOutputDev() : TextOutputDev(nullptr, true, 0.0, false, false) {}
+
+EngineTextOutputDev::EngineTextOutputDev(TextOutputFunc func, void* stream)
+    : TextOutputDev(func, stream, true, 0.0, false)
+{
+}
+
+void EngineTextOutputDev::drawChar(GfxState* state, double x, double y, double dx, double dy, double originX,
+                                   double originY, CharCode code, int nBytes, const Unicode* u, int uLen)
+{
+    if (g_drawRotatedTextInPicture != 0 && IsTextRotated(state) == 1)
+        return; // left to the picture
+    TextOutputDev::drawChar(state, x, y, dx, dy, originX, originY, code, nBytes, u, uLen);
+}
+
+SeparatorTextOutputDev::SeparatorTextOutputDev(TextOutputFunc func, void* stream)
+    : EngineTextOutputDev(func, stream), func_(func), stream_(stream)
+{
+    // The page break follows the separator, so this device writes it.
+    setTextPageBreaks(false);
+}
+
+void SeparatorTextOutputDev::endPage()
+{
+    EngineTextOutputDev::endPage(); // the core dumps the page's text
+    if (!getFlows())
+        return; // an empty page gets neither separator nor page break
+    if (!g_pageSeparatorTemplate.empty()) {
+        std::string separator = PageSeparatorText();
+        func_(stream_, separator.data(), int(separator.size()));
+    }
+    func_(stream_, "\f", 1);
+}

@@ -1,0 +1,17 @@
+// The per-load temporary folder: a freshly named folder under the system's
+// temporary path.
+#pragma once
+
+#include "platform/win32/CString.h"
+
+// Creates <temporary path><GUID text>/ and returns its path, trailing "/"
+// included. The name is the current time in seconds when no GUID text can
+// be made.
+CString TempFolder();
+
+// Creates every missing folder level of the path; 0 when the last step
+// fails (as it does for a path with a trailing "/"), else 1.
+int CreateFolderTree(CString path);
+
+// 1 when the path names an existing file or folder.
+int PathExists(CString path);
