@@ -1,0 +1,27 @@
+// Length-prefixed UTF-16 strings. A BSTR points at its first character; the
+// 32-bit byte length sits just before it and a 0 terminator just after the
+// text. A null BSTR is the empty string.
+#pragma once
+
+#include "platform/win32/wintypes.h"
+
+#include <string>
+#include <string_view>
+
+typedef WCHAR OLECHAR;
+typedef OLECHAR* LPOLESTR;
+typedef const OLECHAR* LPCOLESTR;
+typedef OLECHAR* BSTR;
+
+BSTR SysAllocString(const OLECHAR* text);
+// With a null text the characters are left as zeros for the caller to fill.
+BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
+void SysFreeString(BSTR text);
+UINT SysStringLen(BSTR text);
+UINT SysStringByteLen(BSTR text);
+
+// Conveniences of this layer: UTF-8 in and out.
+BSTR SysAllocStringUtf8(std::string_view text);
+std::string Utf8FromWide(const OLECHAR* text, size_t length);
+std::string Utf8FromBstr(BSTR text);
+std::u16string WideFromUtf8(std::string_view text);

@@ -1,0 +1,32 @@
+// Conversions between 8-bit text and UTF-16. The ANSI code page of this
+// platform is UTF-8, so CP_ACP and CP_UTF8 behave alike. A length of -1
+// means "up to and including the terminator". A buffer too small is filled
+// as far as it goes, then MultiByteToWideChar returns 0 with
+// ERROR_INSUFFICIENT_BUFFER. Invalid input becomes U+FFFD, unless
+// MB_ERR_INVALID_CHARS asks for failure with ERROR_NO_UNICODE_TRANSLATION.
+// WideCharToMultiByte is the one of platform/win32/Guid.h.
+#pragma once
+
+#include "platform/win32/Guid.h"  // WideCharToMultiByte
+#include "platform/win32/wintypes.h"
+
+#define CP_ACP 0
+#define CP_UTF8 65001
+#define MB_ERR_INVALID_CHARS 0x08
+
+#ifndef ERROR_INVALID_PARAMETER
+#define ERROR_INVALID_PARAMETER 87L
+#endif
+#ifndef ERROR_INSUFFICIENT_BUFFER
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#endif
+#ifndef ERROR_NO_UNICODE_TRANSLATION
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
+#endif
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR buffer,
+                        int bufferLength);
+
+// The calling thread's last error code.
+DWORD GetLastError();
+void SetLastError(DWORD error);

@@ -1,0 +1,246 @@
+#include "platform/com/Com.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr CLSID CLSID_Counter = {0x1D2C3B4A, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+// A small automation object: Value (default, read/write), Add(n[, times]) and
+// Fail, which fails with a description.
+class Counter : public DispatchObject {
+public:
+    Counter() : DispatchObject("Counter") {}
+
+private:
+    const DispatchTable& Table() const override
+    {
+        static const DispatchTable table = DispatchTable::Of<Counter>(
+            {
+                {"Value", {.get = &Counter::GetValue, .put = &Counter::PutValue}},
+                {"Add", {.method = &Counter::Add}},
+                {"Fail", {.method = &Counter::Fail}},
+            },
+            "Value");
+        return table;
+    }
+    HRESULT GetValue(DispatchCall& call) { return call.Return(value_); }
+    HRESULT PutValue(DispatchCall& call) { return call.ValueInt(&value_); }
+    HRESULT Add(DispatchCall& call)
+    {
+        if (HRESULT hr = call.Expect(1, 2); FAILED(hr))
+            return hr;
+        LONG n = 0, times = 1;
+        if (HRESULT hr = call.Int(0, &n); FAILED(hr))
+            return hr;
+        if (call.Has(1))
+            if (HRESULT hr = call.Int(1, &times); FAILED(hr))
+                return hr;
+        value_ += n * times;
+        return call.Return(value_);
+    }
+    HRESULT Fail(DispatchCall& call) { return call.Fail(E_INVALIDARG, "Counter refused."); }
+    LONG value_ = 0;
+};
+
+struct ComLayer : ::testing::Test {
+    void SetUp() override { CoInitialize(nullptr); }
+    void TearDown() override { CoUninitialize(); }
+};
+
+DISPID IdOf(IDispatch* d, const char16_t* name)
+{
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    d->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    return id;
+}
+
+}  // namespace
+
+TEST_F(ComLayer, CreatesRegisteredClassByProgIdAndDispatchesIgnoringCase)
+{
+    ScopedComClass cls("Test.Counter", CLSID_Counter, [](REFIID riid, void** object) {
+        return DispatchObject::CreateInstance<Counter>(riid, object);
+    });
+    CLSID clsid;
+    ASSERT_EQ(CLSIDFromProgID(u"test.COUNTER", &clsid), S_OK);
+    EXPECT_TRUE(clsid == CLSID_Counter);
+    _com_ptr_t<IDispatch> counter;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch,
+                               reinterpret_cast<void**>(&counter)),
+              S_OK);
+
+    DISPID add = IdOf(counter, u"aDD");
+    ASSERT_NE(add, DISPID_UNKNOWN);
+    EXPECT_EQ(IdOf(counter, u"Nope"), DISPID_UNKNOWN);
+
+    // Add(5, 3): arguments travel last first.
+    _variant_t args[2] = {_variant_t(LONG(3)), _variant_t("5")};
+    DISPPARAMS params = {args, nullptr, 2, 0};
+    _variant_t result;
+    ASSERT_EQ(counter->Invoke(add, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params,
+                              &result, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(result.vt, VT_I4);
+    EXPECT_EQ(result.lVal, 15);
+
+    // The default member answers DISPID_VALUE, both ways.
+    _variant_t value(LONG(42));
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS put = {&value, &putId, 1, 1};
+    ASSERT_EQ(counter->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr,
+                              nullptr, nullptr),
+              S_OK);
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    _variant_t got;
+    ASSERT_EQ(counter->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &got,
+                              nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(got.lVal, 42);
+    _variant_t asText;
+    _variant_t object(counter.GetInterfacePtr());
+    ASSERT_EQ(VariantChangeType(&asText, &object, 0, VT_BSTR), S_OK);
+    EXPECT_EQ(Utf8FromBstr(asText.bstrVal), "42");
+}
+
+TEST_F(ComLayer, DispatchErrorsCarryCodesAndDescriptions)
+{
+    IDispatch* raw = nullptr;
+    ASSERT_EQ(DispatchObject::CreateInstance<Counter>(IID_IDispatch, reinterpret_cast<void**>(&raw)), S_OK);
+    _com_ptr_t<IDispatch> counter(raw, false);
+    EXCEPINFO info{};
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    EXPECT_EQ(counter->Invoke(IdOf(counter, u"Fail"), IID_NULL, 0, DISPATCH_METHOD, &none, nullptr,
+                              &info, nullptr),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(info.scode, E_INVALIDARG);
+    EXPECT_EQ(Utf8FromBstr(info.bstrDescription), "Counter refused.");
+    EXPECT_EQ(Utf8FromBstr(info.bstrSource), "Counter");
+    SysFreeString(info.bstrDescription);
+    SysFreeString(info.bstrSource);
+
+    EXPECT_EQ(counter->Invoke(IdOf(counter, u"Add"), IID_NULL, 0, DISPATCH_METHOD, &none, nullptr,
+                              nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
+    _variant_t word("many");
+    DISPPARAMS one = {&word, nullptr, 1, 0};
+    EXPECT_EQ(counter->Invoke(IdOf(counter, u"Add"), IID_NULL, 0, DISPATCH_METHOD, &one, nullptr,
+                              nullptr, nullptr),
+              DISP_E_TYPEMISMATCH);
+    // A read-only member refuses a put; Add has no put.
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS put = {&word, &putId, 1, 1};
+    EXPECT_EQ(counter->Invoke(IdOf(counter, u"Add"), IID_NULL, 0, DISPATCH_PROPERTYPUT, &put,
+                              nullptr, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(ComLayer, UnknownOrHiddenClassesAreNotCreated)
+{
+    CLSID clsid;
+    EXPECT_EQ(CLSIDFromProgID(u"No.Such.Thing", &clsid), CO_E_CLASSSTRING);
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CoCreateInstance(CLSID_Counter, nullptr, CLSCTX_ALL, IID_IUnknown, &object),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(object, nullptr);
+    {
+        ScopedComClass cls("Test.Counter", CLSID_Counter, [](REFIID riid, void** o) {
+            return DispatchObject::CreateInstance<Counter>(riid, o);
+        });
+        {
+            ScopedComClass hidden("Test.Counter", CLSID_Counter, nullptr);
+            EXPECT_EQ(CLSIDFromProgID(u"Test.Counter", &clsid), CO_E_CLASSSTRING);
+        }
+        EXPECT_EQ(CLSIDFromProgID(u"Test.Counter", &clsid), S_OK);
+        CoUninitialize();
+        EXPECT_EQ(CoCreateInstance(CLSID_Counter, nullptr, CLSCTX_ALL, IID_IUnknown, &object),
+                  CO_E_NOTINITIALIZED);
+        CoInitialize(nullptr);
+    }
+    EXPECT_EQ(CLSIDFromProgID(u"Test.Counter", &clsid), CO_E_CLASSSTRING);
+}
+
+TEST(Variant, ChangeTypeFollowsScriptConversions)
+{
+    struct Case {
+        _variant_t from;
+        VARTYPE to;
+        HRESULT hr;
+        const char* text;  // expected as text, for successes
+    };
+    const Case cases[] = {
+        {_variant_t(2.5), VT_I4, S_OK, "2"},  // half to even
+        {_variant_t(3.5), VT_I4, S_OK, "4"},
+        {_variant_t(" 12 "), VT_I4, S_OK, "12"},
+        {_variant_t("&HFF"), VT_I4, S_OK, "255"},
+        {_variant_t("twelve"), VT_I4, DISP_E_TYPEMISMATCH, nullptr},
+        {_variant_t(1e12), VT_I4, DISP_E_OVERFLOW, nullptr},
+        {_variant_t(LONG(40000)), VT_I2, DISP_E_OVERFLOW, nullptr},
+        {_variant_t(0.1), VT_BSTR, S_OK, "0.1"},
+        {_variant_t(1.0 / 3), VT_BSTR, S_OK, "0.333333333333333"},
+        {_variant_t(1e20), VT_BSTR, S_OK, "1E+20"},
+        {_variant_t(true), VT_BSTR, S_OK, "-1"},
+        {_variant_t(), VT_BSTR, S_OK, ""},
+        {_variant_t(), VT_I4, S_OK, "0"},
+    };
+    for (const Case& c : cases) {
+        _variant_t out;
+        HRESULT hr = VariantChangeType(&out, &c.from, 0, c.to);
+        EXPECT_EQ(hr, c.hr) << c.to;
+        if (SUCCEEDED(hr)) {
+            EXPECT_EQ(out.vt, c.to);
+            _variant_t text;
+            ASSERT_EQ(VariantChangeType(&text, &out, 0, VT_BSTR), S_OK);
+            EXPECT_EQ(Utf8FromBstr(text.bstrVal), c.text);
+        }
+    }
+    _variant_t yes(true), text;
+    ASSERT_EQ(VariantChangeType(&text, &yes, VARIANT_ALPHABOOL, VT_BSTR), S_OK);
+    EXPECT_EQ(Utf8FromBstr(text.bstrVal), "True");
+}
+
+TEST(SafeArray, VectorHoldsCopiesAndChecksBounds)
+{
+    SAFEARRAY* a = SafeArrayCreateVector(VT_VARIANT, 0, 2);
+    ASSERT_NE(a, nullptr);
+    _variant_t word("word");
+    LONG i = 1;
+    EXPECT_EQ(SafeArrayPutElement(a, &i, &word), S_OK);
+    i = 2;
+    EXPECT_EQ(SafeArrayPutElement(a, &i, &word), DISP_E_BADINDEX);
+    i = 1;
+    VARIANT out;
+    EXPECT_EQ(SafeArrayGetElement(a, &i, &out), S_OK);
+    EXPECT_EQ(Utf8FromBstr(out.bstrVal), "word");
+    VariantClear(&out);
+    LONG lo = -1, hi = -1;
+    SafeArrayGetLBound(a, 1, &lo);
+    SafeArrayGetUBound(a, 1, &hi);
+    EXPECT_EQ(lo, 0);
+    EXPECT_EQ(hi, 1);
+    EXPECT_EQ(SafeArrayDestroy(a), S_OK);
+
+    SAFEARRAY* empty = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+    ASSERT_NE(empty, nullptr);
+    i = 0;
+    EXPECT_EQ(SafeArrayPutElement(empty, &i, &word), DISP_E_BADINDEX);
+    SafeArrayDestroy(empty);
+}
+
+TEST(CodePage, WidensWithTerminatorAndReportsShortBuffers)
+{
+    const char* text = "A\xE2\x82\xAC";  // "A" and the euro sign
+    int count = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    EXPECT_EQ(count, 3);
+    WCHAR buffer[3] = {};
+    SetLastError(0);
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, count - 1), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(buffer[0], u'A');
+    EXPECT_EQ(buffer[1], u'\x20AC');
+    // Broken sequences become U+FFFD, one per bad byte.
+    std::u16string wide = WideFromUtf8("a\xC3(\xFF");
+    EXPECT_EQ(wide, u"a\xFFFD(\xFFFD");
+    EXPECT_EQ(Utf8FromBstr(_bstr_t(u"\xD83D\xDE00")), "\xF0\x9F\x98\x80");
+}
