@@ -1,11 +1,9 @@
 // The halftone screen test a 1-bit page picture uses, with near-white
-// values always on. The core's screen keeps its matrix to itself, so this
-// works on a copy read back from it.
+// values always on. The core's own screen is out of reach (neither its
+// matrix nor its members are exported), so this holds its own.
 #pragma once
 
 #include <vector>
-
-class SplashScreen;
 
 struct HalftoneScreen {
     int size = 0;                    // the matrix is size x size
@@ -16,6 +14,3 @@ struct HalftoneScreen {
 
 // 1 (pixel on) or 0 for the grey value at (x, y).
 int ScreenTest(const HalftoneScreen& screen, int x, int y, unsigned char value);
-
-// Reads the thresholds and bounds of a core screen of the given size.
-HalftoneScreen CopyScreen(SplashScreen& screen, int size);

@@ -1,0 +1,148 @@
+// Ending processes by the base name of their executable, over throwaway
+// copies of sleep(1) named like the presentation application and otherwise.
+#include "engine/TerminateProcesses.h"
+#include "platform/win32/KernelObject.h"
+#include "platform/win32/Library.h"
+#include "platform/win32/Psapi.h"
+#include "tests/engine/PdfMaker.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// Starts a copy of sleep named name in the folder; returns its pid.
+pid_t StartNamed(const ScratchFolder& folder, const std::string& name)
+{
+    std::string program = folder.File(name);
+    std::filesystem::copy_file("/bin/sleep", program, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl(program.c_str(), name.c_str(), "60", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Wait until the child runs the copy, not the test program.
+    for (int i = 0; i < 200; ++i) {
+        char target[4096];
+        ssize_t length = readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), target, sizeof target);
+        if (length > 0 && std::string(target, size_t(length)) == program)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return pid;
+}
+
+// True when the child ended by SIGKILL within a few seconds (and reaps it).
+bool EndsKilled(pid_t pid)
+{
+    for (int i = 0; i < 400; ++i) {
+        int status;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+bool StillRunning(pid_t pid)
+{
+    int status;
+    return waitpid(pid, &status, WNOHANG) == 0;
+}
+
+void Stop(pid_t pid)
+{
+    kill(pid, SIGKILL);
+    int status;
+    waitpid(pid, &status, 0);
+}
+
+TEST(TerminateProcessesByName, EndsProcessesWhoseNameBeginsWithItInAnyCase)
+{
+    ScratchFolder folder;
+    const char* ended[] = {"powerpnt.exe", "POWERPNT.EXE", "PowerPnt.exe.old"};
+    const char* kept[] = {"notpowerpnt.exe", "powerpnt", "powerpnt.ex"};
+    std::vector<pid_t> endedPids, keptPids;
+    for (const char* name : ended)
+        endedPids.push_back(StartNamed(folder, name));
+    for (const char* name : kept)
+        keptPids.push_back(StartNamed(folder, name));
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(TerminateProcessesByName("powerpnt.exe"), 0);
+    std::string printed = testing::internal::GetCapturedStdout();
+
+    for (size_t i = 0; i < endedPids.size(); ++i) {
+        EXPECT_TRUE(EndsKilled(endedPids[i])) << ended[i];
+        std::string pid = std::to_string(endedPids[i]);
+        EXPECT_NE(printed.find(std::string(ended[i]) + " (PID to terminate: " + pid + ")\n"), std::string::npos);
+        EXPECT_NE(printed.find("Process: " + pid + ", was succesful terminated.\n"), std::string::npos);
+    }
+    EXPECT_NE(printed.find("Exit code for powerpnt.exe: 259\n"), std::string::npos) << printed;
+    for (size_t i = 0; i < keptPids.size(); ++i) {
+        EXPECT_TRUE(StillRunning(keptPids[i])) << kept[i];
+        EXPECT_EQ(printed.find(kept[i] + std::string(" (PID")), std::string::npos);
+        Stop(keptPids[i]);
+    }
+}
+
+TEST(Psapi, ListsAndNamesProcesses)
+{
+    HMODULE psapi = LoadPsapi();
+    ASSERT_NE(psapi, nullptr);
+    EXPECT_TRUE(FreeLibrary(psapi));
+    EXPECT_EQ(LoadLibraryA("KERNEL99.DLL"), nullptr);
+    EXPECT_EQ(GetProcAddress(LoadLibraryA("psapi.dll"), "NoSuchCall"), nullptr);
+
+    DWORD ids[1024], bytes = 0;
+    ASSERT_TRUE(EnumProcesses(ids, sizeof ids, &bytes));
+    bool self = false;
+    for (DWORD i = 0; i < bytes / 4; ++i)
+        self = self || ids[i] == DWORD(getpid());
+    EXPECT_TRUE(self);
+    DWORD two[2];
+    ASSERT_TRUE(EnumProcesses(two, sizeof two, &bytes));
+    EXPECT_LE(bytes, sizeof two);
+
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, DWORD(getpid()));
+    ASSERT_NE(process, nullptr);
+    HMODULE module;
+    DWORD needed;
+    ASSERT_TRUE(EnumProcessModules(process, &module, sizeof module, &needed));
+    char name[MAX_PATH];
+    EXPECT_GT(GetModuleBaseNameA(process, module, name, MAX_PATH), 0u);
+    EXPECT_STREQ(name, "TerminateProcessesTest");
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeProcess(process, &code));
+    EXPECT_EQ(code, DWORD(STILL_ACTIVE));
+    EXPECT_FALSE(TerminateProcess(process, 1)); // opened without terminate access
+    EXPECT_TRUE(CloseHandle(process));
+    EXPECT_EQ(OpenProcess(PROCESS_ALL_ACCESS, FALSE, 0), nullptr);
+}
+
+TEST(Psapi, ReadsTheExitCodeOfAnEndedProcess)
+{
+    pid_t pid = fork();
+    if (pid == 0)
+        _exit(7);
+    siginfo_t info;
+    waitid(P_PID, id_t(pid), &info, WEXITED | WNOWAIT); // ended, not reaped
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, DWORD(pid));
+    ASSERT_NE(process, nullptr);
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeProcess(process, &code));
+    EXPECT_EQ(code, 7u);
+    CloseHandle(process);
+    int status;
+    waitpid(pid, &status, 0);
+}
+
+} // namespace
