@@ -1,0 +1,83 @@
+#include "platform/presentation/PptFile.h"
+
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-utils.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace presentation {
+
+static bool writeStream(GsfOutfile* ole, const char* name, const std::vector<uint8_t>& bytes)
+{
+    GsfOutput* stream = gsf_outfile_new_child(ole, name, FALSE);
+    if (!stream) return false;
+    bool ok = bytes.empty() || gsf_output_write(stream, bytes.size(), bytes.data());
+    ok = gsf_output_close(stream) && ok;
+    g_object_unref(stream);
+    return ok;
+}
+
+static std::string writeCompoundFile(const PptStreams& streams, const std::string& path)
+{
+    GError* error = nullptr;
+    GsfOutput* file = gsf_output_stdio_new(path.c_str(), &error);
+    if (!file) {
+        std::string message = error ? error->message : "cannot create file";
+        if (error) g_error_free(error);
+        return message;
+    }
+    GsfOutfile* ole = gsf_outfile_msole_new(file);
+    bool ok = ole != nullptr;
+    ok = ok && writeStream(ole, "Current User", streams.currentUser);
+    ok = ok && writeStream(ole, "PowerPoint Document", streams.document);
+    ok = ok && writeStream(ole, "Pictures", streams.pictures);
+    if (ole) {
+        ok = gsf_output_close(GSF_OUTPUT(ole)) && ok;
+        g_object_unref(ole);
+    }
+    if (!gsf_output_is_closed(file)) ok = gsf_output_close(file) && ok;
+    const GError* fileError = gsf_output_error(file);
+    std::string message = fileError ? fileError->message : "write failed";
+    g_object_unref(file);
+    return ok ? std::string() : message;
+}
+
+static std::string folderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string SavePptStreams(const PptStreams& streams, const std::string& path)
+{
+    gsf_init();
+    std::string temp = folderOf(path) + "/.ppt-save-XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0) return "cannot create a file in the folder of '" + path + "': " + strerror(errno);
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);  // the permissions a new file gets
+    close(fd);
+    std::string error = writeCompoundFile(streams, temp);
+    if (error.empty() && rename(temp.c_str(), path.c_str()) != 0) error = strerror(errno);
+    if (!error.empty()) {
+        unlink(temp.c_str());
+        return "cannot save '" + path + "': " + error;
+    }
+    return {};
+}
+
+std::string SavePptFile(const Presentation& presentation, const std::string& path)
+{
+    return SavePptStreams(WritePptStreams(presentation), path);
+}
+
+} // namespace presentation

@@ -1,0 +1,51 @@
+#include "platform/presentation/TextBody.h"
+
+#include <algorithm>
+
+namespace presentation {
+
+static std::u16string withParagraphBreaks(const std::u16string& text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        out += (c == u'\n') ? u'\r' : c;
+    }
+    return out;
+}
+
+void TextBody::setText(const std::u16string& text)
+{
+    // New text takes the format of the text it replaces, as typing over it would.
+    CharFormat format = formats_.empty() ? endFormat_ : formats_.front();
+    text_ = withParagraphBreaks(text);
+    formats_.assign(text_.size(), format);
+    endFormat_ = format;
+}
+
+std::u16string TextBody::textOf(TextSpan span) const
+{
+    return text_.substr(span.start, span.length);
+}
+
+TextSpan TextBody::clip(long start, long length) const
+{
+    long size = long(text_.size());
+    long first = std::clamp(start - 1, 0L, size);
+    long count = std::clamp(length, 0L, size - first);
+    return {size_t(first), size_t(count)};
+}
+
+const CharFormat& TextBody::formatAt(size_t index) const
+{
+    return index < formats_.size() ? formats_[index] : endFormat_;
+}
+
+const CharFormat& TextBody::formatOf(TextSpan span) const
+{
+    return formatAt(span.start);
+}
+
+} // namespace presentation

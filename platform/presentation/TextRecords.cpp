@@ -1,0 +1,77 @@
+// The text of a text box shape ([MS-PPT] 2.9): header, characters, and
+// style runs for paragraphs and characters, each covering the text and the
+// paragraph end after it.
+#include "platform/presentation/PptRecords.h"
+
+#include "platform/presentation/RecordTypes.h"
+
+namespace presentation {
+
+constexpr uint16_t BoldBit = 0x1, ItalicBit = 0x2, UnderlineBit = 0x4;
+// Character run masks: bold, italic, underline, typeface, size, colour.
+constexpr uint32_t CharRunMasks = 0x00000007 | 0x00010000 | 0x00020000 | 0x00040000;
+
+static bool fitsInBytes(const std::u16string& text)
+{
+    for (char16_t c : text)
+        if (c > 0xFF) return false;
+    return true;
+}
+
+static void writeCharacters(RecordWriter& w, const std::u16string& text)
+{
+    if (fitsInBytes(text)) {
+        w.begin(rt::TextBytesAtom);
+        for (char16_t c : text) w.u8(uint8_t(c));  // the low byte of each character
+        w.end(long(text.size()));
+    } else {
+        w.begin(rt::TextCharsAtom);
+        w.utf16(text);
+        w.end(long(2 * text.size()));
+    }
+}
+
+static void writeCharacterRun(RecordWriter& w, uint32_t count, const CharFormat& f, const FontTable& fonts)
+{
+    w.u32(count);                       // count
+    w.u32(CharRunMasks);                // masks
+    w.u16(uint16_t((f.bold ? BoldBit : 0) | (f.italic ? ItalicBit : 0) | (f.underline ? UnderlineBit : 0)));  // fontStyle
+    w.u16(fonts.indexOf(f.fontName));   // fontRef
+    w.u16(uint16_t(f.size));            // fontSize
+    w.u8(uint8_t(f.rgb));               // color.red
+    w.u8(uint8_t(f.rgb >> 8));          // color.green
+    w.u8(uint8_t(f.rgb >> 16));         // color.blue
+    w.u8(0xFE);                         // color.index: the RGB value
+}
+
+static void writeStyleRuns(RecordWriter& w, const TextBody& body, const FontTable& fonts)
+{
+    size_t total = body.length() + 1;  // the paragraph end after the text
+    w.begin(rt::StyleTextPropAtom);
+    w.u32(uint32_t(total));  // paragraph run: count
+    w.u16(0);                // indentLevel
+    w.u32(0);                // masks: the master's paragraph format
+    size_t runStart = 0;
+    for (size_t i = 1; i <= total; ++i) {
+        if (i < total && body.formatAt(i) == body.formatAt(runStart)) continue;
+        writeCharacterRun(w, uint32_t(i - runStart), body.formatAt(runStart), fonts);
+        runStart = i;
+    }
+    w.end();
+}
+
+void WriteTextBox(RecordWriter& w, const TextBody& body, const FontTable& fonts)
+{
+    w.begin(rt::TextHeaderAtom);
+    w.u32(4);  // textType: other
+    w.end(4);
+    writeCharacters(w, body.text());
+    writeStyleRuns(w, body, fonts);
+    w.begin(rt::TextSpecialInfoAtom);
+    w.u32(uint32_t(body.length() + 1));  // count
+    w.u32(0x00000002);                   // masks: lang
+    w.u16(0x0409);                       // lang: English (United States)
+    w.end(10);
+}
+
+} // namespace presentation

@@ -1,0 +1,48 @@
+#include "tests/presentation/ExternalReaders.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+
+CommandResult RunCommand(const std::string& command)
+{
+    CommandResult result;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+    int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string ShellQuote(const std::string& text)
+{
+    std::string out = "'";
+    for (char c : text) out += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+CommandResult DescribeWithPoi(const std::string& path)
+{
+    return RunCommand(std::string(JAVA_EXECUTABLE) + " -Djava.awt.headless=true -cp " + POI_CLASSPATH +
+                      " PoiCheck " + ShellQuote(path));
+}
+
+CommandResult ConvertToPdf(const std::vector<std::string>& paths, const std::string& outDir)
+{
+    std::string profile = FreshFolder("lo-profile-" + std::filesystem::path(outDir).filename().string());
+    std::string command = "soffice --headless --norestore -env:UserInstallation=file://" + profile +
+                          " --convert-to pdf --outdir " + ShellQuote(outDir);
+    for (const std::string& p : paths) command += " " + ShellQuote(p);
+    return RunCommand(command);
+}
+
+std::string FreshFolder(const std::string& name)
+{
+    std::filesystem::path dir = std::filesystem::path(TEST_BINARY_DIR) / "work" / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}

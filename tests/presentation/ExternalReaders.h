@@ -1,0 +1,23 @@
+// Runs the outside readers that judge our files: Apache POI through the
+// checker compiled with the tests, LibreOffice and the poppler tools.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CommandResult {
+    int status = -1;
+    std::string output;
+};
+
+CommandResult RunCommand(const std::string& command);
+std::string ShellQuote(const std::string& text);
+
+// POI's description of the file; status 0 when its own copy reads the same.
+CommandResult DescribeWithPoi(const std::string& path);
+
+// Converts every file to PDF in outDir in one LibreOffice run.
+CommandResult ConvertToPdf(const std::vector<std::string>& paths, const std::string& outDir);
+
+// A fresh empty folder under the test build folder.
+std::string FreshFolder(const std::string& name);

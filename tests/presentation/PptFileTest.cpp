@@ -1,0 +1,129 @@
+#include "platform/presentation/PptFile.h"
+
+#include "tests/presentation/ExternalReaders.h"
+#include "tests/presentation/PptStructureCheck.h"
+#include "tests/presentation/TestPictures.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace presentation;
+
+namespace {
+
+PictureData Picture(const std::vector<uint8_t>& bytes)
+{
+    std::string error;
+    auto picture = PictureFromBytes(bytes, error);
+    EXPECT_TRUE(picture) << error;
+    return *picture;
+}
+
+Slide& AddSlide(Presentation& p)
+{
+    p.slides.push_back(std::make_unique<Slide>());
+    return *p.slides.back();
+}
+
+void AddPicture(Presentation& p, Slide& s, const PictureData& picture, Anchor anchor)
+{
+    size_t index = p.addPicture(picture);
+    s.shapes.push_back(std::make_unique<Shape>(PictureShape{anchor, index}));
+}
+
+TextBody& AddTextBox(Slide& s, Anchor anchor, const std::u16string& text)
+{
+    s.shapes.push_back(std::make_unique<Shape>(TextBoxShape{anchor, {}}));
+    TextBody& body = std::get<TextBoxShape>(*s.shapes.back()).body;
+    body.setText(text);
+    return body;
+}
+
+// Saves, checks the structure in memory and as read back from the file,
+// and returns POI's description of the file.
+std::string SaveAndDescribe(const Presentation& p, const std::string& name, CheckedPresentation& found)
+{
+    PptStreams streams = WritePptStreams(p);
+    std::vector<std::string> problems = CheckPptStructure(streams, found);
+    for (const std::string& problem : problems) ADD_FAILURE() << problem;
+    std::string path = FreshFolder(name) + "/out.ppt";
+    EXPECT_EQ(SavePptFile(p, path), "");
+    auto back = ReadPptStreams(path);
+    EXPECT_TRUE(back) << "libgsf cannot read " << path;
+    if (back) {
+        EXPECT_EQ(back->document, streams.document);
+        EXPECT_EQ(back->pictures, streams.pictures);
+        EXPECT_EQ(back->currentUser, streams.currentUser);
+    }
+    CommandResult poi = DescribeWithPoi(path);
+    EXPECT_EQ(poi.status, 0) << poi.output;
+    return poi.output;
+}
+
+std::string Md5Hex(const PictureData& picture)
+{
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (uint8_t b : picture.digest) out += std::string{digits[b >> 4], digits[b & 15]};
+    return out;
+}
+
+} // namespace
+
+TEST(PptFile, PresentationWithoutSlidesIsValid)
+{
+    Presentation p;
+    CheckedPresentation found;
+    EXPECT_EQ(SaveAndDescribe(p, "no-slides", found), "size 720.000 540.000\nslides 0\npictures 0\n");
+    EXPECT_EQ(found.slideWidth, 5760);
+    EXPECT_EQ(found.slideHeight, 4320);
+}
+
+TEST(PptFile, PicturesAndFormattedTextReadBackFieldForField)
+{
+    Presentation p;
+    p.slideWidth = 1275;
+    p.slideHeight = 1650;
+    PictureData png = Picture(MakePng(20, 10, [](uint32_t x, uint32_t y) { return Quadrants(x, y, 20, 10); }));
+    PictureData jpeg = Picture(MakeJpeg(16, 16, [](uint32_t x, uint32_t) { return Rgb{uint8_t(x * 15), 0, 90}; }));
+
+    Slide& first = AddSlide(p);
+    AddPicture(p, first, png, {0, 0, 1275, 1650});
+    TextBody& title = AddTextBox(first, {100, 50.5, 400, 30}, u"Hello World\r\nSecond line");
+    title.change(title.clip(1, 5), [](CharFormat& f) { f.bold = true, f.size = 24, f.fontName = u"Times New Roman"; });
+    title.change(title.clip(7, 5), [](CharFormat& f) { f.italic = true, f.rgb = 0x0000FF; });
+    title.change(title.clip(13, 6), [](CharFormat& f) { f.underline = true, f.rgb = 0x336699; });
+
+    Slide& second = AddSlide(p);
+    AddPicture(p, second, jpeg, {10, 20, 160, 160});
+    AddPicture(p, second, png, {300, 400, 40, 20});  // the same picture again: stored once
+    AddTextBox(second, {0, 0, 50, 20}, u"\u20AC 5 \u00E9t\u00E9");
+
+    CheckedPresentation found;
+    std::string expected =
+        "size 1275.000 1650.000\n"
+        "slides 2\n"
+        "slide 1\n"
+        " picture 0.000 0.000 1275.000 1650.000 PNG " + std::to_string(png.bytes.size()) + " " + Md5Hex(png) + "\n"
+        " textbox 100.000 50.500 400.000 30.000\n"
+        "  text \"Hello World\\u000dSecond line\" wrap true\n"
+        "  chars 0 5 Times New Roman 24.000 b1 i0 u0 000000\n"
+        "  chars 5 1 Arial 18.000 b0 i0 u0 000000\n"
+        "  chars 6 5 Arial 18.000 b0 i1 u0 ff0000\n"
+        "  chars 11 1 Arial 18.000 b0 i0 u0 000000\n"
+        "  chars 12 6 Arial 18.000 b0 i0 u1 996633\n"
+        "  chars 18 5 Arial 18.000 b0 i0 u0 000000\n"
+        "slide 2\n"
+        " picture 10.000 20.000 160.000 160.000 JPEG " + std::to_string(jpeg.bytes.size()) + " " + Md5Hex(jpeg) + "\n"
+        " picture 300.000 400.000 40.000 20.000 PNG " + std::to_string(png.bytes.size()) + " " + Md5Hex(png) + "\n"
+        " textbox 0.000 0.000 50.000 20.000\n"
+        "  text \"\\u20ac 5 \\u00e9t\\u00e9\" wrap true\n"
+        "  chars 0 7 Arial 18.000 b0 i0 u0 000000\n"
+        "pictures 2\n";
+    EXPECT_EQ(SaveAndDescribe(p, "formatted", found), expected);
+    EXPECT_EQ(found.slides, 2u);
+    EXPECT_EQ(found.pictures, 2u);
+    EXPECT_EQ(found.textBoxes, 2u);
+    EXPECT_EQ(found.fonts, 2u);  // Arial and Times New Roman
+}
