@@ -5,6 +5,7 @@
 #include "platform/presentation/PptStreams.h"
 #include "platform/presentation/RecordTypes.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace presentation {
@@ -124,19 +125,17 @@ static void writeShapeHeader(RecordWriter& w, uint16_t type, uint32_t shapeId, u
     w.end(8);
 }
 
-// A small rectangle when the master units fit 16 bits, else a full one.
+// The small anchor, 16-bit master units: the automation objects keep every
+// shape inside its range, and values are clamped to it all the same.
 static void writeAnchor(RecordWriter& w, const Anchor& a)
 {
-    int32_t left = ToMasterUnits(a.left), top = ToMasterUnits(a.top);
-    int32_t right = ToMasterUnits(a.left + a.width), bottom = ToMasterUnits(a.top + a.height);
-    bool small = true;
-    for (int32_t v : {left, top, right, bottom}) small = small && v >= INT16_MIN && v <= INT16_MAX;
+    auto clamped = [](float points) { return int16_t(std::clamp(ToMasterUnits(points), -32768, 32767)); };
     w.begin(rt::ClientAnchor);
-    for (int32_t v : {top, left, right, bottom}) {  // top, left, right, bottom
-        if (small) w.i16(int16_t(v));
-        else w.i32(v);
-    }
-    w.end(small ? 8 : 16);
+    w.i16(clamped(a.top));               // top
+    w.i16(clamped(a.left));              // left
+    w.i16(clamped(a.left + a.width));    // right
+    w.i16(clamped(a.top + a.height));    // bottom
+    w.end(8);
 }
 
 static void writeGroupShape(RecordWriter& w, uint32_t shapeId)

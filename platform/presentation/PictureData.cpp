@@ -3,9 +3,9 @@
 #include <glib.h>
 #include <zlib.h>
 
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 
 namespace presentation {
 
@@ -67,18 +67,38 @@ std::optional<PictureData> PictureFromBytes(std::vector<uint8_t> bytes, std::str
     return pic;
 }
 
+// Pictures larger than this are refused: the file addresses its pictures
+// with 32-bit offsets, and no page picture comes near it.
+constexpr uint64_t MaxPictureBytes = 256u << 20;
+
+static bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
+{
+    std::error_code code;
+    if (!std::filesystem::is_regular_file(path, code)) {
+        error = "cannot open picture '" + path + "'";
+        return false;
+    }
+    uint64_t size = std::filesystem::file_size(path, code);
+    if (code || size > MaxPictureBytes) {
+        error = "picture '" + path + "' is too large";
+        return false;
+    }
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) {
+        error = "cannot open picture '" + path + "'";
+        return false;
+    }
+    bytes.resize(size_t(size));
+    bool ok = fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    fclose(file);
+    if (!ok) error = "cannot read picture '" + path + "'";
+    return ok;
+}
+
 std::optional<PictureData> ReadPictureFile(const std::string& path, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open picture '" + path + "'";
-        return std::nullopt;
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "cannot read picture '" + path + "'";
-        return std::nullopt;
-    }
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(path, bytes, error)) return std::nullopt;
     auto pic = PictureFromBytes(std::move(bytes), error);
     if (!pic) error = "'" + path + "': " + error;
     return pic;

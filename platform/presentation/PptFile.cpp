@@ -1,5 +1,7 @@
 #include "platform/presentation/PptFile.h"
 
+#include "platform/presentation/PptRecords.h"
+
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-output-stdio.h>
@@ -75,8 +77,20 @@ std::string SavePptStreams(const PptStreams& streams, const std::string& path)
     return {};
 }
 
+// Drawing ids, picture store entries and font indexes are 12-bit
+// instance fields of their records.
+static std::string checkLimits(const Presentation& p)
+{
+    if (p.slides.size() > 4093) return "more than 4093 slides";
+    if (p.pictures.size() > 4095) return "more than 4095 pictures";
+    if (FontTable(p).names().size() > 4095) return "more than 4095 fonts";
+    return {};
+}
+
 std::string SavePptFile(const Presentation& presentation, const std::string& path)
 {
+    if (std::string limit = checkLimits(presentation); !limit.empty())
+        return "cannot save '" + path + "': " + limit;
     return SavePptStreams(WritePptStreams(presentation), path);
 }
 

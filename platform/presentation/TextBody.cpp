@@ -16,13 +16,15 @@ static std::u16string withParagraphBreaks(const std::u16string& text)
     return out;
 }
 
-void TextBody::setText(const std::u16string& text)
+void TextBody::replace(TextSpan span, const std::u16string& text)
 {
-    // New text takes the format of the text it replaces, as typing over it would.
-    CharFormat format = formats_.empty() ? endFormat_ : formats_.front();
-    text_ = withParagraphBreaks(text);
-    formats_.assign(text_.size(), format);
-    endFormat_ = format;
+    bool throughEnd = span.start + span.length == text_.size();
+    CharFormat format = formatAt(span.length > 0 || span.start == 0 ? span.start : span.start - 1);
+    std::u16string inserted = withParagraphBreaks(text);
+    text_.replace(span.start, span.length, inserted);
+    formats_.erase(formats_.begin() + long(span.start), formats_.begin() + long(span.start + span.length));
+    formats_.insert(formats_.begin() + long(span.start), inserted.size(), format);
+    if (throughEnd) endFormat_ = format;
 }
 
 std::u16string TextBody::textOf(TextSpan span) const

@@ -30,7 +30,10 @@ public:
     size_t length() const { return text_.size(); }
 
     // CR LF, CR and LF each become one paragraph break.
-    void setText(const std::u16string& text);
+    void setText(const std::u16string& text) { replace({0, text_.size()}, text); }
+    // The new characters take the format of the first one they replace, or
+    // of the one before them when they replace none.
+    void replace(TextSpan span, const std::u16string& text);
     std::u16string textOf(TextSpan span) const;
 
     // The span from a 1-based start and a length, clipped to the text.

@@ -127,3 +127,28 @@ TEST(PptFile, PicturesAndFormattedTextReadBackFieldForField)
     EXPECT_EQ(found.textBoxes, 2u);
     EXPECT_EQ(found.fonts, 2u);  // Arial and Times New Roman
 }
+
+TEST(PptFile, ManyShapesAndFarAnchorsStayConsistent)
+{
+    Presentation p;
+    p.slideWidth = 4032;
+    p.slideHeight = 4032;
+    Slide& crowded = AddSlide(p);
+    for (int i = 0; i < 1100; ++i) AddTextBox(crowded, {float(i), float(i), 20, 10}, u"x");  // two id clusters
+    Slide& far = AddSlide(p);
+    AddTextBox(far, {3000, 3500, 1095, 595}, u"up to the small anchor's limit");
+    CheckedPresentation found;
+    std::string out = SaveAndDescribe(p, "many-shapes", found);
+    EXPECT_EQ(found.textBoxes, 1101u);
+    EXPECT_NE(out.find(" textbox 1099.000 1099.000 20.000 10.000\n"), std::string::npos);
+    EXPECT_NE(out.find(" textbox 3000.000 3500.000 1095.000 595.000\n"), std::string::npos);
+}
+
+TEST(PptFile, SaveRefusesWhatTheFileCannotHold)
+{
+    Presentation p;
+    for (int i = 0; i < 4094; ++i) AddSlide(p);
+    std::string path = FreshFolder("too-many") + "/out.ppt";
+    EXPECT_NE(SavePptFile(p, path), "");
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
