@@ -104,9 +104,10 @@ HRESULT CLSIDFromProgID(const WCHAR* progId, CLSID* clsid)
     std::string name = Utf8FromWide(wide.data(), wide.size());
     ClassRegistry& r = Registry();
     std::lock_guard guard(r.lock);
-    for (const ComClassEntry& e : r.entries)
-        if (SameProgId(e.progId, name)) {
-            *clsid = e.clsid;
+    // The latest registration of a ProgID wins, so a test can stand in for a class.
+    for (auto it = r.entries.rbegin(); it != r.entries.rend(); ++it)
+        if (SameProgId(it->progId, name)) {
+            *clsid = it->clsid;
             return S_OK;
         }
     return CO_E_CLASSSTRING;

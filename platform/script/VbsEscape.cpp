@@ -1,0 +1,82 @@
+#include "platform/script/VbsEscape.h"
+
+namespace vbs {
+
+namespace {
+
+int HexValue(char16_t c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The value of count hex digits at text[at], or -1.
+int HexRun(std::u16string_view text, size_t at, size_t count)
+{
+    if (at + count > text.size())
+        return -1;
+    int value = 0;
+    for (size_t i = 0; i < count; ++i) {
+        int d = HexValue(text[at + i]);
+        if (d < 0)
+            return -1;
+        value = value * 16 + d;
+    }
+    return value;
+}
+
+}  // namespace
+
+std::u16string Unescape(std::u16string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%') {
+            if (i + 1 < text.size() && text[i + 1] == 'u') {
+                int v = HexRun(text, i + 2, 4);
+                if (v >= 0) {
+                    out.push_back(char16_t(v));
+                    i += 5;
+                    continue;
+                }
+            }
+            int v = HexRun(text, i + 1, 2);
+            if (v >= 0) {
+                out.push_back(char16_t(v));
+                i += 2;
+                continue;
+            }
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+std::u16string Escape(std::u16string_view text)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::u16string out;
+    out.reserve(text.size());
+    for (char16_t c : text) {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                     c == '@' || c == '*' || c == '_' || c == '+' || c == '-' || c == '.' ||
+                     c == '/';
+        if (plain) {
+            out.push_back(c);
+        } else if (c < 256) {
+            out += {u'%', char16_t(digits[c >> 4]), char16_t(digits[c & 15])};
+        } else {
+            out += {u'%', u'u', char16_t(digits[c >> 12]), char16_t(digits[(c >> 8) & 15]),
+                    char16_t(digits[(c >> 4) & 15]), char16_t(digits[c & 15])};
+        }
+    }
+    return out;
+}
+
+}  // namespace vbs

@@ -1,0 +1,770 @@
+#include "platform/script/VbsInterpreter.h"
+
+#include "platform/com/SafeArray.h"
+#include "platform/script/VbsBuiltins.h"
+#include "platform/script/VbsErrObject.h"
+#include "platform/script/VbsOperators.h"
+#include "platform/script/VbsParser.h"
+
+#include <functional>
+
+namespace vbs {
+
+namespace {
+
+constexpr int kMaxCallDepth = 250;
+constexpr LONG kTimeoutNumber = LONG(0x80004004);  // E_ABORT
+
+bool IsObject(const Value& v) { return v.vt == VT_DISPATCH; }
+
+std::u16string_view LineOf(std::u16string_view source, LONG line)
+{
+    size_t start = 0;
+    for (LONG n = 1; n < line; ++n) {
+        size_t end = source.find_first_of(u"\r\n", start);
+        if (end == std::u16string_view::npos)
+            return {};
+        start = end + (source[end] == '\r' && end + 1 < source.size() && source[end + 1] == '\n' ? 2 : 1);
+    }
+    size_t end = source.find_first_of(u"\r\n", start);
+    return source.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
+}
+
+std::string Utf8(std::u16string_view s) { return Utf8FromWide(s.data(), s.size()); }
+
+}  // namespace
+
+Interpreter::Interpreter() : err_(new ErrObject)
+{
+    errSymbol_ = symbols_.Intern(u"err");
+}
+
+Interpreter::~Interpreter()
+{
+    err_->Release();
+}
+
+// ---- entry points ----
+
+void Interpreter::Fill(Error& error, size_t module)
+{
+    if (module < modules_.size() && error.line > 0)
+        error.text = Utf8(LineOf(modules_[module], error.line));
+}
+
+bool Interpreter::RunGuarded(const std::function<void()>& body)
+{
+    failure_ = Error{};
+    ticks_ = 0;
+    if (timeout_ > 0)
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_);
+    try {
+        body();
+        return true;
+    } catch (RuntimeError& e) {
+        failure_ = e.error;
+        Fill(failure_, e.module);
+        return false;
+    }
+}
+
+bool Interpreter::AddCode(std::u16string_view code)
+{
+    size_t module = modules_.size();
+    modules_.emplace_back(code);
+    Parser parser(modules_.back(), symbols_);
+    std::optional<Program> program = parser.Parse();
+    if (!program) {
+        failure_ = parser.Failure();
+        Fill(failure_, module);
+        return false;
+    }
+    for (const auto& p : program->procedures)
+        if (procedures_.count(p->symbol)) {
+            failure_ = Error{kNameRedefined, DescribeError(kNameRedefined), kCompileSource,
+                             LONG(p->line), 0, {}, true};
+            Fill(failure_, module);
+            return false;
+        }
+    optionExplicit_ = optionExplicit_ || program->optionExplicit;
+    for (auto& p : program->procedures) {
+        p->module = module;
+        procedures_[p->symbol] = p;
+        order_.push_back(p);
+    }
+    globals_.resize(symbols_.Size());
+    keep_.push_back(std::move(program->globals));
+    const Block& globals = keep_.back();
+    return RunGuarded([&] {
+        Frame frame;
+        frame.module = module;
+        frame.optionExplicit = program->optionExplicit;
+        ExecBlock(globals, frame);
+    });
+}
+
+bool Interpreter::Run(std::u16string_view name, std::vector<Value> args, Value* result)
+{
+    int symbol = symbols_.Find(name);
+    auto it = symbol < 0 ? procedures_.end() : procedures_.find(symbol);
+    if (it == procedures_.end()) {
+        failure_ = Error{kTypeMismatch, "Type mismatch: '" + Utf8(name) + "'", kRuntimeSource,
+                         0, 0, {}, true};
+        return false;
+    }
+    const Procedure& procedure = *it->second;
+    return RunGuarded([&] {
+        Frame frame;
+        frame.module = procedure.module;
+        Value r = CallProcedure(procedure, nullptr, std::move(args), frame);
+        if (result)
+            *result = std::move(r);
+    });
+}
+
+bool Interpreter::Eval(std::u16string_view expression, Value* result)
+{
+    std::u16string code = u"Err = " + std::u16string(expression);
+    size_t module = modules_.size();
+    modules_.emplace_back(expression);
+    Parser parser(code, symbols_);
+    std::optional<Program> program = parser.Parse();
+    if (!program || program->globals.size() != 1 ||
+        program->globals[0]->kind != Stmt::Kind::Assign) {
+        failure_ = program ? Error{kSyntaxError, DescribeError(kSyntaxError), kCompileSource, 1, 0, {}, true}
+                           : parser.Failure();
+        Fill(failure_, module);
+        return false;
+    }
+    globals_.resize(symbols_.Size());
+    auto& assign = static_cast<AssignStmt&>(*program->globals[0]);
+    return RunGuarded([&] {
+        Frame frame;
+        frame.module = module;
+        Value v = Eval(*assign.value, frame);
+        if (result)
+            *result = std::move(v);
+    });
+}
+
+void Interpreter::AddObject(std::u16string_view name, IDispatch* object)
+{
+    Symbol s = symbols_.Intern(name);
+    globals_.resize(symbols_.Size());
+    Slot& slot = globals_[size_t(s)];
+    slot.value = Value(object, true);
+    slot.defined = true;
+    slot.isConst = true;
+}
+
+void Interpreter::Tick()
+{
+    if ((++ticks_ & 1023) != 0 || timeout_ <= 0)
+        return;
+    if (std::chrono::steady_clock::now() < deadline_)
+        return;
+    RuntimeError e;
+    e.error = {kTimeoutNumber, "The script ran longer than its time limit", kRuntimeSource,
+               0, 0, {}, false};
+    throw e;
+}
+
+void Interpreter::SetErr(const Error& error)
+{
+    err_->Set(error);
+}
+
+// ---- statements ----
+
+Interpreter::Flow Interpreter::ExecBlock(const Block& block, Frame& frame)
+{
+    for (const StmtPtr& stmt : block) {
+        Tick();
+        try {
+            Flow flow = Exec(*stmt, frame);
+            if (flow != Flow::Normal)
+                return flow;
+        } catch (RuntimeError& e) {
+            if (e.error.line == 0) {
+                e.error.line = LONG(stmt->line);
+                e.module = frame.module;
+            }
+            if (!frame.resumeNext || !e.error.trappable)
+                throw;
+            SetErr(e.error);
+        }
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::Exec(const Stmt& stmt, Frame& frame)
+{
+    switch (stmt.kind) {
+    case Stmt::Kind::Assign: ExecAssign(static_cast<const AssignStmt&>(stmt), frame); break;
+    case Stmt::Kind::Call: ExecCall(static_cast<const CallStmt&>(stmt), frame); break;
+    case Stmt::Kind::If: return ExecIf(static_cast<const IfStmt&>(stmt), frame);
+    case Stmt::Kind::For: return ExecFor(static_cast<const ForStmt&>(stmt), frame);
+    case Stmt::Kind::ForEach: return ExecForEach(static_cast<const ForEachStmt&>(stmt), frame);
+    case Stmt::Kind::Do: return ExecDo(static_cast<const DoStmt&>(stmt), frame);
+    case Stmt::Kind::While: return ExecWhile(static_cast<const WhileStmt&>(stmt), frame);
+    case Stmt::Kind::Select: return ExecSelect(static_cast<const SelectStmt&>(stmt), frame);
+    case Stmt::Kind::Exit:
+        switch (static_cast<const ExitStmt&>(stmt).what) {
+        case ExitStmt::What::Do: return Flow::ExitDo;
+        case ExitStmt::What::For: return Flow::ExitFor;
+        default: return Flow::ExitProcedure;
+        }
+    case Stmt::Kind::OnError: ExecOnError(static_cast<const OnErrorStmt&>(stmt), frame); break;
+    case Stmt::Kind::Dim:
+    case Stmt::Kind::ReDim: ExecDim(static_cast<const DimStmt&>(stmt), frame); break;
+    case Stmt::Kind::Const: ExecConst(static_cast<const ConstStmt&>(stmt), frame); break;
+    case Stmt::Kind::Nop: break;
+    }
+    return Flow::Normal;
+}
+
+void Interpreter::ExecOnError(const OnErrorStmt& stmt, Frame& frame)
+{
+    frame.resumeNext = stmt.resumeNext;
+    err_->Clear();
+}
+
+void Interpreter::ExecAssign(const AssignStmt& stmt, Frame& frame)
+{
+    Value value = Eval(*stmt.value, frame);
+    if (stmt.isSet) {
+        if (!IsObject(value))
+            Raise(kObjectRequired);
+    } else if (IsObject(value)) {
+        value = DefaultValue(value);
+    }
+    const Expr& target = *stmt.target;
+    WORD put = stmt.isSet ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT;
+    switch (target.kind) {
+    case Expr::Kind::Name:
+        Store(static_cast<const NameExpr&>(target), std::move(value), frame);
+        return;
+    case Expr::Kind::Member: {
+        auto& m = static_cast<const MemberExpr&>(target);
+        Value holder;
+        IDispatch* object = EvalObject(*m.base, frame, holder);
+        Invoke(object, &m.name, put, {}, &value);
+        return;
+    }
+    case Expr::Kind::Call: {
+        auto& c = static_cast<const CallExpr&>(target);
+        std::vector<Value> args = EvalArgs(c.args, frame);
+        if (c.target->kind == Expr::Kind::Member) {
+            auto& m = static_cast<const MemberExpr&>(*c.target);
+            Value holder;
+            IDispatch* object = EvalObject(*m.base, frame, holder);
+            Invoke(object, &m.name, put, std::move(args), &value);
+            return;
+        }
+        if (c.target->kind != Expr::Kind::Name)
+            Raise(kIllegalAssignment);
+        Slot* slot = FindSlot(static_cast<const NameExpr&>(*c.target).symbol, frame);
+        if (!slot)
+            Raise(kTypeMismatch);
+        Value& v = slot->Get();
+        if (IsObject(v)) {
+            if (!v.pdispVal)
+                Raise(kObjectRequired);
+            Invoke(v.pdispVal, nullptr, put, std::move(args), &value);
+            return;
+        }
+        if (!(v.vt & VT_ARRAY) || !v.parray)
+            Raise(kTypeMismatch);
+        if (args.size() != v.parray->cDims)
+            Raise(kSubscriptOutOfRange);
+        std::vector<LONG> indices;
+        for (const Value& a : args)
+            indices.push_back(ToLong(a));
+        if (FAILED(SafeArrayPutElement(v.parray, indices.data(), &value)))
+            Raise(kSubscriptOutOfRange);
+        return;
+    }
+    default: Raise(kIllegalAssignment);
+    }
+}
+
+void Interpreter::ExecCall(const CallStmt& stmt, Frame& frame)
+{
+    const Expr& call = *stmt.call;
+    switch (call.kind) {
+    case Expr::Kind::Name: EvalName(static_cast<const NameExpr&>(call), frame, true); return;
+    case Expr::Kind::Member:
+        EvalMember(static_cast<const MemberExpr&>(call), nullptr, frame, true);
+        return;
+    case Expr::Kind::Call: EvalCall(static_cast<const CallExpr&>(call), frame, true); return;
+    default: Eval(call, frame); return;
+    }
+}
+
+Interpreter::Flow Interpreter::ExecIf(const IfStmt& stmt, Frame& frame)
+{
+    for (const auto& [condition, body] : stmt.branches) {
+        bool taken;
+        try {
+            taken = IsTrue(EvalPlain(*condition, frame));
+        } catch (RuntimeError& e) {
+            // Skipping a failed condition goes on with the next statement: the branch.
+            if (!frame.resumeNext || !e.error.trappable)
+                throw;
+            SetErr(e.error);
+            taken = true;
+        }
+        if (taken)
+            return ExecBlock(body, frame);
+    }
+    return ExecBlock(stmt.otherwise, frame);
+}
+
+Interpreter::Flow Interpreter::ExecFor(const ForStmt& stmt, Frame& frame)
+{
+    auto& variable = static_cast<const NameExpr&>(*stmt.variable);
+    Value from = EvalPlain(*stmt.from, frame);
+    Value to = EvalPlain(*stmt.to, frame);
+    Value step = stmt.step ? EvalPlain(*stmt.step, frame) : Value(LONG(1));
+    double limit = ToNumber(to), increment = ToNumber(step);
+    Store(variable, ApplyBinary(Op::Add, from, Value(LONG(0))), frame);
+    for (;;) {
+        Value current = EvalPlain(variable, frame);
+        double v = ToNumber(current);
+        if (increment >= 0 ? v > limit : v < limit)
+            return Flow::Normal;
+        Flow flow = ExecBlock(stmt.body, frame);
+        if (flow == Flow::ExitFor)
+            return Flow::Normal;
+        if (flow != Flow::Normal)
+            return flow;
+        Store(variable, ApplyBinary(Op::Add, EvalPlain(variable, frame), step), frame);
+        Tick();
+    }
+}
+
+Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& stmt, Frame& frame)
+{
+    Value group = Eval(*stmt.group, frame);
+    if (!(group.vt & VT_ARRAY) || !group.parray)
+        Raise(451, "Object not a collection");
+    SAFEARRAY* a = group.parray;
+    size_t count = 1;
+    for (USHORT d = 0; d < a->cDims; ++d)
+        count *= a->rgsabound[d].cElements;
+    auto* items = static_cast<VARIANT*>(a->pvData);
+    for (size_t i = 0; i < count; ++i) {
+        Store(static_cast<const NameExpr&>(*stmt.variable), Value(items[i]), frame);
+        Flow flow = ExecBlock(stmt.body, frame);
+        if (flow == Flow::ExitFor)
+            return Flow::Normal;
+        if (flow != Flow::Normal)
+            return flow;
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::ExecDo(const DoStmt& stmt, Frame& frame)
+{
+    auto keepGoing = [&] { return IsTrue(EvalPlain(*stmt.condition, frame)) != stmt.until; };
+    for (;;) {
+        if (stmt.condition && !stmt.atEnd && !keepGoing())
+            return Flow::Normal;
+        Flow flow = ExecBlock(stmt.body, frame);
+        if (flow == Flow::ExitDo)
+            return Flow::Normal;
+        if (flow != Flow::Normal)
+            return flow;
+        if (stmt.condition && stmt.atEnd && !keepGoing())
+            return Flow::Normal;
+        Tick();
+    }
+}
+
+Interpreter::Flow Interpreter::ExecWhile(const WhileStmt& stmt, Frame& frame)
+{
+    while (IsTrue(EvalPlain(*stmt.condition, frame))) {
+        Flow flow = ExecBlock(stmt.body, frame);
+        if (flow != Flow::Normal)
+            return flow;
+        Tick();
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::ExecSelect(const SelectStmt& stmt, Frame& frame)
+{
+    Value subject = EvalPlain(*stmt.subject, frame);
+    for (const auto& [values, body] : stmt.cases)
+        for (const ExprPtr& v : values)
+            if (IsTrue(ApplyBinary(Op::Eq, subject, EvalPlain(*v, frame))))
+                return ExecBlock(body, frame);
+    return ExecBlock(stmt.otherwise, frame);
+}
+
+void Interpreter::ExecDim(const DimStmt& stmt, Frame& frame)
+{
+    for (const DimStmt::Variable& v : stmt.variables) {
+        Slot* existing = FindSlot(v.symbol, frame);
+        bool local = frame.procedure != nullptr;
+        Slot& slot = existing && (!local || !existing->isConst) ? *existing : DeclareSlot(v.symbol, frame);
+        if (stmt.kind == Stmt::Kind::Dim && !v.isArray) {
+            slot.defined = true;
+            continue;
+        }
+        if (v.bounds.empty()) {
+            slot.defined = true;
+            continue;
+        }
+        std::vector<SAFEARRAYBOUND> bounds;
+        for (const ExprPtr& b : v.bounds) {
+            LONG upper = ToLong(EvalPlain(*b, frame));
+            if (upper < -1 || upper > (1 << 24))
+                Raise(kSubscriptOutOfRange);
+            bounds.push_back({ULONG(upper + 1), 0});
+        }
+        SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, UINT(bounds.size()), bounds.data());
+        if (!array)
+            Raise(kOutOfMemory);
+        Value& target = slot.Get();
+        if (stmt.preserve && (target.vt & VT_ARRAY) && target.parray && bounds.size() == 1 &&
+            target.parray->cDims == 1) {
+            LONG n = LONG(std::min(target.parray->rgsabound[0].cElements, bounds[0].cElements));
+            for (LONG i = 0; i < n; ++i) {
+                VARIANT* from = static_cast<VARIANT*>(SafeArrayElementPointer(target.parray, &i));
+                SafeArrayPutElement(array, &i, from);
+            }
+        }
+        Value fresh;
+        fresh.vt = VT_ARRAY | VT_VARIANT;
+        fresh.parray = array;
+        target = std::move(fresh);
+        slot.defined = true;
+    }
+}
+
+void Interpreter::ExecConst(const ConstStmt& stmt, Frame& frame)
+{
+    for (const auto& [symbol, expr] : stmt.constants) {
+        Slot& slot = DeclareSlot(symbol, frame);
+        slot.value = EvalPlain(*expr, frame);
+        slot.defined = true;
+        slot.isConst = true;
+    }
+}
+
+// ---- variables ----
+
+Interpreter::Slot* Interpreter::FindSlot(Symbol symbol, Frame& frame)
+{
+    if (frame.procedure)
+        for (auto& [s, slot] : frame.locals)
+            if (s == symbol)
+                return &slot;
+    Slot& global = globals_[size_t(symbol)];
+    return global.defined ? &global : nullptr;
+}
+
+Interpreter::Slot& Interpreter::DeclareSlot(Symbol symbol, Frame& frame)
+{
+    if (frame.procedure) {
+        for (auto& [s, slot] : frame.locals)
+            if (s == symbol)
+                return slot;
+        frame.locals.emplace_back(symbol, Slot{});
+        Slot& slot = frame.locals.back().second;
+        slot.defined = true;
+        return slot;
+    }
+    Slot& slot = globals_[size_t(symbol)];
+    slot.defined = true;
+    return slot;
+}
+
+void Interpreter::Store(const NameExpr& name, Value value, Frame& frame)
+{
+    if (frame.procedure && frame.procedure->isFunction && name.symbol == frame.procedure->symbol) {
+        frame.result = std::move(value);
+        return;
+    }
+    Slot* slot = FindSlot(name.symbol, frame);
+    if (!slot) {
+        if (frame.optionExplicit || optionExplicit_)
+            Raise(kVariableUndefined);
+        if (name.symbol == errSymbol_ || procedures_.count(name.symbol))
+            Raise(kIllegalAssignment);
+        slot = &DeclareSlot(name.symbol, frame);
+    }
+    if (slot->isConst)
+        Raise(kIllegalAssignment);
+    slot->Get() = std::move(value);
+}
+
+// ---- expressions ----
+
+Value Interpreter::Eval(const Expr& expr, Frame& frame)
+{
+    switch (expr.kind) {
+    case Expr::Kind::Literal: return static_cast<const LiteralExpr&>(expr).value;
+    case Expr::Kind::Name: return EvalName(static_cast<const NameExpr&>(expr), frame, false);
+    case Expr::Kind::Member:
+        return EvalMember(static_cast<const MemberExpr&>(expr), nullptr, frame, false);
+    case Expr::Kind::Call: return EvalCall(static_cast<const CallExpr&>(expr), frame, false);
+    case Expr::Kind::Unary: {
+        auto& u = static_cast<const UnaryExpr&>(expr);
+        return ApplyUnary(u.op, EvalPlain(*u.operand, frame));
+    }
+    case Expr::Kind::Binary: {
+        auto& b = static_cast<const BinaryExpr&>(expr);
+        if (b.op == Op::Is) {
+            Value x = Eval(*b.lhs, frame), y = Eval(*b.rhs, frame);
+            if (!IsObject(x) || !IsObject(y))
+                Raise(kObjectRequired);
+            if (!x.pdispVal || !y.pdispVal)
+                return Value(x.pdispVal == y.pdispVal);
+            IUnknown *p = nullptr, *q = nullptr;
+            x.pdispVal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&p));
+            y.pdispVal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&q));
+            bool same = p == q;
+            if (p)
+                p->Release();
+            if (q)
+                q->Release();
+            return Value(same);
+        }
+        Value x = EvalPlain(*b.lhs, frame);
+        return ApplyBinary(b.op, x, EvalPlain(*b.rhs, frame));
+    }
+    default: Raise(kSyntaxError);
+    }
+}
+
+Value Interpreter::EvalPlain(const Expr& expr, Frame& frame)
+{
+    Value v = Eval(expr, frame);
+    return IsObject(v) ? DefaultValue(v) : v;
+}
+
+Value Interpreter::DefaultValue(const Value& v)
+{
+    if (!v.pdispVal)
+        Raise(kObjectNotSet);
+    Value result = Invoke(v.pdispVal, nullptr, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {}, nullptr);
+    if (IsObject(result))
+        Raise(kNoSuchMember);
+    return result;
+}
+
+IDispatch* Interpreter::EvalObject(const Expr& expr, Frame& frame, Value& holder)
+{
+    holder = Eval(expr, frame);
+    if (!IsObject(holder) || !holder.pdispVal)
+        Raise(kObjectRequired);
+    return holder.pdispVal;
+}
+
+std::vector<Value> Interpreter::EvalArgs(const std::vector<ExprPtr>& args, Frame& frame)
+{
+    std::vector<Value> values;
+    values.reserve(args.size());
+    for (const ExprPtr& a : args) {
+        values.emplace_back();
+        if (a)
+            values.back() = Eval(*a, frame);
+        else
+            VariantSetMissing(&values.back());
+    }
+    return values;
+}
+
+Value Interpreter::EvalName(const NameExpr& name, Frame& frame, bool asStatement)
+{
+    if (Slot* slot = FindSlot(name.symbol, frame)) {
+        if (asStatement && IsObject(slot->Get()) && slot->Get().pdispVal)
+            return Invoke(slot->Get().pdispVal, nullptr, DISPATCH_METHOD, {}, nullptr);
+        return slot->Get();
+    }
+    if (name.symbol == errSymbol_)
+        return Value(static_cast<IDispatch*>(err_), true);
+    auto p = procedures_.find(name.symbol);
+    if (p != procedures_.end())
+        return CallProcedure(*p->second, nullptr, {}, frame);
+    const std::u16string& lower = symbols_.Name(name.symbol);
+    if (const Builtin* b = FindBuiltin(lower)) {
+        if (b->minArgs > 0)
+            Raise(kWrongArgumentCount);
+        std::vector<Value> none;
+        return b->function(none);
+    }
+    Value constant;
+    if (FindConstant(lower, &constant))
+        return constant;
+    if (asStatement)
+        Raise(kTypeMismatch, "Type mismatch: '" + Utf8(name.name) + "'");
+    if (frame.optionExplicit || optionExplicit_)
+        Raise(kVariableUndefined);
+    return Value();
+}
+
+Value Interpreter::EvalCall(const CallExpr& call, Frame& frame, bool asStatement)
+{
+    const Expr& target = *call.target;
+    if (target.kind == Expr::Kind::Member)
+        return EvalMember(static_cast<const MemberExpr&>(target), &call.args, frame, asStatement);
+    if (target.kind != Expr::Kind::Name)
+        return Index(Eval(target, frame), EvalArgs(call.args, frame), asStatement);
+    auto& name = static_cast<const NameExpr&>(target);
+    if (Slot* slot = FindSlot(name.symbol, frame)) {
+        Value v = slot->Get();
+        return Index(v, EvalArgs(call.args, frame), asStatement);
+    }
+    if (name.symbol == errSymbol_)
+        return Index(Value(static_cast<IDispatch*>(err_), true), EvalArgs(call.args, frame), asStatement);
+    auto p = procedures_.find(name.symbol);
+    if (p != procedures_.end())
+        return CallProcedure(*p->second, &call.args, {}, frame);
+    if (const Builtin* b = FindBuiltin(symbols_.Name(name.symbol))) {
+        std::vector<Value> args = EvalArgs(call.args, frame);
+        if (args.size() < b->minArgs || args.size() > b->maxArgs)
+            Raise(kWrongArgumentCount);
+        for (const Value& a : args)
+            if (VariantIsMissing(&a))
+                Raise(kArgumentNotOptional);
+        return b->function(args);
+    }
+    Raise(kTypeMismatch, "Type mismatch: '" + Utf8(name.name) + "'");
+}
+
+Value Interpreter::Index(const Value& target, std::vector<Value> args, bool asStatement)
+{
+    if (IsObject(target)) {
+        if (!target.pdispVal)
+            Raise(kObjectRequired);
+        WORD flags = asStatement ? DISPATCH_METHOD : DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+        return Invoke(target.pdispVal, nullptr, flags, std::move(args), nullptr);
+    }
+    if (!(target.vt & VT_ARRAY) || !target.parray) {
+        if (args.empty())
+            return target;
+        Raise(kTypeMismatch);
+    }
+    if (args.size() != target.parray->cDims)
+        Raise(kSubscriptOutOfRange);
+    std::vector<LONG> indices;
+    for (const Value& a : args)
+        indices.push_back(ToLong(a));
+    auto* element = static_cast<VARIANT*>(SafeArrayElementPointer(target.parray, indices.data()));
+    if (!element)
+        Raise(kSubscriptOutOfRange);
+    return Value(*element);
+}
+
+Value Interpreter::EvalMember(const MemberExpr& member, const std::vector<ExprPtr>* args,
+                              Frame& frame, bool asStatement)
+{
+    Value holder;
+    IDispatch* object = EvalObject(*member.base, frame, holder);
+    std::vector<Value> values = args ? EvalArgs(*args, frame) : std::vector<Value>{};
+    WORD flags = asStatement ? DISPATCH_METHOD : DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+    return Invoke(object, &member.name, flags, std::move(values), nullptr);
+}
+
+// ---- calls ----
+
+Value Interpreter::CallProcedure(const Procedure& procedure, const std::vector<ExprPtr>* argExprs,
+                                 std::vector<Value> argValues, Frame& caller)
+{
+    size_t count = argExprs ? argExprs->size() : argValues.size();
+    if (count != procedure.params.size())
+        Raise(kWrongArgumentCount);
+    if (depth_ >= kMaxCallDepth)
+        Raise(kOutOfStackSpace);
+    Frame frame;
+    frame.procedure = &procedure;
+    frame.module = procedure.module;
+    frame.locals.reserve(procedure.params.size() + 8);
+    for (size_t i = 0; i < count; ++i) {
+        Slot slot;
+        slot.defined = true;
+        const Expr* e = argExprs ? (*argExprs)[i].get() : nullptr;
+        if (argExprs && !e)
+            Raise(kArgumentNotOptional);
+        if (e && procedure.params[i].byRef && e->kind == Expr::Kind::Name) {
+            Slot* source = FindSlot(static_cast<const NameExpr&>(*e).symbol, caller);
+            if (source && !source->isConst)
+                slot.ref = &source->Get();
+        }
+        if (!slot.ref)
+            slot.value = e ? Eval(*e, caller) : std::move(argValues[i]);
+        frame.locals.emplace_back(procedure.params[i].symbol, std::move(slot));
+    }
+    ++depth_;
+    struct DepthGuard {
+        int& depth;
+        ~DepthGuard() { --depth; }
+    } guard{depth_};
+    ExecBlock(procedure.body, frame);
+    return std::move(frame.result);
+}
+
+Value Interpreter::Invoke(IDispatch* object, const std::u16string* name, WORD flags,
+                          std::vector<Value> args, const Value* putValue)
+{
+    DISPID id = DISPID_VALUE;
+    if (name) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name->c_str())};
+        if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
+            Raise(kNoSuchMember);
+    }
+    // Arguments travel last first; a put's value goes in front, named.
+    std::vector<VARIANT> rgvarg;
+    rgvarg.reserve(args.size() + 1);
+    if (putValue)
+        rgvarg.push_back(*putValue);
+    for (size_t i = args.size(); i-- > 0;)
+        rgvarg.push_back(args[i]);
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS params = {rgvarg.data(), putValue ? &putId : nullptr, UINT(rgvarg.size()),
+                         putValue ? 1u : 0u};
+    Value result;
+    EXCEPINFO info{};
+    HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                                putValue ? nullptr : &result, &info, nullptr);
+    if (FAILED(hr) && putValue && flags == DISPATCH_PROPERTYPUTREF && hr == DISP_E_MEMBERNOTFOUND)
+        hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
+                            nullptr, &info, nullptr);
+    if (FAILED(hr))
+        RaiseFromCall(object, hr, info);
+    return result;
+}
+
+void Interpreter::RaiseFromCall(IDispatch* object, HRESULT hr, EXCEPINFO& info)
+{
+    RuntimeError e;
+    if (hr == DISP_E_EXCEPTION) {
+        if (info.pfnDeferredFillIn)
+            info.pfnDeferredFillIn(&info);
+        if (object == static_cast<IDispatch*>(err_))
+            if (std::optional<Error> raised = err_->TakeRaised())
+                e.error = *raised;
+        if (e.error.number == 0) {
+            HRESULT code = info.scode ? info.scode : (info.wCode ? HResultOfError(info.wCode) : E_FAIL);
+            e.error.number = ErrorOfHResult(code);
+            e.error.description = Utf8FromBstr(info.bstrDescription);
+            e.error.source = Utf8FromBstr(info.bstrSource);
+        }
+    } else {
+        e.error.number = ErrorOfHResult(hr);
+    }
+    SysFreeString(info.bstrDescription);
+    SysFreeString(info.bstrSource);
+    SysFreeString(info.bstrHelpFile);
+    if (e.error.description.empty())
+        e.error.description = e.error.number == hr ? _com_error(hr).ErrorMessage()
+                                                   : DescribeError(e.error.number);
+    if (e.error.source.empty())
+        e.error.source = kRuntimeSource;
+    throw e;
+}
+
+}  // namespace vbs

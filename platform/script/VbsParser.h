@@ -1,0 +1,96 @@
+// Turns script source into a Program. The first error ends the parse and is
+// reported with its number, line and column; nothing of a program that has
+// an error is run.
+#pragma once
+
+#include "platform/script/VbsAst.h"
+#include "platform/script/VbsErrors.h"
+#include "platform/script/VbsScanner.h"
+#include "platform/script/VbsSymbols.h"
+
+#include <optional>
+
+namespace vbs {
+
+class Parser {
+public:
+    Parser(std::u16string_view source, SymbolTable& symbols);
+    // The program, or nullopt with Failure() set.
+    std::optional<Program> Parse();
+    const Error& Failure() const { return error_; }
+
+private:
+    struct Abort {};
+    // verbs
+    void Advance();
+    bool Check(Tok t) const { return cur_.type == t; }
+    bool Match(Tok t);
+    void Consume(Tok t, LONG errorNumber);
+    [[noreturn]] void Fail(LONG number);
+    [[noreturn]] void Fail(LONG number, const Token& at);
+    bool AtStatementEnd() const;
+    void EndStatement();
+    void SkipLineEnds();
+    bool CheckWord(const char* lowerWord) const;
+    std::u16string TakeIdentifier();
+    std::u16string TakeMemberName();
+    void Enter();
+    void Leave() { --depth_; }
+
+    // statements
+    void ParseTopLevel(Program& program);
+    Block ParseBlock(std::initializer_list<Tok> terminators);
+    StmtPtr ParseStatement();
+    StmtPtr ParseSimpleStatement();
+    std::shared_ptr<Procedure> ParseProcedure();
+    StmtPtr ParseDim(Stmt::Kind kind);
+    StmtPtr ParseConst();
+    StmtPtr ParseIf();
+    StmtPtr ParseFor();
+    StmtPtr ParseDo();
+    StmtPtr ParseWhile();
+    StmtPtr ParseSelect();
+    StmtPtr ParseExit();
+    StmtPtr ParseOnError();
+    StmtPtr ParseAssignOrCall();
+    StmtPtr ParseSet();
+    StmtPtr ParseCallKeyword();
+    void ExpectEnd(Tok what, LONG errorNumber);
+
+    // expressions, lowest precedence first
+    ExprPtr ParseExpression() { return ParseImp(); }
+    ExprPtr ParseImp();
+    ExprPtr ParseEqv();
+    ExprPtr ParseXor();
+    ExprPtr ParseOr();
+    ExprPtr ParseAnd();
+    ExprPtr ParseNot();
+    ExprPtr ParseComparison();
+    ExprPtr ParseConcat();
+    ExprPtr ParseAdditive();
+    ExprPtr ParseMod();
+    ExprPtr ParseIntDiv();
+    ExprPtr ParseMultiplicative();
+    ExprPtr ParseUnary();
+    ExprPtr ParsePower();
+    ExprPtr ParsePostfix();
+    ExprPtr ParsePrimary();
+    ExprPtr ParseLiteral();
+    std::vector<ExprPtr> ParseParenArgs();
+    std::vector<ExprPtr> ParseBareArgs();
+    ExprPtr MakeBinary(Op op, ExprPtr lhs, ExprPtr rhs, uint32_t line);
+
+    Scanner scanner_;
+    std::u16string_view source_;
+    SymbolTable& symbols_;
+    Token cur_;
+    Token next_;
+    Error error_;
+    int depth_ = 0;
+    int loopDo_ = 0;
+    int loopFor_ = 0;
+    int inSub_ = 0;
+    int inFunction_ = 0;
+};
+
+}  // namespace vbs
