@@ -135,7 +135,7 @@ Raster ReadPpm(const std::string& path)
 TEST_F(LibreOffice, ConvertsEveryFile)
 {
     EXPECT_EQ(conversion_.status, 0) << conversion_.output;
-    for (const char* name : {"text", "picture"}) EXPECT_TRUE(std::filesystem::exists(pdf(name))) << conversion_.output;
+    for (const char* name : {"text", "picture", "empty"}) EXPECT_TRUE(std::filesystem::exists(pdf(name))) << conversion_.output;
 }
 
 TEST_F(LibreOffice, GivesBackTheTextOfEveryBox)
