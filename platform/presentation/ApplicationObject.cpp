@@ -22,7 +22,7 @@ private:
         });
         return table;
     }
-    HRESULT GetPresentations(DispatchCall& call) { return call.ReturnNew(NewPresentations(app_)); }
+    HRESULT GetPresentations(DispatchCall& call) { return ReturnObject(call, NewPresentations(app_)); }
     HRESULT Quit(DispatchCall&)
     {
         app_->quit = true;

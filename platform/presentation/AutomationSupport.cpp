@@ -3,6 +3,8 @@
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
 
+#include <vector>
+
 #include <cmath>
 
 namespace presentation {
@@ -44,6 +46,33 @@ HRESULT ReturnText(DispatchCall& call, const std::u16string& text)
     v.bstrVal = SysAllocStringLen(text.data(), UINT(text.size()));
     HRESULT hr = call.Return(v);
     VariantClear(&v);
+    return hr;
+}
+
+HRESULT ReturnObject(DispatchCall& call, IDispatch* object)
+{
+    if (call.Count() == 0) return call.ReturnNew(object);
+    std::vector<VARIANT> args(call.Count());
+    for (size_t i = 0; i < args.size(); ++i) {
+        VariantInit(&args[i]);
+        VariantCopy(&args[i], &call.Arg(args.size() - 1 - i));  // the last argument first
+    }
+    DISPPARAMS params{args.data(), nullptr, UINT(args.size()), 0};
+    VARIANT result;
+    VariantInit(&result);
+    EXCEPINFO exception{};
+    HRESULT hr = object->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, &result,
+                                &exception, nullptr);
+    object->Release();
+    for (VARIANT& v : args) VariantClear(&v);
+    std::string description = exception.bstrDescription ? Utf8FromBstr(exception.bstrDescription) : "";
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrHelpFile);
+    if (hr == DISP_E_EXCEPTION) return call.Fail(exception.scode ? exception.scode : E_FAIL, description);
+    if (FAILED(hr)) return hr;
+    hr = call.Return(result);
+    VariantClear(&result);
     return hr;
 }
 

@@ -46,6 +46,11 @@ HRESULT ReturnText(DispatchCall& call, const std::u16string& text);
 // master units fit the file's 16-bit anchors; the largest slide is 4032.
 constexpr double MaxShapeEdge = 4095;
 
+// Returns a property's object, adopting its reference. Arguments given to
+// the property go to the object's default member, as `Presentations(1)`
+// means `Presentations.Item(1)`.
+HRESULT ReturnObject(DispatchCall& call, IDispatch* object);
+
 // A point value for a position or a size.
 HRESULT ArgPoints(DispatchCall& call, size_t i, float* out, bool size);
 HRESULT CheckShapeFits(DispatchCall& call, const Anchor& anchor);

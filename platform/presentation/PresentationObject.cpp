@@ -101,8 +101,8 @@ private:
         });
         return table;
     }
-    HRESULT GetPageSetup(DispatchCall& call) { return call.ReturnNew(new PageSetup(app_, doc_)); }
-    HRESULT GetSlides(DispatchCall& call) { return call.ReturnNew(NewSlides(app_, doc_)); }
+    HRESULT GetPageSetup(DispatchCall& call) { return ReturnObject(call, new PageSetup(app_, doc_)); }
+    HRESULT GetSlides(DispatchCall& call) { return ReturnObject(call, NewSlides(app_, doc_)); }
     // SaveAs(FileName[, FileFormat[, EmbedTrueTypeFonts]])
     HRESULT SaveAs(DispatchCall& call)
     {

@@ -140,7 +140,7 @@ private:
         });
         return table;
     }
-    HRESULT GetShapes(DispatchCall& call) { return call.ReturnNew(new Shapes(app_, doc_, slide_)); }
+    HRESULT GetShapes(DispatchCall& call) { return ReturnObject(call, new Shapes(app_, doc_, slide_)); }
     HRESULT GetSlideIndex(DispatchCall& call)
     {
         const auto& slides = doc_->model.slides;
@@ -182,7 +182,7 @@ private:
     {
         auto box = std::get_if<TextBoxShape>(shape_);
         if (!box) return call.Fail(E_FAIL, "This shape has no text frame.");
-        return call.ReturnNew(NewTextFrame(app_, doc_, box));
+        return ReturnObject(call, NewTextFrame(app_, doc_, box));
     }
     HRESULT GetLeft(DispatchCall& call) { return call.Return(double(anchor().left)); }
     HRESULT GetTop(DispatchCall& call) { return call.Return(double(anchor().top)); }

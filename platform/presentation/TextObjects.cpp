@@ -122,7 +122,7 @@ private:
     HRESULT PutBold(DispatchCall& call) { return putFlag(call, [](CharFormat& f, bool v) { f.bold = v; }); }
     HRESULT PutItalic(DispatchCall& call) { return putFlag(call, [](CharFormat& f, bool v) { f.italic = v; }); }
     HRESULT PutUnderline(DispatchCall& call) { return putFlag(call, [](CharFormat& f, bool v) { f.underline = v; }); }
-    HRESULT GetColor(DispatchCall& call) { return call.ReturnNew(new ColorFormat("ColorFormat", app_, doc_, box_, range_)); }
+    HRESULT GetColor(DispatchCall& call) { return ReturnObject(call, new ColorFormat("ColorFormat", app_, doc_, box_, range_)); }
 };
 
 class TextRange : public TextPart {
@@ -165,7 +165,7 @@ private:
         RangeRef inner{false, long(outer.start) + first + 1, count};
         return call.ReturnNew(new TextRange("TextRange", app_, doc_, box_, inner));
     }
-    HRESULT GetFont(DispatchCall& call) { return call.ReturnNew(new Font("Font", app_, doc_, box_, range_)); }
+    HRESULT GetFont(DispatchCall& call) { return ReturnObject(call, new Font("Font", app_, doc_, box_, range_)); }
 };
 
 class TextFrame : public TextPart {
@@ -187,7 +187,7 @@ private:
         });
         return table;
     }
-    HRESULT GetTextRange(DispatchCall& call) { return call.ReturnNew(new TextRange("TextRange", app_, doc_, box_, {})); }
+    HRESULT GetTextRange(DispatchCall& call) { return ReturnObject(call, new TextRange("TextRange", app_, doc_, box_, {})); }
     HRESULT GetHasText(DispatchCall& call) { return call.Return(TriState(body().length() > 0)); }
     HRESULT GetWordWrap(DispatchCall& call) { return call.Return(TriState(true)); }
     HRESULT GetAutoSize(DispatchCall& call) { return call.Return(AutoSizeShapeToFitText); }

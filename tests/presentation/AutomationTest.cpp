@@ -214,6 +214,18 @@ TEST_F(Automation, FailedSavesLeaveNoFileAndDamageNone)
     EXPECT_EQ(left, (std::vector<std::string>{"dir.ppt", "kept.ppt", "page.png"}));
 }
 
+TEST_F(Automation, PropertyArgumentsGoToTheDefaultMember)
+{
+    addSlide();
+    Auto first = Auto(app_.call("Presentations", {_variant_t(LONG(1))}).value);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first.object("Slides").integer("Count"), 1);
+    EXPECT_TRUE(Auto(pres_.call("Slides", {_variant_t(LONG(1))}).value));
+    CallResult beyond = app_.call("Presentations", {_variant_t(LONG(3))});
+    EXPECT_FALSE(beyond.ok());
+    EXPECT_FALSE(beyond.description.empty());
+}
+
 TEST_F(Automation, QuitDisconnectsEveryObject)
 {
     Auto slides = pres_.object("Slides");
