@@ -5,7 +5,9 @@
 #include "platform/script/VbsErrors.h"
 #include "platform/script/VbsEscape.h"
 
+#include <chrono>
 #include <cmath>
+#include <ctime>
 #include <cstdio>
 #include <cstring>
 
@@ -317,6 +319,18 @@ Value TypeNameFn(std::vector<Value>& a)
     return Text(name);
 }
 
+// Seconds since local midnight.
+Value TimerFn(std::vector<Value>&)
+{
+    using namespace std::chrono;
+    auto now = system_clock::now();
+    std::time_t t = system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&t, &local);
+    double fraction = double(duration_cast<microseconds>(now.time_since_epoch()).count() % 1000000) / 1e6;
+    return Value(local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction);
+}
+
 Value VarTypeFn(std::vector<Value>& a) { return Value(LONG(a[0].vt)); }
 
 constexpr Builtin kBuiltins[] = {
@@ -351,6 +365,7 @@ constexpr Builtin kBuiltins[] = {
     {u"rgb", 3, 3, RgbFn},
     {u"right", 2, 2, RightFn},
     {u"space", 1, 1, SpaceFn},
+    {u"timer", 0, 0, TimerFn},
     {u"trim", 1, 1, TrimFn},
     {u"typename", 1, 1, TypeNameFn},
     {u"ubound", 1, 2, UBoundFn},

@@ -152,10 +152,11 @@ void Parser::ParseTopLevel(Program& program)
         if (after == Tok::Sub || after == Tok::Function) {
             if (visibility)
                 Advance();
+            Token start = cur_;
             auto procedure = ParseProcedure();
             for (const auto& other : program.procedures)
                 if (other->symbol == procedure->symbol)
-                    Fail(kNameRedefined);
+                    Fail(kNameRedefined, start);
             program.procedures.push_back(std::move(procedure));
             EndStatement();
             continue;
