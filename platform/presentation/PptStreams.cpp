@@ -15,13 +15,6 @@ int32_t ToMasterUnits(float points)
     return int32_t(std::lround(double(points) * 8.0));
 }
 
-// Slide sizes the size type names ([MS-PPT] 2.13.31 SlideSizeEnum).
-static uint16_t slideSizeType(const Presentation& p)
-{
-    if (p.slideWidth == 720 && p.slideHeight == 540) return 0;  // SS_OnScreen
-    return 6;                                                   // SS_Custom
-}
-
 static void writeDocumentAtom(RecordWriter& w, const Presentation& p)
 {
     w.begin(rt::DocumentAtom, 1);
@@ -34,7 +27,7 @@ static void writeDocumentAtom(RecordWriter& w, const Presentation& p)
     w.u32(0);                             // notesMasterPersistIdRef: none
     w.u32(0);                             // handoutMasterPersistIdRef: none
     w.u16(1);                             // firstSlideNumber
-    w.u16(slideSizeType(p));              // slideSizeType
+    w.u16(p.slideSizeType);               // slideSizeType
     w.u8(0);                              // fSaveWithFonts
     w.u8(0);                              // fOmitTitlePlace
     w.u8(0);                              // fRightToLeft

@@ -36,6 +36,7 @@ struct Slide {
 struct Presentation {
     float slideWidth = 720;
     float slideHeight = 540;
+    uint16_t slideSizeType = 0;  // the file's size kind: 0 on-screen ... 6 custom
     std::vector<std::unique_ptr<Slide>> slides;
     std::vector<PictureData> pictures;
 

@@ -39,18 +39,24 @@ private:
         });
         return table;
     }
+    // The file numbers the same kinds from 0 (SlideSizeEnum).
+    void setKind(LONG kind)
+    {
+        doc_->slideSizeKind = kind;
+        doc_->model.slideSizeType = uint16_t(kind - 1);
+    }
     HRESULT GetSlideSize(DispatchCall& call) { return call.Return(doc_->slideSizeKind); }
     HRESULT PutSlideSize(DispatchCall& call)
     {
         LONG kind;
         if (HRESULT hr = call.ValueInt(&kind); FAILED(hr)) return hr;
         if (kind == CustomSlideSize) {
-            doc_->slideSizeKind = kind;
+            setKind(kind);
             return S_OK;
         }
         for (const SlideSizeKind& size : SlideSizes) {
             if (size.kind != kind) continue;
-            doc_->slideSizeKind = kind;
+            setKind(kind);
             doc_->model.slideWidth = size.width;
             doc_->model.slideHeight = size.height;
             return S_OK;
@@ -68,7 +74,7 @@ private:
         if (!(points >= MinSlideSide && points <= MaxSlideSide))
             return call.Fail(E_INVALIDARG, "The specified value is out of range.");
         side = float(points);
-        doc_->slideSizeKind = CustomSlideSize;
+        setKind(CustomSlideSize);
         return S_OK;
     }
     std::shared_ptr<Document> doc_;
