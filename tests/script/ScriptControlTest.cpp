@@ -1,0 +1,172 @@
+// The script control's own members: languages, procedures, Run, Eval,
+// time limits and the error record.
+#include "platform/script/VbsEscape.h"
+#include "tests/script/ScriptTestSupport.h"
+
+#include <chrono>
+
+namespace {
+
+using Control = ScriptFixture;
+
+std::string NameOf(IScriptProcedureCollection* procedures, VARIANT index)
+{
+    _com_ptr_t<IScriptProcedure> p;
+    if (FAILED(procedures->get_Item(index, &p)))
+        return "<none>";
+    _bstr_t name;
+    p->get_Name(name.GetAddress());
+    return name.Utf8();
+}
+
+TEST_F(Control, ListsProceduresInOrderAndRunsThemByName)
+{
+    auto control = NewControl();
+    ASSERT_EQ(control->AddCode(_bstr_t("Sub Main\nEnd Sub\nFunction Add(a, b)\n  Add = a + b\nEnd Function\n")), S_OK);
+    ASSERT_EQ(control->AddCode(_bstr_t("Function Greet(n)\n  Greet = \"Hello \" & n\nEnd Function\n")), S_OK);
+    _com_ptr_t<IScriptProcedureCollection> procedures;
+    ASSERT_EQ(control->get_Procedures(&procedures), S_OK);
+    LONG count = 0;
+    procedures->get_Count(&count);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(NameOf(procedures, _variant_t(LONG(1))), "Main");
+    EXPECT_EQ(NameOf(procedures, _variant_t(LONG(3))), "Greet");
+    EXPECT_EQ(NameOf(procedures, _variant_t("add")), "Add");
+    EXPECT_EQ(NameOf(procedures, _variant_t(LONG(0))), "<none>");
+    EXPECT_EQ(NameOf(procedures, _variant_t(LONG(4))), "<none>");
+
+    SAFEARRAY* args = SafeArrayCreateVector(VT_VARIANT, 0, 2);
+    _variant_t two(LONG(2)), three("3");
+    LONG i = 0;
+    SafeArrayPutElement(args, &i, &two);
+    i = 1;
+    SafeArrayPutElement(args, &i, &three);
+    _variant_t result;
+    EXPECT_EQ(control->Run(_bstr_t("ADD"), &args, &result), S_OK);
+    EXPECT_EQ(result.vt, VT_R8);  // "3" takes part as a number
+    EXPECT_EQ(result.dblVal, 5);
+    EXPECT_TRUE(FAILED(control->Run(_bstr_t("Greet"), &args, &result)));  // one argument too many
+    EXPECT_EQ(ErrorOf(control, E_FAIL).number, 450);
+    SafeArrayDestroy(args);
+
+    EXPECT_TRUE(FAILED(control->Run(_bstr_t("Missing"), nullptr, &result)));
+    EXPECT_EQ(ErrorOf(control, E_FAIL).number, 13);
+
+    ASSERT_EQ(control->Reset(), S_OK);
+    procedures = nullptr;
+    control->get_Procedures(&procedures);
+    procedures->get_Count(&count);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(Control, GlobalsPersistAcrossAddedCodeAndEval)
+{
+    auto control = NewControl();
+    ASSERT_EQ(control->AddCode(_bstr_t("x = 40\n")), S_OK);
+    ASSERT_EQ(control->AddCode(_bstr_t("x = x + 2\n")), S_OK);
+    _variant_t value;
+    ASSERT_EQ(control->Eval(_bstr_t("x & \"!\""), &value), S_OK);
+    EXPECT_EQ(Utf8FromBstr(value.bstrVal), "42!");
+    EXPECT_TRUE(FAILED(control->Eval(_bstr_t("x +"), &value)));
+}
+
+TEST_F(Control, AddedObjectsAreVisibleByName)
+{
+    auto control = NewControl();
+    IDispatch* recorder = nullptr;
+    ASSERT_EQ(RecorderFactory("Host", log_)(IID_IDispatch, reinterpret_cast<void**>(&recorder)), S_OK);
+    ASSERT_EQ(control->AddObject(_bstr_t("Host"), recorder, VARIANT_FALSE), S_OK);
+    recorder->Release();
+    ASSERT_EQ(control->AddCode(_bstr_t("host.Hello 1\n")), S_OK);
+    EXPECT_EQ(*log_, std::vector<std::string>{"Host.Hello(1)"});
+}
+
+TEST_F(Control, JScriptIsKnownButRunsNothing)
+{
+    auto control = NewControl();
+    ASSERT_EQ(control->put_Language(_bstr_t("JScript")), S_OK);
+    _bstr_t language;
+    control->get_Language(language.GetAddress());
+    EXPECT_EQ(language.Utf8(), "JScript");
+    HRESULT hr = control->AddCode(_bstr_t("var x = 1;"));
+    EXPECT_TRUE(FAILED(hr));
+    EXPECT_NE(ErrorOf(control, hr).description.find("JScript"), std::string::npos);
+    EXPECT_EQ(control->put_Language(_bstr_t("Klingon")), E_INVALIDARG);
+
+    _com_ptr_t<IScriptControl> fresh;
+    CoCreateInstance(CLSID_ScriptControl, nullptr, CLSCTX_ALL, IID_IScriptControl,
+                     reinterpret_cast<void**>(&fresh));
+    EXPECT_TRUE(FAILED(fresh->AddCode(_bstr_t("x = 1"))));  // no language yet
+}
+
+TEST_F(Control, ErrorClearEmptiesTheRecord)
+{
+    auto control = NewControl();
+    ASSERT_TRUE(FAILED(control->AddCode(_bstr_t("x = 1 / 0"))));
+    _com_ptr_t<IScriptError> error;
+    control->get_Error(&error);
+    LONG number = 0;
+    error->get_Number(&number);
+    EXPECT_EQ(number, 11);
+    error->Clear();
+    error->get_Number(&number);
+    EXPECT_EQ(number, 0);
+    _bstr_t text;
+    error->get_Text(text.GetAddress());
+    EXPECT_EQ(text.length(), 0u);
+}
+
+TEST_F(Control, TimeLimitStopsEndlessLoopsAndOnErrorCannotSkipIt)
+{
+    auto start = std::chrono::steady_clock::now();
+    ScriptOutcome out = Run("On Error Resume Next\nDo\n  n = n + 1\nLoop\n", 100);
+    EXPECT_TRUE(FAILED(out.hr));
+    EXPECT_EQ(out.number, LONG(E_ABORT));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+
+    ScriptOutcome empty = Run("Do : Loop\n", 100);
+    EXPECT_EQ(empty.number, LONG(E_ABORT));
+
+    // Without a limit a long loop runs to its end.
+    ScriptOutcome unlimited = Run("Set o = CreateObject(\"Test.Recorder\")\n"
+                                  "For i = 1 To 300000 : n = n + 1 : Next\no.Done n\n", -1);
+    EXPECT_EQ(unlimited.hr, S_OK);
+    EXPECT_EQ(unlimited.log, std::vector<std::string>{"R.Done(300000)"});
+}
+
+struct EscapeCase {
+    std::u16string in;
+    std::u16string unescaped;
+};
+
+TEST(Unescape, DecodesCompleteSequencesAndKeepsTheRest)
+{
+    const EscapeCase cases[] = {
+        {u"%48%69", u"Hi"},
+        {u"%u20AC%u20ac", u"\u20AC\u20AC"},
+        {u"%e9%E9", u"\u00E9\u00E9"},
+        {u"100%", u"100%"},
+        {u"%4", u"%4"},
+        {u"%G1", u"%G1"},
+        {u"%u12G4", u"%u12G4"},   // not a %u sequence; %u is no %XX either
+        {u"%u004", u"%u004"},
+        {u"%%41", u"%A"},
+        {u"%U0041", u"%U0041"},   // only a lower-case u introduces four digits
+        {u"%u0041%", u"A%"},
+        {u"a b", u"a b"},
+        {u"", u""},
+    };
+    for (const EscapeCase& c : cases)
+        EXPECT_EQ(vbs::Unescape(c.in), c.unescaped) << Utf8FromWide(c.in.data(), c.in.size());
+}
+
+TEST(Escape, RoundTripsEveryCodeUnit)
+{
+    std::u16string all;
+    for (char32_t c = 1; c < 0x10000; c += 7)
+        all.push_back(char16_t(c));
+    EXPECT_EQ(vbs::Unescape(vbs::Escape(all)), all);
+    EXPECT_EQ(vbs::Escape(u"A z@*_+-./~\u00FF\u0100"), u"A%20z@*_+-./%7E%FF%u0100");
+}
+
+}  // namespace
