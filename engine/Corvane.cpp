@@ -1,0 +1,104 @@
+#include "engine/Corvane.h"
+
+#include "engine/BaseFonts.h"
+#include "engine/DisplayPage.h"
+#include "engine/EngineOutputDevs.h"
+#include "engine/OutputWritten.h"
+#include "engine/PageSet.h"
+#include "engine/ScriptWriter.h"
+#include "engine/ScriptWriterTempFiles.h"
+#include "engine/TerminateProcesses.h"
+#include "engine/resources/InstalledFonts.h"
+#include "platform/com/ComRuntime.h"
+
+#include <Error.h>
+#include <GlobalParams.h>
+#include <PDFDoc.h>
+#include <goo/GooString.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace {
+
+constexpr int textModeBoxes = 0;
+constexpr int pictureOn = 1;
+
+void SilentError(ErrorCategory, Goffset, const char*) {}
+
+std::unique_ptr<PDFDoc> OpenDocument(const char* pdfPath, const char* password)
+{
+    const std::optional<GooString> secret(GooString(password ? password : ""));
+    auto doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(pdfPath), secret, secret);
+    if (!doc->isOk())
+        doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(pdfPath));
+    if (!doc->isOk())
+        return nullptr;
+    return doc;
+}
+
+// trunc(((n - first + 1) * 100 - 1) / (last - first + 1)): 99 for the last page.
+int ProgressPercentage(int n, int first, int last)
+{
+    return int((double(n - first + 1) * 100.0 - 1.0) / double(last - first + 1));
+}
+
+// Renders and writes every selected page; returns the slides written.
+int WriteSlides(PDFDoc* doc, ScriptWriter* writer)
+{
+    const int first = 1, last = doc->getNumPages();
+    auto raster = std::make_unique<EngineSplashOutputDev>();
+    raster->startDoc(doc);
+    int slides = 0;
+    for (int n = first; n <= last; ++n) {
+        if (!IsPageSelected(n))
+            continue;
+        DisplayPage(doc, raster.get(), n);
+        auto text = std::make_unique<EngineTextOutputDev>();
+        DisplayPage(doc, text.get(), n);
+        slides += WriteSlide(writer, raster->getBitmap(), text.get(), textModeBoxes, pictureOn,
+                             ProgressPercentage(n, first, last));
+    }
+    return slides;
+}
+
+int Convert(const char* pdfPath, const char* outputPath, const char* password)
+{
+    OutputWatch output(outputPath);
+    std::unique_ptr<PDFDoc> doc = OpenDocument(pdfPath, password);
+    if (!doc)
+        return kCorvaneCannotOpen;
+    ScriptWriter* writer = CreateScriptWriter(outputPath);
+    if (!writer) {
+        std::printf("Can't create '%s' file.\n", outputPath);
+        return kCorvaneNoWriter;
+    }
+    int result = WriteSlides(doc.get(), writer) == 0 ? kCorvaneNoSlide : kCorvaneOk;
+    FinishAndRunScript(writer);
+    if (result == kCorvaneOk && !output.Written())
+        result = kCorvaneNothingSaved;
+    return result;
+}
+
+} // namespace
+
+extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* password)
+{
+    if (!pdfPath || !outputPath)
+        return kCorvaneCannotOpen;
+    TerminateProcessesByName("powerpnt.exe");
+    CoInitialize(nullptr);
+    setErrorCallback(SilentError);
+
+    globalParams = std::make_unique<GlobalParams>();
+    SetupBaseFonts(globalParams.get(), BaseFontFolder());
+    globalParams->setTextEncoding("UTF-8");
+    RegisterWindowsFonts(globalParams.get());
+
+    int result = Convert(pdfPath, outputPath, password);
+
+    globalParams.reset();
+    DeleteTempFiles();
+    return result;
+}

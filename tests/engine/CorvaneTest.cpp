@@ -1,0 +1,226 @@
+// One conversion through every layer: result codes, the presentation file
+// written, temporary pictures removed, and presentation-application
+// processes ended first.
+#include "engine/Corvane.h"
+#include "engine/ScriptWriter.h"
+#include "tests/engine/PdfMaker.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char* const helloPage = R"(%!PS
+<< /PageSize [300 200] >> setpagedevice
+/Helvetica findfont 24 scalefont setfont
+20 100 moveto (Hello) show
+0 0 1 setrgbcolor 200 20 60 40 rectfill
+showpage
+)";
+
+const char* const twoPages = R"(%!PS
+<< /PageSize [300 200] >> setpagedevice
+/Helvetica findfont 24 scalefont setfont
+20 100 moveto (One) show showpage
+20 100 moveto (Two) show showpage
+)";
+
+std::string Bytes(const std::string& path, size_t count)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(count, '\0');
+    in.read(bytes.data(), std::streamsize(count));
+    bytes.resize(size_t(in.gcount()));
+    return bytes;
+}
+
+bool IsCompoundFile(const std::string& path)
+{
+    return Bytes(path, 8) == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+}
+
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+class Conversion : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* old = std::getenv("TMPDIR");
+        oldTmp_ = old ? old : "";
+        hadTmp_ = old != nullptr;
+        std::filesystem::create_directory(temp());
+        setenv("TMPDIR", temp().c_str(), 1); // temporary pictures go here
+        CorvaneSetup("");
+    }
+    void TearDown() override
+    {
+        if (hadTmp_)
+            setenv("TMPDIR", oldTmp_.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+    }
+    std::string temp() const { return folder.File("temp"); }
+
+    int Convert(const std::string& pdf, const std::string& out, const char* password = "")
+    {
+        testing::internal::CaptureStdout();
+        int result = Corvane(pdf.c_str(), out.c_str(), password);
+        printed = testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(FilesIn(temp()).empty()) << "temporary pictures left behind";
+        return result;
+    }
+
+    ScratchFolder folder;
+    std::string printed;
+
+private:
+    std::string oldTmp_;
+    bool hadTmp_ = false;
+};
+
+TEST_F(Conversion, APageWithTextAndGraphicsGivesAPresentation)
+{
+    std::string pdf = MakePdf(folder, "hello", helloPage);
+    std::string out = folder.File("hello.ppt");
+    EXPECT_EQ(Convert(pdf, out), kCorvaneOk) << printed;
+    EXPECT_TRUE(IsCompoundFile(out));
+}
+
+TEST_F(Conversion, ADocumentThatCannotBeOpenedGivesMinusTwo)
+{
+    std::ofstream(folder.File("not.pdf")) << "this is no PDF";
+    const std::string inputs[] = {folder.File("missing.pdf"), folder.File("not.pdf")};
+    for (const std::string& pdf : inputs) {
+        std::string out = folder.File("none.ppt");
+        EXPECT_EQ(Convert(pdf, out), kCorvaneCannotOpen) << pdf;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+}
+
+TEST_F(Conversion, OpenPasswordsDecideWhetherTheDocumentOpens)
+{
+    std::string locked = MakePdf(folder, "locked", helloPage, "-sOwnerPassword=owner -sUserPassword=user");
+    std::string ownerOnly = MakePdf(folder, "owneronly", helloPage, "-sOwnerPassword=owner");
+    struct Case {
+        std::string pdf;
+        const char* password;
+        int result;
+    };
+    const Case cases[] = {
+        {locked, "user", kCorvaneOk},
+        {locked, "owner", kCorvaneOk},
+        {locked, "wrong", kCorvaneCannotOpen},
+        {locked, "", kCorvaneCannotOpen},
+        {ownerOnly, "wrong", kCorvaneOk}, // opens on the second try, with no password
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        std::string out = folder.File("pw" + std::to_string(n++) + ".ppt");
+        EXPECT_EQ(Convert(c.pdf, out, c.password), c.result) << c.pdf << " with '" << c.password << "'";
+        EXPECT_EQ(std::filesystem::exists(out), c.result == kCorvaneOk);
+    }
+}
+
+TEST_F(Conversion, APageSetThatSelectsNothingGivesMinusFourAndStillSaves)
+{
+    std::string pdf = MakePdf(folder, "two", twoPages);
+    const char* sets[] = {"abc", "3-9", "07"};
+    int n = 0;
+    for (const char* set : sets) {
+        CorvaneSetup(set);
+        std::string out = folder.File("empty" + std::to_string(n++) + ".ppt");
+        EXPECT_EQ(Convert(pdf, out), kCorvaneNoSlide) << set;
+        EXPECT_TRUE(IsCompoundFile(out)) << "the empty presentation is saved all the same";
+    }
+    CorvaneSetup("2");
+    EXPECT_EQ(Convert(pdf, folder.File("second.ppt")), kCorvaneOk);
+}
+
+TEST_F(Conversion, NothingSavedAtTheOutputPathGivesMinusFive)
+{
+    std::string pdf = MakePdf(folder, "hello", helloPage);
+    EXPECT_EQ(Convert(pdf, folder.File("no/such/folder/out.ppt")), kCorvaneNothingSaved);
+
+    // A file that was there before and is not written again counts too:
+    // here the program is not run at all, as when the application is missing.
+    std::string stale = folder.File("stale.ppt");
+    std::ofstream(stale) << "old";
+    ScriptRunner previous = SetScriptRunner([](const char*) { return 0; });
+    EXPECT_EQ(Convert(pdf, stale), kCorvaneNothingSaved);
+    SetScriptRunner(previous);
+    EXPECT_EQ(Bytes(stale, 16), "old");
+    EXPECT_EQ(Convert(pdf, stale), kCorvaneOk);
+    EXPECT_TRUE(IsCompoundFile(stale));
+}
+
+TEST_F(Conversion, AnExistingPresentationIsReplaced)
+{
+    std::string pdf = MakePdf(folder, "hello", helloPage);
+    std::string out = folder.File("again.ppt");
+    std::ofstream(out) << "old";
+    EXPECT_EQ(Convert(pdf, out), kCorvaneOk);
+    EXPECT_TRUE(IsCompoundFile(out));
+}
+
+pid_t StartSleeping(const ScratchFolder& folder, const std::string& name)
+{
+    std::string program = folder.File(name);
+    std::filesystem::copy_file("/bin/sleep", program);
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl(program.c_str(), name.c_str(), "60", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    for (int i = 0; i < 200; ++i) {
+        char target[4096];
+        ssize_t length = readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), target, sizeof target);
+        if (length > 0 && std::string(target, size_t(length)) == program)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return pid;
+}
+
+TEST_F(Conversion, EndsRunningPresentationApplicationsFirst)
+{
+    pid_t application = StartSleeping(folder, "POWERPNT.EXE");
+    pid_t other = StartSleeping(folder, "viewer.exe");
+    std::string missing = folder.File("missing.pdf");
+    EXPECT_EQ(Convert(missing, folder.File("x.ppt")), kCorvaneCannotOpen);
+
+    int status = 0;
+    bool ended = false;
+    for (int i = 0; i < 400 && !ended; ++i) {
+        ended = waitpid(application, &status, WNOHANG) == application;
+        if (!ended)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(ended && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_NE(printed.find("POWERPNT.EXE (PID to terminate: " + std::to_string(application) + ")"), std::string::npos)
+        << printed;
+    EXPECT_EQ(waitpid(other, &status, WNOHANG), 0) << "a process named otherwise was ended";
+    kill(other, SIGKILL);
+    waitpid(other, &status, 0);
+    if (!ended) {
+        kill(application, SIGKILL);
+        waitpid(application, &status, 0);
+    }
+}
+
+} // namespace
