@@ -214,6 +214,19 @@ TEST_F(Automation, FailedSavesLeaveNoFileAndDamageNone)
     EXPECT_EQ(left, (std::vector<std::string>{"dir.ppt", "kept.ppt", "page.png"}));
 }
 
+TEST_F(Automation, SlidesGoWhereTheIndexSays)
+{
+    Auto slides = pres_.object("Slides");
+    Auto a = slides.object("Add", {_variant_t(LONG(1)), _variant_t(LONG(12))});
+    Auto b = slides.object("Add", {_variant_t(LONG(1)), _variant_t(LONG(12))});
+    Auto c = slides.object("Add", {_variant_t(LONG(2)), _variant_t(LONG(12))});
+    EXPECT_EQ(b.integer("SlideIndex"), 1);
+    EXPECT_EQ(c.integer("SlideIndex"), 2);
+    EXPECT_EQ(a.integer("SlideIndex"), 3);
+    addTextbox(a, 1, 2, 3, 4);
+    EXPECT_EQ(Auto(slides.call("Item", {_variant_t(LONG(3))}).value).object("Shapes").integer("Count"), 1);
+}
+
 TEST_F(Automation, PropertyArgumentsGoToTheDefaultMember)
 {
     addSlide();

@@ -62,6 +62,9 @@ protected:
             text.slides[0]->shapes.push_back(std::make_unique<Shape>(TextBoxShape{b.anchor, {}}));
             std::get<TextBoxShape>(*text.slides[0]->shapes.back()).body.setText(b.text);
         }
+        TextBody& title = std::get<TextBoxShape>(*text.slides[0]->shapes[0]).body;
+        title.change(title.clip(1, 9), [](CharFormat& f) { f.fontName = u"Times New Roman", f.bold = true; });
+        title.change(title.clip(11, 6), [](CharFormat& f) { f.italic = true; });
         text.slides.push_back(std::make_unique<Slide>());
         size_t jpeg = text.addPicture(Picture(MakeJpeg(64, 48, [](uint32_t x, uint32_t) { return Rgb{uint8_t(x * 4), 90, 160}; })));
         text.slides[1]->shapes.push_back(std::make_unique<Shape>(PictureShape{{300, 200, 128, 96}, jpeg}));
@@ -144,6 +147,16 @@ TEST_F(LibreOffice, GivesBackTheTextOfEveryBox)
     ASSERT_EQ(r.status, 0) << r.output;
     std::string page = WithoutBlanks(r.output);
     for (const Box& b : Boxes()) EXPECT_NE(page.find(b.plain), std::string::npos) << b.plain << " in " << r.output;
+}
+
+TEST_F(LibreOffice, KeepsFontsBoldAndItalic)
+{
+    CommandResult r = RunCommand("pdffonts " + ShellQuote(pdf("text")));
+    ASSERT_EQ(r.status, 0) << r.output;
+    // The metric-compatible faces stand in for the Windows ones.
+    EXPECT_NE(r.output.find("LiberationSerif-Bold "), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("LiberationSans-Italic "), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("LiberationSans "), std::string::npos) << r.output;
 }
 
 TEST_F(LibreOffice, ShowsEachPicture)
