@@ -41,6 +41,7 @@ TEST(LibraryLoad, TheTemporaryFolderLivesAsLongAsTheLibrary)
     ASSERT_EQ(whileLoaded.size(), 1u);
     EXPECT_TRUE(std::regex_match(*whileLoaded.begin(), std::regex("\\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\}/")))
         << *whileLoaded.begin();
+    EXPECT_NE(dlsym(library, "Corvane"), nullptr);
     EXPECT_NE(dlsym(library, "CorvaneSetup"), nullptr);
     EXPECT_EQ(dlsym(library, "SetPageSet"), nullptr) << "internals are not exported";
 
