@@ -1,0 +1,93 @@
+// Conversions read back by Apache POI: one slide per selected page, the
+// slide size of the first page's picture, a picture on every page that is
+// not white, and the page's text in a text box.
+#include "engine/Corvane.h"
+#include "tests/engine/PdfMaker.h"
+#include "tests/presentation/ExternalReaders.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+namespace {
+
+// Page 1: 300 x 200 points with text and a rectangle; page 2: white;
+// page 3: 400 x 300 points with text and a line.
+const char* const mixedPages = R"(%!PS
+<< /PageSize [300 200] >> setpagedevice
+/Helvetica findfont 24 scalefont setfont
+20 100 moveto (First) show
+0 0 1 setrgbcolor 200 20 60 40 rectfill
+showpage
+showpage
+<< /PageSize [400 300] >> setpagedevice
+/Helvetica findfont 24 scalefont setfont
+0 0 0 setrgbcolor 20 200 moveto (Third) show
+4 setlinewidth 20 40 moveto 380 40 lineto stroke
+showpage
+)";
+
+int Count(const std::string& text, const std::string& what)
+{
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+std::string Slide(const std::string& description, int n)
+{
+    size_t start = description.find("slide " + std::to_string(n) + "\n");
+    if (start == std::string::npos)
+        return "";
+    size_t end = description.find("\nslide ", start + 1);
+    return description.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+TEST(ConversionReadBack, SlidesFollowThePagesAndThePageSet)
+{
+    ScratchFolder folder;
+    std::string pdf = MakePdf(folder, "mixed", mixedPages);
+    std::string out = folder.File("mixed.ppt");
+    CorvaneSetup("");
+    ASSERT_EQ(Corvane(pdf.c_str(), out.c_str(), ""), kCorvaneOk);
+    CommandResult poi = DescribeWithPoi(out);
+    ASSERT_EQ(poi.status, 0) << poi.output;
+    EXPECT_NE(poi.output.find("size 625.000 417.000\n"), std::string::npos) << poi.output;
+    EXPECT_NE(poi.output.find("slides 3\n"), std::string::npos) << poi.output;
+
+    std::string first = Slide(poi.output, 1), white = Slide(poi.output, 2), third = Slide(poi.output, 3);
+    EXPECT_NE(first.find(" picture 0.000 0.000 625.000 417.000 PNG"), std::string::npos) << first;
+    EXPECT_NE(first.find("text \"First"), std::string::npos) << first;
+    EXPECT_EQ(white.find("picture"), std::string::npos) << white;
+    EXPECT_EQ(white.find("textbox"), std::string::npos) << white;
+    EXPECT_NE(third.find(" picture 0.000 0.000 833.000 625.000 PNG"), std::string::npos) << third;
+    EXPECT_NE(third.find("text \"Third"), std::string::npos) << third;
+
+    CorvaneSetup("3, 1");
+    std::string chosen = folder.File("chosen.ppt");
+    ASSERT_EQ(Corvane(pdf.c_str(), chosen.c_str(), ""), kCorvaneOk);
+    poi = DescribeWithPoi(chosen);
+    ASSERT_EQ(poi.status, 0) << poi.output;
+    EXPECT_NE(poi.output.find("slides 2\n"), std::string::npos) << poi.output;
+    EXPECT_NE(Slide(poi.output, 1).find("text \"First"), std::string::npos) << poi.output;
+    EXPECT_NE(Slide(poi.output, 2).find("text \"Third"), std::string::npos) << poi.output;
+    CorvaneSetup("");
+}
+
+TEST(ConversionReadBack, ASelectionOfNoPageSavesAPresentationWithoutSlides)
+{
+    ScratchFolder folder;
+    std::string pdf = MakePdf(folder, "mixed", mixedPages);
+    std::string out = folder.File("none.ppt");
+    CorvaneSetup("abc");
+    EXPECT_EQ(Corvane(pdf.c_str(), out.c_str(), ""), kCorvaneNoSlide);
+    CorvaneSetup("");
+    CommandResult poi = DescribeWithPoi(out);
+    ASSERT_EQ(poi.status, 0) << poi.output;
+    EXPECT_NE(poi.output.find("slides 0\n"), std::string::npos) << poi.output;
+    EXPECT_EQ(Count(poi.output, "picture "), 0);
+}
+
+} // namespace
