@@ -57,7 +57,7 @@ int ScriptCapture::Runs()
 
 std::string FixturePdf(const std::string& name)
 {
-    return std::string(TEST_BINARY_DIR) + "/fixtures/" + name;
+    return std::string(WRITER_FIXTURES) + "/" + name;
 }
 
 int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, int textMode, const std::vector<int>& pages)
@@ -104,7 +104,7 @@ std::string TextBoxPart(const std::string& script)
     return script.substr(from, to - from);
 }
 
-int RunCommand(const std::string& command, std::string* output)
+int RunTool(const std::string& command, std::string* output)
 {
     std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (!pipe)

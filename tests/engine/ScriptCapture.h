@@ -34,7 +34,7 @@ std::vector<std::string> Lines(const std::string& script);
 std::string TextBoxPart(const std::string& script);
 
 // Runs a command; returns its exit status and, in output, what it printed.
-int RunCommand(const std::string& command, std::string* output = nullptr);
+int RunTool(const std::string& command, std::string* output = nullptr);
 
 // A fresh private folder for temporary files, made the process's TMPDIR.
 std::string UsePrivateTempFolder();
