@@ -225,7 +225,7 @@ Value AscWFn(std::vector<Value>& a)
 Value SpaceFn(std::vector<Value>& a)
 {
     LONG n = Count(a[0], 0);
-    if (n > (1 << 28))
+    if (n > (1 << 24))
         Raise(kOutOfMemory);
     return Text(std::u16string(size_t(n), u' '));
 }

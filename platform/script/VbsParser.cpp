@@ -329,6 +329,14 @@ StmtPtr Parser::ParseConst()
 
 StmtPtr Parser::ParseIf()
 {
+    Enter();  // one-line Ifs nest without a block
+    StmtPtr result = ParseIfBody();
+    Leave();
+    return result;
+}
+
+StmtPtr Parser::ParseIfBody()
+{
     auto stmt = std::make_unique<IfStmt>();
     stmt->line = cur_.line;
     Advance();

@@ -46,6 +46,7 @@ private:
     StmtPtr ParseDim(Stmt::Kind kind);
     StmtPtr ParseConst();
     StmtPtr ParseIf();
+    StmtPtr ParseIfBody();
     StmtPtr ParseFor();
     StmtPtr ParseDo();
     StmtPtr ParseWhile();

@@ -67,7 +67,8 @@ TEST_F(Control, GlobalsPersistAcrossAddedCodeAndEval)
     _variant_t value;
     ASSERT_EQ(control->Eval(_bstr_t("x & \"!\""), &value), S_OK);
     EXPECT_EQ(Utf8FromBstr(value.bstrVal), "42!");
-    EXPECT_TRUE(FAILED(control->Eval(_bstr_t("x +"), &value)));
+    _variant_t none;
+    EXPECT_TRUE(FAILED(control->Eval(_bstr_t("x +"), &none)));
 }
 
 TEST_F(Control, AddedObjectsAreVisibleByName)
