@@ -36,9 +36,10 @@ bool ScriptArgs::Create(VARTYPE type, UINT dimensions, LONG lowerBound, ULONG co
     Destroy();
     if (dimensions == 1) {
         array_ = SafeArrayCreateVector(type, lowerBound, count);
-    } else {
-        SAFEARRAYBOUND bound = {count, lowerBound};
-        array_ = SafeArrayCreate(type, dimensions, &bound);
+    } else if (dimensions > 1) {
+        // Every dimension gets the one bound; the array reads one per dimension.
+        std::vector<SAFEARRAYBOUND> bounds(dimensions, SAFEARRAYBOUND{count, lowerBound});
+        array_ = SafeArrayCreate(type, dimensions, bounds.data());
     }
     return array_ != nullptr;
 }

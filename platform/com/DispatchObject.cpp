@@ -12,19 +12,17 @@ DispatchCall::DispatchCall(WORD flags, DISPPARAMS* params, VARIANT* result)
     if (!params)
         return;
     UINT positional = params->cArgs;
-    if (IsPut() && params->cNamedArgs > 0 && params->cArgs > 0) {
+    if (IsPut() && params->cArgs > 0) {
         value_ = &params->rgvarg[0];
         positional = params->cArgs - 1;
     }
     // rgvarg holds the last argument first; the put value, when there, is entry 0.
-    UINT first = params->cArgs - positional;
     for (UINT i = 0; i < positional; ++i) {
         const VARIANT* v = &params->rgvarg[params->cArgs - 1 - i];
         while (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
             v = v->pvarVal;
         args_.push_back(v);
     }
-    (void)first;
 }
 
 bool DispatchCall::Has(size_t i) const

@@ -236,6 +236,25 @@ TEST_F(Host, RunCallsOnlyProceduresTheScriptDefines)
     EXPECT_EQ(args.Get(), nullptr);
 }
 
+TEST(ScriptArgsTest, HoldsOneArrayAndGivesEveryDimensionTheBound)
+{
+    ScriptArgs args;
+    EXPECT_TRUE(args.Create(VT_VARIANT, 2, 1, 3));
+    EXPECT_EQ(SafeArrayGetDim(args.Get()), 2u);
+    LONG lo = 0, hi = 0;
+    SafeArrayGetLBound(args.Get(), 2, &lo);
+    SafeArrayGetUBound(args.Get(), 2, &hi);
+    EXPECT_EQ(lo, 1);
+    EXPECT_EQ(hi, 3);
+    EXPECT_TRUE(args.Create(VT_VARIANT, 1, 0, 0));  // replaces the first
+    _variant_t v(LONG(1));
+    EXPECT_FALSE(args.PutElement(0, &v));
+    EXPECT_FALSE(args.Create(VT_VARIANT, 0, 0, 1));
+    EXPECT_EQ(args.Get(), nullptr);
+    EXPECT_FALSE(args.PutElement(0, &v));
+    EXPECT_TRUE(args.Destroy());
+}
+
 TEST_F(Host, TextThatIsNotUtf8StillRuns)
 {
     int result = -1;
