@@ -4,10 +4,13 @@
 
 #include <cstring>
 #include <filesystem>
+#include <climits>
+#include <limits>
 
 #include "ScriptCapture.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
+#include "engine/TextBoxWords.h"
 #include "engine/TextBoxes.h"
 
 namespace {
@@ -275,6 +278,31 @@ TEST_F(FixtureTest, TextModeThreeIsModeZeroAndOthersWriteNoText)
     std::string zero = TextBoxPart(Convert("layout.pdf", 0));
     EXPECT_EQ(TextBoxPart(Convert("layout.pdf", 3)), zero);
     EXPECT_EQ(Convert("layout.pdf", 5).find("AddTextbox"), std::string::npos);
+}
+
+TEST(TextBoxWords, CoordinatesTruncateTowardZeroWithinIntRange)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double value;
+        int whole;
+    } cases[] = {
+        { 41.67, 41 }, { 41.99, 41 }, { -0.5, 0 }, { -41.67, -41 }, { 0.0, 0 },
+        // A document can place text anywhere: the box stays a number.
+        { 1e12, INT_MAX }, { -1e12, INT_MIN }, { inf, INT_MAX }, { -inf, INT_MIN },
+        { std::numeric_limits<double>::quiet_NaN(), 0 },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TruncToInt(c.value), c.whole) << c.value;
+}
+
+TEST(TextBoxWords, ColourValuesAreBlueGreenRed)
+{
+    EXPECT_EQ(ColorValue(1, 0, 0), 0x0000FF);
+    EXPECT_EQ(ColorValue(0, 1, 0), 0x00FF00);
+    EXPECT_EQ(ColorValue(0, 0, 1), 0xFF0000);
+    EXPECT_EQ(ColorValue(0.5, 0.2, 0.999), 0xFE337F); // 127.5, 51, 254.7 truncated
+    EXPECT_EQ(ColorValue(0, 0, 0), 0);
 }
 
 TEST(WriteTextBoxes, NullWriterOrDevice)

@@ -7,7 +7,9 @@
 
 #include "ScriptCapture.h"
 #include "engine/Corvane.h"
+#include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
+#include "platform/com/ComRuntime.h"
 #include "tests/presentation/ExternalReaders.h"
 
 namespace {
@@ -36,8 +38,9 @@ protected:
 };
 
 // Every text of expected must begin a line of POI's description, in this order.
-void ExpectInOrder(const std::string& description, const std::vector<std::string>& expected)
+void ExpectInOrder(const std::string& poiOutput, const std::vector<std::string>& expected)
 {
+    const std::string description = "\n" + poiOutput;
     std::size_t at = 0;
     for (const std::string& line : expected) {
         std::size_t found = description.find("\n" + line, at);
@@ -106,6 +109,21 @@ TEST_F(WriterPoiTest, TextOfType3AndRotatedFonts)
     // Neither page's ordinary text is in a picture, so neither has one.
     EXPECT_NE(rotated.find("pictures 0"), std::string::npos);
     EXPECT_TRUE(FilesIn(tempFolder).empty());
+}
+
+TEST_F(WriterPoiTest, EveryProgressModeRunsAndSaves)
+{
+    CoInitialize(nullptr); // as a conversion does before its program runs
+    for (int mode : { kProgressComponent, kProgressExplorerWindow, kProgressNone }) {
+        std::string out = outFolder + "/progress" + std::to_string(mode) + ".ppt";
+        ScriptWriter* writer = CreateScriptWriter(out.c_str(), mode);
+        BeginSlide(writer, 300, 200, 49);
+        BeginSlide(writer, 300, 200, 99);
+        FinishAndRunScript(writer); // through the script host
+        CommandResult poi = DescribeWithPoi(out);
+        EXPECT_EQ(poi.status, 0) << mode << poi.output;
+        ExpectInOrder(poi.output, { "size 300.000 200.000", "slides 2" });
+    }
 }
 
 } // namespace
