@@ -65,31 +65,39 @@ void Stop(pid_t pid)
     waitpid(pid, &status, 0);
 }
 
+// The names carry this test's process id: conversions running beside it
+// end every "powerpnt.exe" and must not take these.
+std::string Unique(const std::string& before, const std::string& after)
+{
+    return before + std::to_string(getpid()) + after;
+}
+
 TEST(TerminateProcessesByName, EndsProcessesWhoseNameBeginsWithItInAnyCase)
 {
     ScratchFolder folder;
-    const char* ended[] = {"powerpnt.exe", "POWERPNT.EXE", "PowerPnt.exe.old"};
-    const char* kept[] = {"notpowerpnt.exe", "powerpnt", "powerpnt.ex"};
+    const std::string name = Unique("pp", ".exe");
+    const std::string ended[] = {name, Unique("PP", ".EXE"), Unique("Pp", ".exe.old")};
+    const std::string kept[] = {Unique("notpp", ".exe"), Unique("pp", ""), Unique("pp", ".ex")};
     std::vector<pid_t> endedPids, keptPids;
-    for (const char* name : ended)
-        endedPids.push_back(StartNamed(folder, name));
-    for (const char* name : kept)
-        keptPids.push_back(StartNamed(folder, name));
+    for (const std::string& n : ended)
+        endedPids.push_back(StartNamed(folder, n));
+    for (const std::string& n : kept)
+        keptPids.push_back(StartNamed(folder, n));
 
     testing::internal::CaptureStdout();
-    EXPECT_EQ(TerminateProcessesByName("powerpnt.exe"), 0);
+    EXPECT_EQ(TerminateProcessesByName(name.c_str()), 0);
     std::string printed = testing::internal::GetCapturedStdout();
 
     for (size_t i = 0; i < endedPids.size(); ++i) {
         EXPECT_TRUE(EndsKilled(endedPids[i])) << ended[i];
         std::string pid = std::to_string(endedPids[i]);
-        EXPECT_NE(printed.find(std::string(ended[i]) + " (PID to terminate: " + pid + ")\n"), std::string::npos);
+        EXPECT_NE(printed.find(ended[i] + " (PID to terminate: " + pid + ")\n"), std::string::npos) << printed;
         EXPECT_NE(printed.find("Process: " + pid + ", was succesful terminated.\n"), std::string::npos);
     }
-    EXPECT_NE(printed.find("Exit code for powerpnt.exe: 259\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("Exit code for " + name + ": 259\n"), std::string::npos) << printed;
     for (size_t i = 0; i < keptPids.size(); ++i) {
         EXPECT_TRUE(StillRunning(keptPids[i])) << kept[i];
-        EXPECT_EQ(printed.find(kept[i] + std::string(" (PID")), std::string::npos);
+        EXPECT_EQ(printed.find(kept[i] + " (PID"), std::string::npos);
         Stop(keptPids[i]);
     }
 }
