@@ -13,7 +13,7 @@ namespace vbs {
 using Symbol = int;
 
 enum class Op : uint8_t {
-    Neg, Not,
+    Neg, Not, Paren,  // Paren: an argument in parentheses, passed by value
     Pow, Mul, Div, IntDiv, Mod, Add, Sub, Concat,
     Eq, Ne, Lt, Gt, Le, Ge, Is,
     And, Or, Xor, Eqv, Imp,

@@ -512,6 +512,8 @@ Value Interpreter::Eval(const Expr& expr, Frame& frame)
     case Expr::Kind::Call: return EvalCall(static_cast<const CallExpr&>(expr), frame, false);
     case Expr::Kind::Unary: {
         auto& u = static_cast<const UnaryExpr&>(expr);
+        if (u.op == Op::Paren)
+            return Eval(*u.operand, frame);
         return ApplyUnary(u.op, EvalPlain(*u.operand, frame));
     }
     case Expr::Kind::Binary: {

@@ -575,8 +575,14 @@ StmtPtr Parser::ParseAssignOrCall()
     auto stmt = std::make_unique<CallStmt>();
     stmt->line = line;
     if (AtStatementEnd() || Check(Tok::Else)) {
-        if (target->kind == Expr::Kind::Call && static_cast<CallExpr&>(*target).args.size() > 1)
-            Fail(kParenthesesOnSubCall);
+        if (target->kind == Expr::Kind::Call) {
+            auto& call = static_cast<CallExpr&>(*target);
+            if (call.args.size() > 1)
+                Fail(kParenthesesOnSubCall);
+            // "f (a)": the parentheses make the argument a value, not a reference.
+            if (call.args.size() == 1 && call.args[0])
+                call.args[0] = ByValue(std::move(call.args[0]));
+        }
         stmt->call = std::move(target);
         return stmt;
     }
@@ -588,7 +594,7 @@ StmtPtr Parser::ParseAssignOrCall()
         if (inner.args.size() != 1)
             Fail(kExpectedEndOfStatement);
         call->target = std::move(inner.target);
-        call->args.push_back(std::move(inner.args[0]));
+        call->args.push_back(ByValue(std::move(inner.args[0])));
         Advance();
         for (auto& a : ParseBareArgs())
             call->args.push_back(std::move(a));
@@ -600,6 +606,17 @@ StmtPtr Parser::ParseAssignOrCall()
     }
     stmt->call = std::move(call);
     return stmt;
+}
+
+ExprPtr Parser::ByValue(ExprPtr e)
+{
+    if (!e)
+        return e;
+    auto wrap = std::make_unique<UnaryExpr>();
+    wrap->line = e->line;
+    wrap->op = Op::Paren;
+    wrap->operand = std::move(e);
+    return wrap;
 }
 
 std::vector<ExprPtr> Parser::ParseBareArgs()

@@ -79,6 +79,7 @@ private:
     ExprPtr ParseLiteral();
     std::vector<ExprPtr> ParseParenArgs();
     std::vector<ExprPtr> ParseBareArgs();
+    static ExprPtr ByValue(ExprPtr e);
     ExprPtr MakeBinary(Op op, ExprPtr lhs, ExprPtr rhs, uint32_t line);
 
     Scanner scanner_;

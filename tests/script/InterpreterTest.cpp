@@ -47,8 +47,9 @@ const EffectCase kEffects[] = {
      "Sub Bump(ByRef v, ByVal w)\n  v = v + 1\n  w = w + 1\nEnd Sub\n"
      "Sub Report()\n  o.Report Twice(21)\nEnd Sub\n"
      "a = 1 : b = 1\nBump a, b\nCall Bump(a, b)\no.AB a, b\nReport\nCall Report()\n"
+     "Sub Inc(v)\n  v = v + 1\nEnd Sub\nc = 1\nInc c\nInc (c)\nCall Inc(c)\no.C c\n"
      "Sub Early\n  o.Before\n  Exit Sub\n  o.After\nEnd Sub\nEarly\n",
-     {"R.AB(3, 1)", "R.Report(42)", "R.Report(42)", "R.Before"}},
+     {"R.AB(3, 1)", "R.Report(42)", "R.Report(42)", "R.C(3)", "R.Before"}},
     {"CommentsContinuationsSeparators",
      "' a comment\nRem another one\no.A 1 ' trailing\no.B 1, _\n   2\nx = 1: o.C x: REM end\n",
      {"R.A(1)", "R.B(1, 2)", "R.C(1)"}},
