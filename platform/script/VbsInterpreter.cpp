@@ -405,9 +405,11 @@ Interpreter::Flow Interpreter::ExecSelect(const SelectStmt& stmt, Frame& frame)
 void Interpreter::ExecDim(const DimStmt& stmt, Frame& frame)
 {
     for (const DimStmt::Variable& v : stmt.variables) {
-        Slot* existing = FindSlot(v.symbol, frame);
-        bool local = frame.procedure != nullptr;
-        Slot& slot = existing && (!local || !existing->isConst) ? *existing : DeclareSlot(v.symbol, frame);
+        // Dim declares in the current scope; ReDim resizes what the name finds.
+        Slot* existing = stmt.kind == Stmt::Kind::ReDim ? FindSlot(v.symbol, frame) : nullptr;
+        if (existing && existing->isConst)
+            Raise(kIllegalAssignment);
+        Slot& slot = existing ? *existing : DeclareSlot(v.symbol, frame);
         if (stmt.kind == Stmt::Kind::Dim && !v.isArray) {
             slot.defined = true;
             continue;

@@ -56,6 +56,10 @@ const EffectCase kEffects[] = {
     {"ConstantsAndDeclarations",
      "Const k = 12, s = \"s\"\nDim a, b(2), c\nb(0) = k\nb(2) = s\no.K b(0), b(2), IsEmpty(b(1)), Len(vbCrLf), Len(vbCr & vbLf), UBound(b)\n",
      {"R.K(12, \"s\", True, 2, 2, 2)"}},
+    {"Scopes",
+     "g = \"global\"\nSub S\n  Dim g\n  g = \"local\"\n  h = \"implicit\"\n  o.In g, h\nEnd Sub\nS\no.Out g, IsEmpty(h)\n"
+     "Dim arr()\nReDim arr(1)\narr(1) = \"kept\"\nReDim Preserve arr(3)\no.Arr UBound(arr), arr(1)\n",
+     {"R.In(\"local\", \"implicit\")", "R.Out(\"global\", True)", "R.Arr(3, \"kept\")"}},
     {"Builtins",
      "o.B Len(\"abc\"), Mid(\"hello\", 2, 3), Mid(\"hello\", 4), Left(\"hello\", 2), Right(\"hello\", 3), "
      "UCase(\"aB\"), LCase(\"aB\"), CStr(0.5), CStr(True), CInt(\"12\"), CInt(2.5), CLng(3.5), RGB(1, 2, 3)\n"
