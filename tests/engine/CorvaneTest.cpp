@@ -2,7 +2,9 @@
 // written, temporary pictures removed, and presentation-application
 // processes ended first.
 #include "engine/Corvane.h"
+#include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
+#include "engine/ScriptWriterTempFiles.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +102,39 @@ TEST_F(Conversion, APageWithTextAndGraphicsGivesAPresentation)
     std::string out = folder.File("hello.ppt");
     EXPECT_EQ(Convert(pdf, out), kCorvaneOk) << printed;
     EXPECT_TRUE(IsCompoundFile(out));
+}
+
+// Keeps a copy of each page picture before the program runs, for PIL to read.
+std::string keptPictures;
+
+int KeepPicturesThenRun(const char* script)
+{
+    int n = 0;
+    for (const std::string& picture : g_tempFiles)
+        if (std::filesystem::exists(picture))
+            std::filesystem::copy_file(picture, keptPictures + "/page" + std::to_string(++n) + ".png");
+    return RunScript(script);
+}
+
+TEST_F(Conversion, ThePagePictureHasTheGraphicsButNoText)
+{
+    std::string pdf = MakePdf(folder, "hello", helloPage);
+    keptPictures = folder.File("kept");
+    std::filesystem::create_directory(keptPictures);
+    ScriptRunner previous = SetScriptRunner(KeepPicturesThenRun);
+    EXPECT_EQ(Convert(pdf, folder.File("hello.ppt")), kCorvaneOk);
+    SetScriptRunner(previous);
+    ASSERT_TRUE(std::filesystem::exists(keptPictures + "/page1.png"));
+    // 150 dpi: "Hello" lies in x 40..190, y 90..170; the blue rectangle in
+    // x 417..541, y 333..375 (pixels from the top left).
+    std::string check = "/usr/bin/python3 -c \"import sys; from PIL import Image\n"
+                        "im = Image.open(sys.argv[1]).convert('RGB')\n"
+                        "assert im.size == (625, 417), im.size\n"
+                        "text = [im.getpixel((x, y)) for x in range(30, 200) for y in range(80, 180)]\n"
+                        "assert all(p == (255, 255, 255) for p in text), 'text pixels'\n"
+                        "assert im.getpixel((480, 354)) == (0, 0, 255), im.getpixel((480, 354))\n\" '" +
+                        keptPictures + "/page1.png'";
+    EXPECT_EQ(Shell(check), 0);
 }
 
 TEST_F(Conversion, ADocumentThatCannotBeOpenedGivesMinusTwo)
