@@ -273,6 +273,18 @@ TEST_F(FixtureTest, OneBoxPerLineFragmentFromTopToBottom)
     EXPECT_NE(boxes.find(Box(520, 43, 181, 19) + Text("%43%6F%6C%75%6D%6E ")), std::string::npos);
 }
 
+TEST_F(FixtureTest, TurnedLineFragmentsSpanTheirCharacters)
+{
+    std::string boxes = TextBoxPart(Convert("rotated.pdf", 4));
+    // In flow order the turned text comes first; as fragments, the upright
+    // line above it does.
+    std::size_t upright = boxes.find(Box(41, 73, 184, 39) + Text("%55%70%72%69%67%68%74"));
+    std::size_t turned = boxes.find(Box(386, 388, 89, 132) + Text("%54%75%72%6E%65%64"));
+    ASSERT_NE(upright, std::string::npos) << boxes;
+    ASSERT_NE(turned, std::string::npos) << boxes;
+    EXPECT_LT(upright, turned);
+}
+
 TEST_F(FixtureTest, TextModeThreeIsModeZeroAndOthersWriteNoText)
 {
     std::string zero = TextBoxPart(Convert("layout.pdf", 0));
