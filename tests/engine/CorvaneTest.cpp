@@ -137,6 +137,52 @@ TEST_F(Conversion, ThePagePictureHasTheGraphicsButNoText)
     EXPECT_EQ(Shell(check), 0);
 }
 
+std::string capturedScript;
+
+int CaptureScript(const char* script)
+{
+    capturedScript = script;
+    return 0;
+}
+
+// The percentages of the program's progress calls, in order.
+std::vector<int> ProgressPercentages(const std::string& script)
+{
+    std::vector<int> percentages;
+    const std::string call = "nRet = ProgressCOM.ShowProgress(0, ";
+    for (size_t at = script.find(call); at != std::string::npos; at = script.find(call, at + 1))
+        percentages.push_back(std::atoi(script.c_str() + at + call.size()));
+    return percentages;
+}
+
+TEST_F(Conversion, ProgressCountsPagesFromTheFirstToTheLast)
+{
+    std::string tenPages = "%!PS\n<< /PageSize [100 100] >> setpagedevice\n/Helvetica findfont 12 scalefont setfont\n";
+    for (int page = 1; page <= 10; ++page)
+        tenPages += "10 50 moveto (Page " + std::to_string(page) + ") show showpage\n";
+    std::string pdf = MakePdf(folder, "ten", tenPages);
+    ScriptRunner previous = SetScriptRunner(CaptureScript);
+    struct Case {
+        const char* pageSet;
+        std::vector<int> percentages;
+    };
+    const Case cases[] = {
+        {"", {9, 19, 29, 39, 49, 59, 69, 79, 89, 99}},
+        {"2, 5", {19, 49}},
+        {"10", {99}},
+    };
+    for (const Case& c : cases) {
+        CorvaneSetup(c.pageSet);
+        Convert(pdf, folder.File("ten.ppt"));
+        EXPECT_EQ(ProgressPercentages(capturedScript), c.percentages) << "page set '" << c.pageSet << "'";
+    }
+    std::string one = MakePdf(folder, "one", helloPage);
+    CorvaneSetup("");
+    Convert(one, folder.File("one.ppt"));
+    EXPECT_EQ(ProgressPercentages(capturedScript), std::vector<int>{99});
+    SetScriptRunner(previous);
+}
+
 TEST_F(Conversion, ADocumentThatCannotBeOpenedGivesMinusTwo)
 {
     std::ofstream(folder.File("not.pdf")) << "this is no PDF";
