@@ -216,6 +216,27 @@ TEST_F(ScriptWriterTest, MakeTempFileNameClaimsAFreshName)
     EXPECT_EQ(g_tempFiles, (std::vector<std::string>{ first, second }));
 }
 
+TEST_F(ScriptWriterTest, APictureNeverTakesTheNameOfAnExistingFile)
+{
+    // Every picture name the folder can give is taken already.
+    for (unsigned number = 1; number <= 0xFFFF; ++number) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/tpf%X.tmp.png", number);
+        std::FILE* file = std::fopen((tempFolder + name).c_str(), "w");
+        ASSERT_TRUE(file);
+        std::fputs("keep", file);
+        std::fclose(file);
+    }
+    char name[MAX_PATH];
+    EXPECT_EQ(MakeTempFileName(sizeof name, name, ".png"), 0u);
+    EXPECT_TRUE(g_tempFiles.empty());
+    std::size_t kept = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(tempFolder))
+        kept += entry.path().extension() == ".png" && std::filesystem::file_size(entry.path()) == 4;
+    EXPECT_EQ(kept, 0xFFFFu);
+    EXPECT_EQ(FilesIn(tempFolder).size(), 0xFFFFu); // no .tmp left behind
+}
+
 TEST_F(ScriptWriterTest, MakeTempFileNameRefusesBuffersTooSmall)
 {
     char name[MAX_PATH];
