@@ -34,7 +34,9 @@
 // DISP_E_OVERFLOW; a missing optional argument reads as !Has(i).
 // Call.Fail(hr, text) gives the caller DISP_E_EXCEPTION with an EXCEPINFO
 // holding the text, the object's source name and hr as scode: the script's
-// Err.Description shows the text and Err.Number the hr.
+// Err.Description shows the text and Err.Number the hr (codes the language
+// knows become its own numbers: E_INVALIDARG 5, DISP_E_TYPEMISMATCH 13,
+// DISP_E_BADINDEX 9, DISP_E_OVERFLOW 6; MAKE_HRESULT(1, FACILITY_CONTROL, n) is n).
 //
 // Dispatch rules: a call with DISPATCH_METHOD goes to .method when there is
 // one, else to .get (a script calls `obj.Count` either way); PROPERTYGET goes

@@ -9,6 +9,79 @@ namespace {
 
 using Control = ScriptFixture;
 
+// A collection written on the automation base class: Add, Count and the
+// default member Item(1-based), which fails with a description out of range.
+class Names : public DispatchObject {
+public:
+    Names() : DispatchObject("Names") {}
+
+private:
+    const DispatchTable& Table() const override
+    {
+        static const DispatchTable table = DispatchTable::Of<Names>(
+            {
+                {"Add", {.method = &Names::Add}},
+                {"Count", {.get = &Names::Count}},
+                {"Item", {.get = &Names::Item, .put = &Names::PutItem}},
+            },
+            "Item");
+        return table;
+    }
+    HRESULT Add(DispatchCall& call)
+    {
+        std::string name;
+        if (HRESULT hr = call.String(0, &name); FAILED(hr))
+            return hr;
+        names_.push_back(name);
+        return call.Return(LONG(names_.size()));
+    }
+    HRESULT Count(DispatchCall& call) { return call.Return(LONG(names_.size())); }
+    HRESULT Index(DispatchCall& call, size_t* at)
+    {
+        LONG i = 0;
+        if (HRESULT hr = call.Int(0, &i); FAILED(hr))
+            return hr;
+        if (i < 1 || size_t(i) > names_.size())
+            return call.Fail(E_INVALIDARG, "No name at " + std::to_string(i));
+        *at = size_t(i - 1);
+        return S_OK;
+    }
+    HRESULT Item(DispatchCall& call)
+    {
+        size_t at = 0;
+        if (HRESULT hr = Index(call, &at); FAILED(hr))
+            return hr;
+        return call.Return(names_[at]);
+    }
+    HRESULT PutItem(DispatchCall& call)
+    {
+        size_t at = 0;
+        if (HRESULT hr = Index(call, &at); FAILED(hr))
+            return hr;
+        return call.ValueString(&names_[at]);
+    }
+    std::vector<std::string> names_;
+};
+
+TEST_F(Control, AutomationObjectsOfTheBaseClassWorkFromScript)
+{
+    ScopedComClass names("Test.Names", CLSID{0x5EC0DE01, 0, 0, {9}}, [](REFIID riid, void** object) {
+        return DispatchObject::CreateInstance<Names>(riid, object);
+    });
+    ScriptOutcome out = Run(
+        "Set o = CreateObject(\"Test.Recorder\")\n"
+        "Set n = CreateObject(\"Test.Names\")\n"
+        "n.Add \"first\"\nk = n.add(\"second\")\nn(2) = n(2) & \"!\"\n"
+        "o.Seen k, n.Count, n(1), n.Item(2), n\n"
+        "On Error Resume Next\nx = n(7)\no.Got Err.Number, Err.Description, Err.Source\n"
+        "n.Nope\no.Got Err.Number\nn.Add\no.Got Err.Number\n");
+    EXPECT_EQ(out.hr, S_OK) << out.description;
+    EXPECT_EQ(out.log, (std::vector<std::string>{
+                           "R.Seen(2, 2, \"first\", \"second!\", <object>)",
+                           "R.Got(5, \"No name at 7\", \"Names\")",
+                           "R.Got(438)", "R.Got(449)"}));
+}
+
 std::string NameOf(IScriptProcedureCollection* procedures, VARIANT index)
 {
     _com_ptr_t<IScriptProcedure> p;
