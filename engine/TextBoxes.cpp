@@ -112,6 +112,19 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b)
     });
 }
 
+void CollectWordStyle(const TextWord* word, std::vector<int>& colors, std::vector<std::string>& fontNames)
+{
+    double red, green, blue;
+    word->getColor(&red, &green, &blue);
+    int color = ColorValue(red, green, blue);
+    if (std::find(colors.begin(), colors.end(), color) == colors.end())
+        colors.push_back(color);
+    std::string name = WordFontName(word);
+    auto same = [&](const std::string& known) { return SameNameIgnoringCase(known, name); };
+    if (std::none_of(fontNames.begin(), fontNames.end(), same))
+        fontNames.push_back(name);
+}
+
 } // namespace
 
 int WriteTextBoxes(ScriptWriter* writer, TextOutputDev* textDevice, float sx, float sy, int lineMode,
@@ -141,16 +154,7 @@ int CollectTextStyles(TextOutputDev* textDevice, std::vector<int>& colors, std::
     for (const TextFlow* flow = textDevice->getFlows(); flow; flow = flow->getNext())
         for (const TextBlock* block = flow->getBlocks(); block; block = block->getNext())
             for (const TextLine* line = block->getLines(); line; line = line->getNext())
-                for (const TextWord* word = line->getWords(); word; word = word->getNext()) {
-                    double red, green, blue;
-                    word->getColor(&red, &green, &blue);
-                    int color = ColorValue(red, green, blue);
-                    if (std::find(colors.begin(), colors.end(), color) == colors.end())
-                        colors.push_back(color);
-                    std::string name = WordFontName(word);
-                    auto same = [&](const std::string& known) { return SameNameIgnoringCase(known, name); };
-                    if (std::none_of(fontNames.begin(), fontNames.end(), same))
-                        fontNames.push_back(name);
-                }
+                for (const TextWord* word = line->getWords(); word; word = word->getNext())
+                    CollectWordStyle(word, colors, fontNames);
     return int(colors.size());
 }

@@ -7,6 +7,10 @@
 #include <climits>
 #include <limits>
 
+#include <GlobalParams.h>
+#include <PDFDoc.h>
+#include <TextOutputDev.h>
+
 #include "ScriptCapture.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
@@ -315,6 +319,43 @@ TEST(TextBoxWords, ColourValuesAreBlueGreenRed)
     EXPECT_EQ(ColorValue(0, 0, 1), 0xFF0000);
     EXPECT_EQ(ColorValue(0.5, 0.2, 0.999), 0xFE337F); // 127.5, 51, 254.7 truncated
     EXPECT_EQ(ColorValue(0, 0, 0), 0);
+}
+
+struct PageStyles {
+    std::vector<int> colors;
+    std::vector<std::string> fontNames;
+    int result = -1;
+};
+
+PageStyles CollectFixtureStyles(const std::string& pdf)
+{
+    if (!globalParams)
+        globalParams = std::make_unique<GlobalParams>();
+    PDFDoc doc(std::make_unique<GooString>(FixturePdf(pdf)));
+    PageStyles styles;
+    if (!doc.isOk())
+        return styles;
+    TextOutputDev text(nullptr, true, 0.0, false, false);
+    doc.displayPage(&text, 1, 150, 150, 0, false, true, false);
+    styles.result = CollectTextStyles(&text, styles.colors, styles.fontNames);
+    return styles;
+}
+
+TEST(CollectTextStyles, DistinctColoursAndFontNames)
+{
+    PageStyles colours = CollectFixtureStyles("colours.pdf");
+    EXPECT_EQ(colours.result, 2);
+    EXPECT_EQ(colours.colors, (std::vector<int>{ 0x0000FF, 0xFF0000 }));
+    EXPECT_EQ(colours.fontNames.size(), 1u);
+    PageStyles styles = CollectFixtureStyles("styles.pdf");
+    EXPECT_EQ(styles.result, 1);
+    ASSERT_EQ(styles.fontNames.size(), 4u);
+    EXPECT_EQ(styles.fontNames[2], "Helvetica-Oblique");
+    PageStyles type3 = CollectFixtureStyles("type3.pdf");
+    EXPECT_EQ(type3.fontNames, (std::vector<std::string>{ "Arial" }));
+    std::vector<int> colors;
+    std::vector<std::string> names;
+    EXPECT_EQ(CollectTextStyles(nullptr, colors, names), 0);
 }
 
 TEST(WriteTextBoxes, NullWriterOrDevice)
