@@ -14,8 +14,8 @@ int ScreenTest(const HalftoneScreen& screen, int x, int y, unsigned char value)
         return 0;
     if (value >= screen.maxVal)
         return 1;
-    if (screen.size <= 0)
-        return 1;
+    if (screen.size <= 0 || screen.mat.size() < size_t(screen.size) * size_t(screen.size))
+        return 1; // no usable matrix
     int xx = std::abs(x % screen.size);
     int yy = std::abs(y % screen.size);
     return value >= screen.mat[size_t(yy * screen.size + xx)] ? 1 : 0;
