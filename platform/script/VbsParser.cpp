@@ -840,7 +840,8 @@ ExprPtr Parser::ParseLiteral()
             bool hex = (digits[1] | 0x20) == 'h';
             bool longSuffix = digits.back() == '&';
             std::string body = digits.substr(2, digits.size() - 2 - (longSuffix ? 1 : 0));
-            if (body.empty() || body.size() > (hex ? 8u : 11u))
+            if (body.empty() || body.size() > (hex ? 8u : 11u) ||
+                body.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "01234567") != std::string::npos)
                 Fail(kInvalidNumber);
             unsigned long long v = std::strtoull(body.c_str(), nullptr, hex ? 16 : 8);
             if (v > 0xFFFFFFFFull)

@@ -115,6 +115,7 @@ const ErrorCase kErrors[] = {
      "o.A(1, 2)", {}},
     {"InvalidCharacter", "x = 1 # 2\n", 1032, "Invalid character", 2, "x = 1 # 2", {}},
     {"MissingExpression", "x = )\n", 1023, "Expected expression", 2, "x = )", {}},
+    {"BadOctal", "x = &O19\n", 1031, "Invalid number", 2, "x = &O19", {}},
     {"ExitOutsideLoop", "Exit Do\n", 1039, "Invalid 'exit' statement", 2, "Exit Do", {}},
     {"ProcedureTwice", "Sub A\nEnd Sub\nSub a\nEnd Sub\n", 1041, "Name redefined", 4, "Sub a", {}},
     // run-time errors: what ran before stays done
