@@ -1,6 +1,7 @@
 // Saving: the named-file and C-stream entries, the pre-flight check every
 // encoder runs, and the dispatch from a format id to its format object.
 #include <cstring>
+#include <sys/stat.h>
 
 #include "image/CxImage.h"
 #include "image/CxIOFile.h"
@@ -34,18 +35,29 @@ const char* UnbuiltFormatName(DWORD id)
     }
 }
 
+// Only a plain file is ours to delete; a device such as /dev/full is not.
+bool IsPlainFile(FILE* fp)
+{
+    struct stat st;
+    return fstat(fileno(fp), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 }  // namespace
 
+// A file the encoder did not finish is removed, so that no truncated
+// picture stays behind under the name.
 bool CxImage::Save(const char* filename, DWORD imagetype)
 {
     FILE* fp = fopen(filename, "wb");
     if (!fp) return false;
     bool ok = Encode(fp, imagetype);
+    bool plain = IsPlainFile(fp);
     // A stream that cannot be closed may not have reached the disk.
     if (fclose(fp) != 0 && ok) {
         SetLastError("Save: error closing the file");
         ok = false;
     }
+    if (!ok && plain) remove(filename);
     return ok;
 }
 

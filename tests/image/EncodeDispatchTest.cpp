@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <csignal>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -27,24 +29,28 @@ long FileSize(const std::string& path)
     return st.st_size;
 }
 
-TEST(EncodeDispatch, PngIntoMemoryStartsWithTheSignature)
-{
+// A small picture and an open memory stream to encode it into.
+class EncodeDispatch : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SmallRgb(image);
+        ASSERT_TRUE(memory.Open());
+    }
     CxImage image;
-    SmallRgb(image);
-    CxMemFile file;
-    ASSERT_TRUE(file.Open());
-    ASSERT_TRUE(image.Encode(&file, CXIMAGE_FORMAT_PNG)) << image.GetLastError();
-    ASSERT_GT(file.Size(), 8);
-    EXPECT_EQ(memcmp(file.GetBuffer(false), "\x89PNG\r\n\x1a\n", 8), 0);
+    CxMemFile memory;
+};
+
+TEST_F(EncodeDispatch, PngIntoMemoryStartsWithTheSignature)
+{
+    ASSERT_TRUE(image.Encode(&memory, CXIMAGE_FORMAT_PNG)) << image.GetLastError();
+    ASSERT_GT(memory.Size(), 8);
+    EXPECT_EQ(memcmp(memory.GetBuffer(false), "\x89PNG\r\n\x1a\n", 8), 0);
     EXPECT_TRUE(image.IsValid());
 }
 
-TEST(EncodeDispatch, FileAndMemoryStreamsGetTheSameBytes)
+TEST_F(EncodeDispatch, FileAndMemoryStreamsGetTheSameBytes)
 {
-    CxImage image;
-    SmallRgb(image);
-    CxMemFile memory;
-    ASSERT_TRUE(memory.Open());
     ASSERT_TRUE(image.Encode(&memory, CXIMAGE_FORMAT_PNG));
 
     FILE* fp = tmpfile();
@@ -60,30 +66,18 @@ TEST(EncodeDispatch, FileAndMemoryStreamsGetTheSameBytes)
     EXPECT_EQ(memcmp(bytes.data(), memory.GetBuffer(false), bytes.size()), 0);
 }
 
-TEST(EncodeDispatch, IdsWithoutAFormatAreUnknown)
-{
-    for (DWORD id : {0u, 16u, 20u, 0xFFFFFFFFu}) {
-        CxImage image;
-        SmallRgb(image);
-        CxMemFile file;
-        ASSERT_TRUE(file.Open());
-        EXPECT_FALSE(image.Encode(&file, id));
-        EXPECT_STREQ(image.GetLastError(), "Encode: Unknown format") << "id " << id;
-        EXPECT_EQ(file.Size(), 0);
-    }
-}
-
-struct Unbuilt {
+struct Refused {
     DWORD id;
     const char* text;
 };
 
-void PrintTo(const Unbuilt& c, std::ostream* os) { *os << "id " << c.id; }
+void PrintTo(const Refused& c, std::ostream* os) { *os << "id " << c.id; }
 
-class EncodeUnbuilt : public testing::TestWithParam<Unbuilt> {};
+class EncodeRefused : public testing::TestWithParam<Refused> {};
 
-// Formats whose encoders are not in this build say so and write nothing.
-TEST_P(EncodeUnbuilt, IsRefusedByName)
+// Ids without a format, and formats whose encoders are not in this build,
+// say so and write nothing.
+TEST_P(EncodeRefused, SaysWhyAndWritesNothing)
 {
     CxImage image;
     SmallRgb(image);
@@ -95,70 +89,122 @@ TEST_P(EncodeUnbuilt, IsRefusedByName)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Ids, EncodeUnbuilt,
-    testing::Values(Unbuilt{CXIMAGE_FORMAT_BMP, "Encode: BMP format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_GIF, "Encode: GIF format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_JPG, "Encode: JPG format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_ICO, "Encode: ICO format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_TIF, "Encode: TIF format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_TGA, "Encode: TGA format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_PCX, "Encode: PCX format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_WBMP, "Encode: WBMP format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_WMF, "Encode: WMF format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_JP2, "Encode: JP2 format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_JPC, "Encode: JPC format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_PGX, "Encode: PGX format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_PNM, "Encode: PNM format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_RAS, "Encode: RAS format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_MNG, "Encode: MNG format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_SKA, "Encode: SKA format not available in this build"},
-                    Unbuilt{CXIMAGE_FORMAT_RAW, "Encode: RAW format not available in this build"}));
+    Ids, EncodeRefused,
+    testing::Values(Refused{0, "Encode: Unknown format"},
+                    Refused{16, "Encode: Unknown format"},
+                    Refused{20, "Encode: Unknown format"},
+                    Refused{0xFFFFFFFF, "Encode: Unknown format"},
+                    Refused{CXIMAGE_FORMAT_BMP, "Encode: BMP format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_GIF, "Encode: GIF format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_JPG, "Encode: JPG format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_ICO, "Encode: ICO format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_TIF, "Encode: TIF format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_TGA, "Encode: TGA format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_PCX, "Encode: PCX format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_WBMP, "Encode: WBMP format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_WMF, "Encode: WMF format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_JP2, "Encode: JP2 format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_JPC, "Encode: JPC format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_PGX, "Encode: PGX format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_PNM, "Encode: PNM format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_RAS, "Encode: RAS format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_MNG, "Encode: MNG format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_SKA, "Encode: SKA format not available in this build"},
+                    Refused{CXIMAGE_FORMAT_RAW, "Encode: RAW format not available in this build"}));
 
-TEST(EncodeDispatch, SafeCheckRefusesNullStreamAndEmptyImage)
+TEST_F(EncodeDispatch, SafeCheckRefusesNullStreamAndEmptyImage)
 {
-    CxImage image;
-    SmallRgb(image);
     EXPECT_FALSE(image.Encode(static_cast<CxFile*>(nullptr), CXIMAGE_FORMAT_PNG));
     EXPECT_STREQ(image.GetLastError(), "null file handler");
     EXPECT_FALSE(image.Encode(static_cast<FILE*>(nullptr), CXIMAGE_FORMAT_PNG));
     EXPECT_STREQ(image.GetLastError(), "null file handler");
 
     CxImage empty;
-    CxMemFile file;
-    ASSERT_TRUE(file.Open());
-    EXPECT_FALSE(empty.Encode(&file, CXIMAGE_FORMAT_PNG));
+    EXPECT_FALSE(empty.Encode(&memory, CXIMAGE_FORMAT_PNG));
     EXPECT_STREQ(empty.GetLastError(), "null image!!!");
-    EXPECT_EQ(file.Size(), 0);
+    EXPECT_EQ(memory.Size(), 0);
 }
 
-TEST(EncodeDispatch, SaveIntoAMissingFolderLeavesTheErrorAlone)
+TEST_F(EncodeDispatch, SaveIntoAMissingFolderLeavesTheErrorAlone)
 {
-    CxImage image;
-    SmallRgb(image);
     EXPECT_FALSE(image.Encode(static_cast<CxFile*>(nullptr), CXIMAGE_FORMAT_PNG));
     EXPECT_FALSE(image.Save("/nonexistent-folder/page.png", CXIMAGE_FORMAT_PNG));
     EXPECT_STREQ(image.GetLastError(), "null file handler");
 }
 
-TEST(EncodeDispatch, SaveWithAnUnknownIdLeavesAnEmptyFile)
+// A failed save leaves no file under the name, not even an empty one.
+TEST_F(EncodeDispatch, SaveWithAnUnknownIdLeavesNoFile)
 {
-    CxImage image;
-    SmallRgb(image);
     std::string path = TempPngPath("unknown");
     EXPECT_FALSE(image.Save(path.c_str(), 16));
     EXPECT_STREQ(image.GetLastError(), "Encode: Unknown format");
-    EXPECT_EQ(FileSize(path), 0);
+    EXPECT_EQ(FileSize(path), -1);
     remove(path.c_str());
 }
 
-TEST(EncodeDispatch, SaveReportsAFullDisk)
+TEST_F(EncodeDispatch, SaveReportsAFullDiskAndLeavesTheDeviceAlone)
 {
     if (FileSize("/dev/full") < 0) GTEST_SKIP() << "no /dev/full here";
-    CxImage image;
-    SmallRgb(image);
     // The small file sits in the stream's buffer until fclose fails to write it.
     EXPECT_FALSE(image.Save("/dev/full", CXIMAGE_FORMAT_PNG));
     EXPECT_STREQ(image.GetLastError(), "Save: error closing the file");
+    struct stat st;
+    ASSERT_EQ(stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+// Files may grow to `bytes` only while this lives; a write past it fails
+// instead of raising SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_signal = signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        m_set = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        signal(SIGXFSZ, m_signal);
+    }
+    bool Set() const { return m_set; }
+
+private:
+    rlimit m_old{};
+    void (*m_signal)(int);
+    bool m_set = false;
+};
+
+// The disk gives out in the middle of the pixel data: the picture that was
+// there before is not left behind cut short.
+TEST(EncodeSave, FailingPartWayRemovesTheTruncatedFile)
+{
+    CxImage image;
+    ASSERT_NE(image.Create(200, 200, 24), nullptr);
+    unsigned noise = 12345;
+    for (LONG y = 0; y < 200; y++)
+        for (LONG x = 0; x < 200; x++) {
+            noise = noise * 1103515245u + 12345u;
+            image.SetPixelColor(x, y, RGBQUAD{BYTE(noise >> 8), BYTE(noise >> 16), BYTE(noise >> 24), 0});
+        }
+    std::string path = TempPngPath("partway");
+    ASSERT_TRUE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
+    ASSERT_GT(FileSize(path), 65536);
+    {
+        FileSizeLimit limit(16384);
+        ASSERT_TRUE(limit.Set());
+        EXPECT_FALSE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG));
+    }
+    EXPECT_STREQ(image.GetLastError(), "Error saving PNG file");
+    EXPECT_EQ(FileSize(path), -1) << "a truncated picture stayed behind";
+    EXPECT_TRUE(image.IsValid());
+    // The name is free again for a save that succeeds.
+    ASSERT_TRUE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
+    EXPECT_GT(FileSize(path), 65536);
+    remove(path.c_str());
 }
 
 // A stream that takes only its first `room` bytes.
@@ -211,16 +257,12 @@ INSTANTIATE_TEST_SUITE_P(Points, EncodeShortWrite,
                                          ShortCase{0, 8}, ShortCase{40, 8}, ShortCase{900, 8},
                                          ShortCase{1200, 8}));
 
-TEST(EncodeDispatch, SavedPngHasThePageChunksInOrder)
+TEST_F(EncodeDispatch, SavedPngHasThePageChunksInOrder)
 {
-    CxImage image;
-    SmallRgb(image);
-    CxMemFile file;
-    ASSERT_TRUE(file.Open());
-    ASSERT_TRUE(image.Encode(&file, CXIMAGE_FORMAT_PNG));
+    ASSERT_TRUE(image.Encode(&memory, CXIMAGE_FORMAT_PNG));
     // Walk the chunks: length, type, data, CRC.
-    const BYTE* data = file.GetBuffer(false);
-    long size = file.Size();
+    const BYTE* data = memory.GetBuffer(false);
+    long size = memory.Size();
     std::string types;
     for (long at = 8; at + 8 <= size;) {
         DWORD length = DWORD(data[at]) << 24 | DWORD(data[at + 1]) << 16 | DWORD(data[at + 2]) << 8 | data[at + 3];
