@@ -5,6 +5,27 @@
 
 #include "image/CxImage.h"
 
+namespace {
+
+// Where pixel (x, y) sits in a plane of rows `width` bytes long.
+size_t PlaneOffset(LONG width, LONG x, LONG y)
+{
+    return (size_t)y * width + x;
+}
+
+// Copies a plane of `size` bytes, making the destination when it is missing.
+bool CopyPlane(BYTE*& plane, const BYTE* source, size_t size)
+{
+    if (!plane) {
+        plane = static_cast<BYTE*>(malloc(size));
+        if (!plane) return false;
+    }
+    memcpy(plane, source, size);
+    return true;
+}
+
+}  // namespace
+
 bool CxImage::AlphaCreate()
 {
     if (!pAlpha && pDib) {
@@ -24,35 +45,31 @@ bool CxImage::AlphaCopy(const CxImage& from)
 {
     if (!from.pAlpha || head.biWidth != from.head.biWidth || head.biHeight != from.head.biHeight)
         return false;
-    if (!pAlpha) {
-        pAlpha = static_cast<BYTE*>(malloc(PlaneSize()));
-        if (!pAlpha) return false;
-    }
-    memcpy(pAlpha, from.pAlpha, PlaneSize());
+    if (!CopyPlane(pAlpha, from.pAlpha, PlaneSize())) return false;
     info.nAlphaMax = from.info.nAlphaMax;
     return true;
 }
 
 void CxImage::AlphaSet(LONG x, LONG y, BYTE level)
 {
-    if (pAlpha && IsInside(x, y)) pAlpha[(size_t)y * head.biWidth + x] = level;
+    if (pAlpha && IsInside(x, y)) pAlpha[PlaneOffset(head.biWidth, x, y)] = level;
 }
 
 BYTE CxImage::AlphaGet(LONG x, LONG y) const
 {
-    if (pAlpha && IsInside(x, y)) return pAlpha[(size_t)y * head.biWidth + x];
+    if (pAlpha && IsInside(x, y)) return pAlpha[PlaneOffset(head.biWidth, x, y)];
     return 0;
 }
 
 BYTE* CxImage::AlphaGetPointer(LONG x, LONG y) const
 {
-    if (pAlpha && IsInside(x, y)) return pAlpha + (size_t)y * head.biWidth + x;
+    if (pAlpha && IsInside(x, y)) return pAlpha + PlaneOffset(head.biWidth, x, y);
     return nullptr;
 }
 
 BYTE CxImage::AlphaGetUnchecked(LONG x, LONG y) const
 {
-    return pAlpha[(size_t)y * head.biWidth + x];
+    return pAlpha[PlaneOffset(head.biWidth, x, y)];
 }
 
 bool CxImage::SelectionDelete()
@@ -76,24 +93,19 @@ bool CxImage::SelectionCreate()
 
 bool CxImage::SelectionCopy(const CxImage& from)
 {
-    if (!from.pSelection || head.biWidth != from.head.biWidth
-        || head.biHeight != from.head.biHeight)
+    if (!from.pSelection || head.biWidth != from.head.biWidth || head.biHeight != from.head.biHeight)
         return false;
-    if (!pSelection) {
-        pSelection = static_cast<BYTE*>(malloc(PlaneSize()));
-        if (!pSelection) return false;
-    }
-    memcpy(pSelection, from.pSelection, PlaneSize());
+    if (!CopyPlane(pSelection, from.pSelection, PlaneSize())) return false;
     info.rSelectionBox = from.info.rSelectionBox;
     return true;
 }
 
 void CxImage::SelectionSet(LONG x, LONG y, BYTE level)
 {
-    if (pSelection && IsInside(x, y)) pSelection[(size_t)y * head.biWidth + x] = level;
+    if (pSelection && IsInside(x, y)) pSelection[PlaneOffset(head.biWidth, x, y)] = level;
 }
 
 BYTE CxImage::SelectionGetUnchecked(LONG x, LONG y) const
 {
-    return pSelection[(size_t)y * head.biWidth + x];
+    return pSelection[PlaneOffset(head.biWidth, x, y)];
 }

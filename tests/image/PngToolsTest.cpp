@@ -29,15 +29,30 @@ bool Has(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
+struct Judged {
+    std::string report;  // pngcheck's
+    ReadBack back;       // the imaging library's
+};
+
+// Saves the image, has both tools judge the file, and removes it.
+Judged SaveAndRead(CxImage& image, const std::string& name)
+{
+    Judged judged;
+    std::string path = TempPngPath(name);
+    EXPECT_TRUE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
+    judged.report = Pngcheck(path);
+    judged.back = ReadWithPil(path);
+    remove(path.c_str());
+    return judged;
+}
+
 // Saves the image and checks that the imaging library reads back exactly
 // its pixels; returns pngcheck's report.
 std::string SaveAndJudge(CxImage& image, const std::string& name, const char* mode)
 {
-    std::string path = TempPngPath(name);
     std::vector<unsigned char> expected = ExpectedRgba(image);
-    EXPECT_TRUE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
-    std::string report = Pngcheck(path);
-    ReadBack back = ReadWithPil(path);
+    Judged judged = SaveAndRead(image, name);
+    const ReadBack& back = judged.back;
     EXPECT_TRUE(back.ok) << back.error;
     if (back.ok) {
         EXPECT_EQ(back.mode, mode);
@@ -45,8 +60,7 @@ std::string SaveAndJudge(CxImage& image, const std::string& name, const char* mo
         EXPECT_EQ(back.height, LONG(image.GetHeight()));
         EXPECT_TRUE(back.rgba == expected) << name << ": pixels differ";
     }
-    remove(path.c_str());
-    return report;
+    return judged.report;
 }
 
 void Gradient(CxImage& image, DWORD w, DWORD h)
@@ -159,16 +173,13 @@ TEST(PngTools, GreyTransparentIndexIsOneGreyValue)
     image.SetGrayPalette();
     image.SetPixelIndex(2, 0, 9);
     image.SetTransIndex(9);
-    std::string path = TempPngPath("greytrns");
-    ASSERT_TRUE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
-    std::string report = Pngcheck(path);
-    EXPECT_TRUE(Has(report, "chunk tRNS")) << report;
-    EXPECT_TRUE(Has(report, "gray = 0x0009")) << report;
-    ReadBack back = ReadWithPil(path);
+    Judged judged = SaveAndRead(image, "greytrns");
+    EXPECT_TRUE(Has(judged.report, "chunk tRNS")) << judged.report;
+    EXPECT_TRUE(Has(judged.report, "gray = 0x0009")) << judged.report;
+    const ReadBack& back = judged.back;
     ASSERT_TRUE(back.ok) << back.error;
     EXPECT_EQ(back.rgba[2 * 4 + 3], 0);
     EXPECT_EQ(back.rgba[1 * 4 + 3], 255);
-    remove(path.c_str());
 }
 
 TEST(PngTools, TransparentIndexMovesToEntryZeroInTheFileOnly)
@@ -185,20 +196,17 @@ TEST(PngTools, TransparentIndexMovesToEntryZeroInTheFileOnly)
             expected[i + 3] = 0;
     }
 
-    std::string path = TempPngPath("trns");
-    ASSERT_TRUE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
-    std::string report = Pngcheck(path);
-    EXPECT_TRUE(Has(report, "256 palette entries")) << report;
-    EXPECT_TRUE(Has(report, "chunk tRNS")) << report;
-    EXPECT_TRUE(Has(report, "1 transparency entry")) << report;
-    EXPECT_TRUE(Has(report, "index = 0")) << report;
-    ReadBack back = ReadWithPil(path);
+    Judged judged = SaveAndRead(image, "trns");
+    EXPECT_TRUE(Has(judged.report, "256 palette entries")) << judged.report;
+    EXPECT_TRUE(Has(judged.report, "chunk tRNS")) << judged.report;
+    EXPECT_TRUE(Has(judged.report, "1 transparency entry")) << judged.report;
+    EXPECT_TRUE(Has(judged.report, "index = 0")) << judged.report;
+    const ReadBack& back = judged.back;
     ASSERT_TRUE(back.ok) << back.error;
     EXPECT_EQ(back.mode, "P");
     EXPECT_TRUE(back.rgba == expected);
     // The caller's palette and pixels are as before.
     EXPECT_EQ(memcmp(image.Dib(), before.data(), before.size()), 0);
-    remove(path.c_str());
 }
 
 TEST(PngTools, AlphaPaletteFillsTrns)
@@ -207,15 +215,12 @@ TEST(PngTools, AlphaPaletteFillsTrns)
     Indexed(image, 4, 4, 4);
     for (int i = 0; i < 16; i++) image.GetPalette()[i].rgbReserved = BYTE(i * 16);
     image.Info().bAlphaPaletteEnabled = true;
-    std::string path = TempPngPath("alphapalette");
-    ASSERT_TRUE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
-    std::string report = Pngcheck(path);
-    EXPECT_TRUE(Has(report, "16 transparency entries")) << report;
-    ReadBack back = ReadWithPil(path);
+    Judged judged = SaveAndRead(image, "alphapalette");
+    EXPECT_TRUE(Has(judged.report, "16 transparency entries")) << judged.report;
+    const ReadBack& back = judged.back;
     ASSERT_TRUE(back.ok) << back.error;
     // Top row is y = 3: pixel (1, 3) uses entry (1 + 9) mod 16 = 10.
     EXPECT_EQ(back.rgba[1 * 4 + 3], 160);
-    remove(path.c_str());
 }
 
 TEST(PngTools, RgbWithAlphaPlaneIsRgba)
@@ -264,17 +269,15 @@ TEST(PngTools, PaletteWithAlphaPlaneAndTransparentIndexClearsThatEntrysAlpha)
     Indexed(image, 6, 2, 8);
     ASSERT_TRUE(image.AlphaCreate());
     image.SetTransIndex(4);
-    std::string path = TempPngPath("palettekey");
-    ASSERT_TRUE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
+    Judged judged = SaveAndRead(image, "palettekey");
     // Pixel (4, 0) and (1, 1) use entry 4.
     EXPECT_EQ(image.AlphaGet(4, 0), 0);
     EXPECT_EQ(image.AlphaGet(1, 1), 0);
     EXPECT_EQ(image.AlphaGet(2, 1), 255);
-    ReadBack back = ReadWithPil(path);
+    const ReadBack& back = judged.back;
     ASSERT_TRUE(back.ok) << back.error;
     EXPECT_EQ(back.mode, "RGBA");
     EXPECT_TRUE(back.rgba == ExpectedRgba(image));
-    remove(path.c_str());
 }
 
 TEST(PngTools, TransparentColourOfRgbPicture)
@@ -283,16 +286,13 @@ TEST(PngTools, TransparentColourOfRgbPicture)
     Gradient(image, 3, 2);
     image.Info().nBkgndColor = RGBQUAD{40, 60, 234, 0};  // the colour of pixel (1, 1)
     image.Info().nBkgndIndex = 0;
-    std::string path = TempPngPath("rgbtrns");
-    ASSERT_TRUE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
-    std::string report = Pngcheck(path);
-    EXPECT_TRUE(Has(report, "chunk tRNS")) << report;
-    EXPECT_TRUE(Has(report, "red = 0x00ea, green = 0x003c, blue = 0x0028")) << report;
-    ReadBack back = ReadWithPil(path);
+    Judged judged = SaveAndRead(image, "rgbtrns");
+    EXPECT_TRUE(Has(judged.report, "chunk tRNS")) << judged.report;
+    EXPECT_TRUE(Has(judged.report, "red = 0x00ea, green = 0x003c, blue = 0x0028")) << judged.report;
+    const ReadBack& back = judged.back;
     ASSERT_TRUE(back.ok) << back.error;
     EXPECT_EQ(back.rgba[1 * 4 + 3], 0);   // top row is y = 1
     EXPECT_EQ(back.rgba[0 * 4 + 3], 255);
-    remove(path.c_str());
 }
 
 TEST(PngTools, TransparentColourClearsAlphaOfRgbaPicture)
@@ -302,15 +302,13 @@ TEST(PngTools, TransparentColourClearsAlphaOfRgbaPicture)
     ASSERT_TRUE(image.AlphaCreate());
     image.Info().nBkgndColor = RGBQUAD{40, 60, 234, 0};
     image.Info().nBkgndIndex = 0;
-    std::string path = TempPngPath("rgbakey");
-    ASSERT_TRUE(image.Save(path.c_str(), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
+    Judged judged = SaveAndRead(image, "rgbakey");
     EXPECT_EQ(image.AlphaGet(1, 1), 0);
     EXPECT_EQ(image.AlphaGet(0, 1), 255);
-    ReadBack back = ReadWithPil(path);
+    const ReadBack& back = judged.back;
     ASSERT_TRUE(back.ok) << back.error;
     EXPECT_EQ(back.rgba[1 * 4 + 3], 0);
     EXPECT_EQ(back.rgba[2 * 4 + 3], 255);
-    remove(path.c_str());
 }
 
 TEST(PngTools, CodecOptionOneInterlaces)
