@@ -9,13 +9,22 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
-// Accepts every member; counts calls and answers gets with itself.
-class CountingObject : public IDispatch {
+// Accepts every member and records each call (member, kind, argument
+// count); gets answer with the object itself.
+class RecordingApp : public IDispatch {
 public:
+    struct Call {
+        DISPID member;
+        WORD flags;
+        UINT args;
+    };
+
     HRESULT QueryInterface(REFIID riid, void** object) override
     {
         *object = (riid == IID_IUnknown || riid == IID_IDispatch) ? static_cast<IDispatch*>(this) : nullptr;
@@ -26,23 +35,26 @@ public:
     }
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override { return --refs_; }  // lives for the whole run
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* ids) override
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override
     {
-        ids[0] = 1;
+        std::u16string name(names[0]);
+        auto [it, added] = ids_.try_emplace(name, DISPID(ids_.size() + 1));
+        ids[0] = it->second;
         return S_OK;
     }
-    HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                   UINT*) override
+    HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO*, UINT*) override
     {
-        ++calls;
+        calls.push_back({id, flags, params ? params->cArgs : 0});
         if (result && id != DISPID_VALUE && !(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)))
             VariantSetDispatch(result, this);
         return S_OK;
     }
-    long calls = 0;
+    std::vector<Call> calls;
 
 private:
     ULONG refs_ = 1;
+    std::map<std::u16string, DISPID> ids_;
 };
 
 std::string EscapedWords(int count)
@@ -82,7 +94,7 @@ std::string MakeProgram(size_t bytes)
     return program;
 }
 
-bool Measure(size_t bytes, CountingObject& app)
+bool Measure(size_t bytes, RecordingApp& app)
 {
     std::string program = MakeProgram(bytes);
     _com_ptr_t<IScriptControl> control;
@@ -92,13 +104,13 @@ bool Measure(size_t bytes, CountingObject& app)
     control->put_Language(_bstr_t("VBScript"));
     control->put_Timeout(-1);
     _bstr_t code(program.c_str());
-    long before = app.calls;
+    size_t before = app.calls.size();
     auto start = std::chrono::steady_clock::now();
     HRESULT hr = control->AddCode(code);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     double mb = double(program.size()) / (1024.0 * 1024.0);
-    std::printf("%8.2f MB  %8.3f s  %8.2f MB/s  %9ld calls  %s\n", mb, seconds, mb / seconds,
-                app.calls - before, SUCCEEDED(hr) ? "ok" : "FAILED");
+    std::printf("%8.2f MB  %8.3f s  %8.2f MB/s  %9zu calls  %s\n", mb, seconds, mb / seconds,
+                app.calls.size() - before, SUCCEEDED(hr) ? "ok" : "FAILED");
     return SUCCEEDED(hr);
 }
 
@@ -110,7 +122,7 @@ int main(int argc, char** argv)
     if (largest <= 0)
         largest = 20.0;
     CoInitialize(nullptr);
-    static CountingObject app;
+    static RecordingApp app;
     ScopedComClass bench("Bench.Application", CLSID{0xBE0C0000, 0, 0, {1}},
                          [](REFIID riid, void** object) { return app.QueryInterface(riid, object); });
     bool ok = true;
