@@ -55,10 +55,8 @@ private:
     HRESULT GetCount(DispatchCall& call) { return call.Return(LONG(app_->presentations.size())); }
     HRESULT Item(DispatchCall& call)
     {
-        size_t index;
-        if (HRESULT hr = call.Expect(1, 1); FAILED(hr)) return hr;
-        if (HRESULT hr = ArgIndex(call, 0, app_->presentations.size(), &index); FAILED(hr)) return hr;
-        return call.ReturnNew(NewPresentation(app_, app_->presentations[index]));
+        const auto& presentations = app_->presentations;
+        return ReturnItem(call, presentations.size(), [&](size_t i) { return NewPresentation(app_, presentations[i]); });
     }
 };
 

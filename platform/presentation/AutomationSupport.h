@@ -56,6 +56,15 @@ HRESULT ArgPoints(DispatchCall& call, size_t i, float* out, bool size);
 HRESULT CheckShapeFits(DispatchCall& call, const Anchor& anchor);
 // A 1-based index into a collection of count items.
 HRESULT ArgIndex(DispatchCall& call, size_t i, size_t count, size_t* out);
+// A collection's Item(Index): the object make(position) gives, position
+// 0-based, for an index within the count.
+template <class Make> HRESULT ReturnItem(DispatchCall& call, size_t count, Make make)
+{
+    size_t index;
+    if (HRESULT hr = call.Expect(1, 1); FAILED(hr)) return hr;
+    if (HRESULT hr = ArgIndex(call, 0, count, &index); FAILED(hr)) return hr;
+    return call.ReturnNew(make(index));
+}
 // True or msoTrue (-1) and msoCTrue (1) are true.
 LONG TriState(bool value);
 

@@ -39,10 +39,8 @@ private:
     HRESULT GetCount(DispatchCall& call) { return call.Return(LONG(doc_->model.slides.size())); }
     HRESULT Item(DispatchCall& call)
     {
-        size_t index;
-        if (HRESULT hr = call.Expect(1, 1); FAILED(hr)) return hr;
-        if (HRESULT hr = ArgIndex(call, 0, doc_->model.slides.size(), &index); FAILED(hr)) return hr;
-        return call.ReturnNew(NewSlide(app_, doc_, doc_->model.slides[index].get()));
+        const auto& slides = doc_->model.slides;
+        return ReturnItem(call, slides.size(), [&](size_t i) { return NewSlide(app_, doc_, slides[i].get()); });
     }
     std::shared_ptr<Document> doc_;
 };
@@ -117,10 +115,8 @@ private:
     HRESULT GetCount(DispatchCall& call) { return call.Return(LONG(slide_->shapes.size())); }
     HRESULT Item(DispatchCall& call)
     {
-        size_t index;
-        if (HRESULT hr = call.Expect(1, 1); FAILED(hr)) return hr;
-        if (HRESULT hr = ArgIndex(call, 0, slide_->shapes.size(), &index); FAILED(hr)) return hr;
-        return call.ReturnNew(NewShape(app_, doc_, slide_->shapes[index].get()));
+        const auto& shapes = slide_->shapes;
+        return ReturnItem(call, shapes.size(), [&](size_t i) { return NewShape(app_, doc_, shapes[i].get()); });
     }
     std::shared_ptr<Document> doc_;
     Slide* slide_;

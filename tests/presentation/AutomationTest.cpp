@@ -227,6 +227,38 @@ TEST_F(Automation, SlidesGoWhereTheIndexSays)
     EXPECT_EQ(Auto(slides.call("Item", {_variant_t(LONG(3))}).value).object("Shapes").integer("Count"), 1);
 }
 
+// Each collection's Item takes exactly one 1-based index within its count.
+TEST_F(Automation, ItemIsOneBasedAndBoundedInEveryCollection)
+{
+    Auto slide = addSlide();
+    addSlide();
+    addTextbox(slide, 10, 0, 5, 5);
+    addTextbox(slide, 20, 0, 5, 5);
+    ASSERT_TRUE(app_.object("Presentations").object("Add", {_variant_t(LONG(1))}));  // holds no slides
+    struct Case {
+        const char* name;
+        Auto collection;
+        double (*mark)(const Auto& item);  // tells the two items apart
+        double first, second;
+    } cases[] = {
+        {"Presentations", app_.object("Presentations"),
+         [](const Auto& p) { return double(p.object("Slides").integer("Count")); }, 2, 0},
+        {"Slides", pres_.object("Slides"), [](const Auto& s) { return double(s.integer("SlideIndex")); }, 1, 2},
+        {"Shapes", slide.object("Shapes"), [](const Auto& s) { return s.number("Left"); }, 10, 20},
+    };
+    for (const Case& c : cases) {
+        Auto first(c.collection.call("Item", {_variant_t(LONG(1))}).value);
+        Auto second(c.collection.call("Item", {_variant_t(LONG(2))}).value);
+        ASSERT_TRUE(first && second) << c.name;
+        EXPECT_EQ(c.mark(first), c.first) << c.name;
+        EXPECT_EQ(c.mark(second), c.second) << c.name;
+        for (LONG bad : {0, 3, -1})
+            EXPECT_FALSE(c.collection.call("Item", {_variant_t(bad)}).ok()) << c.name << " " << bad;
+        EXPECT_FALSE(c.collection.call("Item").ok()) << c.name;
+        EXPECT_FALSE(c.collection.call("Item", {_variant_t(LONG(1)), _variant_t(LONG(1))}).ok()) << c.name;
+    }
+}
+
 TEST_F(Automation, PropertyArgumentsGoToTheDefaultMember)
 {
     addSlide();
