@@ -71,6 +71,13 @@ void Gradient(CxImage& image, DWORD w, DWORD h)
             image.SetPixelColor(x, y, RGBQUAD{BYTE(x * 40), BYTE(y * 60), BYTE(255 - x * 20 - y), 0});
 }
 
+// A picture with the grey palette, every pixel index 0.
+void Grey(CxImage& image, DWORD w, DWORD h, DWORD bpp)
+{
+    ASSERT_NE(image.Create(w, h, bpp), nullptr);
+    image.SetGrayPalette();
+}
+
 // A palette picture whose entry i is (i*3, 255-i, i*7) and whose pixel
 // (x, y) uses entry (x + 3y) mod colours.
 void Indexed(CxImage& image, DWORD w, DWORD h, DWORD bpp)
@@ -146,8 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PngTools, BlackAndWhitePaletteIsNotGrey)
 {
     ImageProbe image;
-    ASSERT_NE(image.Create(10, 2, 1), nullptr);
-    image.SetGrayPalette();
+    Grey(image, 10, 2, 1);
     image.SetPixelIndex(3, 1, 1);
     std::string report = SaveAndJudge(image, "bilevel", "P");
     EXPECT_TRUE(Has(report, "1-bit palette")) << report;
@@ -157,8 +163,7 @@ TEST(PngTools, BlackAndWhitePaletteIsNotGrey)
 TEST(PngTools, IdentityGreyPaletteIsWrittenAsGrey)
 {
     ImageProbe image;
-    ASSERT_NE(image.Create(7, 3, 8), nullptr);
-    image.SetGrayPalette();
+    Grey(image, 7, 3, 8);
     for (DWORD i = 0; i < 21; i++) image.SetPixelIndex(i % 7, i / 7, BYTE(i * 12));
     std::string report = SaveAndJudge(image, "grey", "L");
     EXPECT_TRUE(Has(report, "8-bit grayscale, non-interlaced")) << report;
@@ -169,8 +174,7 @@ TEST(PngTools, IdentityGreyPaletteIsWrittenAsGrey)
 TEST(PngTools, GreyTransparentIndexIsOneGreyValue)
 {
     ImageProbe image;
-    ASSERT_NE(image.Create(4, 1, 8), nullptr);
-    image.SetGrayPalette();
+    Grey(image, 4, 1, 8);
     image.SetPixelIndex(2, 0, 9);
     image.SetTransIndex(9);
     Judged judged = SaveAndRead(image, "greytrns");
@@ -238,8 +242,7 @@ TEST(PngTools, RgbWithAlphaPlaneIsRgba)
 TEST(PngTools, GreyWithAlphaPlaneIsGreyAlpha)
 {
     ImageProbe image;
-    ASSERT_NE(image.Create(3, 2, 8), nullptr);
-    image.SetGrayPalette();
+    Grey(image, 3, 2, 8);
     image.SetPixelIndex(1, 1, 77);
     ASSERT_TRUE(image.AlphaCreate());
     image.AlphaSet(1, 1, 33);
