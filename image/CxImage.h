@@ -94,6 +94,7 @@ public:
     static int CompareColors(const void* a, const void* b);
 
     // --- encoding ---
+    // Writes the named file; when that fails no file is left under the name.
     bool Save(const char* filename, DWORD imagetype);
     bool Encode(FILE* hFile, DWORD imagetype);
     bool Encode(CxFile* hFile, DWORD imagetype);
