@@ -8,8 +8,12 @@
 namespace presentation {
 
 constexpr uint16_t BoldBit = 0x1, ItalicBit = 0x2, UnderlineBit = 0x4;
-// Character run masks: bold, italic, underline, typeface, size, colour.
-constexpr uint32_t CharRunMasks = 0x00000007 | 0x00010000 | 0x00020000 | 0x00040000;
+// Character run masks: bold, italic, underline, typeface, size, colour, and
+// the East Asian, ANSI and symbol typefaces. Readers pick the typeface slot
+// from the characters' script (U+25A1 takes the East Asian one, U+F000 to
+// U+F0FF the symbol one), so every slot names the run's font.
+constexpr uint32_t CharRunMasks =
+    0x00000007 | 0x00010000 | 0x00020000 | 0x00040000 | 0x00200000 | 0x00400000 | 0x00800000;
 
 static bool fitsInBytes(const std::u16string& text)
 {
@@ -36,7 +40,11 @@ static void writeCharacterRun(RecordWriter& w, uint32_t count, const CharFormat&
     w.u32(count);                       // count
     w.u32(CharRunMasks);                // masks
     w.u16(uint16_t((f.bold ? BoldBit : 0) | (f.italic ? ItalicBit : 0) | (f.underline ? UnderlineBit : 0)));  // fontStyle
-    w.u16(fonts.indexOf(f.fontName));   // fontRef
+    uint16_t font = fonts.indexOf(f.fontName);
+    w.u16(font);                        // fontRef
+    w.u16(font);                        // oldEAFontRef
+    w.u16(font);                        // ansiFontRef
+    w.u16(font);                        // symbolFontRef
     w.u16(uint16_t(f.size));            // fontSize
     w.u8(uint8_t(f.rgb));               // color.red
     w.u8(uint8_t(f.rgb >> 8));          // color.green

@@ -30,13 +30,19 @@ CommandResult DescribeWithPoi(const std::string& path)
                       " PoiCheck " + ShellQuote(path));
 }
 
-CommandResult ConvertToPdf(const std::vector<std::string>& paths, const std::string& outDir)
+CommandResult ConvertWithLibreOffice(const std::vector<std::string>& paths, const std::string& outDir,
+                                     const std::string& format)
 {
     std::string profile = FreshFolder("lo-profile-" + std::filesystem::path(outDir).filename().string());
     std::string command = "soffice --headless --norestore -env:UserInstallation=file://" + profile +
-                          " --convert-to pdf --outdir " + ShellQuote(outDir);
+                          " --convert-to " + format + " --outdir " + ShellQuote(outDir);
     for (const std::string& p : paths) command += " " + ShellQuote(p);
     return RunCommand(command);
+}
+
+CommandResult ConvertToPdf(const std::vector<std::string>& paths, const std::string& outDir)
+{
+    return ConvertWithLibreOffice(paths, outDir, "pdf");
 }
 
 std::string FreshFolder(const std::string& name)

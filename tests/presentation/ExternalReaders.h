@@ -16,7 +16,10 @@ std::string ShellQuote(const std::string& text);
 // POI's description of the file; status 0 when its own copy reads the same.
 CommandResult DescribeWithPoi(const std::string& path);
 
-// Converts every file to PDF in outDir in one LibreOffice run.
+// Converts every file to the format (a file name extension) in outDir in
+// one LibreOffice run.
+CommandResult ConvertWithLibreOffice(const std::vector<std::string>& paths, const std::string& outDir,
+                                     const std::string& format);
 CommandResult ConvertToPdf(const std::vector<std::string>& paths, const std::string& outDir);
 
 // A fresh empty folder under the test build folder.

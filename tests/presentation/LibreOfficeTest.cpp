@@ -44,6 +44,24 @@ const std::vector<Box>& Boxes()
     return boxes;
 }
 
+// Runs whose characters make readers look in different typeface slots:
+// Latin, East Asian, symbol, complex script.
+struct ScriptRun {
+    std::u16string text, font;
+};
+
+const std::vector<ScriptRun>& ScriptRuns()
+{
+    static const std::vector<ScriptRun> runs = {
+        {u"Plain", u"Times New Roman"},
+        {u"\u25A1\u25A1\u25A1", u"Courier New"},
+        {u"\uF041\uF042", u"Georgia"},
+        {u"\u05E9\u05DC\u05D5\u05DD", u"Verdana"},
+        {u"\u6F22\u5B57", u"Tahoma"},
+    };
+    return runs;
+}
+
 PictureData Picture(const std::vector<uint8_t>& bytes)
 {
     std::string error;
@@ -82,6 +100,20 @@ protected:
 
         ASSERT_EQ(SavePptFile(Presentation{}, folder_ + "/empty.ppt"), "");
 
+        // scripts.ppt: one box per run of ScriptRuns, read back as flat XML.
+        Presentation scripts;
+        scripts.slides.push_back(std::make_unique<Slide>());
+        float top = 20;
+        for (const ScriptRun& run : ScriptRuns()) {
+            scripts.slides[0]->shapes.push_back(std::make_unique<Shape>(TextBoxShape{{20, top, 300, 30}, {}}));
+            TextBody& body = std::get<TextBoxShape>(*scripts.slides[0]->shapes.back()).body;
+            body.setText(run.text);
+            body.change(body.clip(1, long(run.text.size())), [&](CharFormat& f) { f.fontName = run.font; });
+            top += 50;
+        }
+        ASSERT_EQ(SavePptFile(scripts, folder_ + "/scripts.ppt"), "");
+        flatConversion_ = ConvertWithLibreOffice({folder_ + "/scripts.ppt"}, folder_ + "/flat", "fodp");
+
         conversion_ = ConvertToPdf({folder_ + "/text.ppt", folder_ + "/picture.ppt", folder_ + "/empty.ppt"},
                                    folder_ + "/pdf");
     }
@@ -89,11 +121,12 @@ protected:
     static std::string pdf(const std::string& name) { return folder_ + "/pdf/" + name + ".pdf"; }
 
     static std::string folder_;
-    static CommandResult conversion_;
+    static CommandResult conversion_, flatConversion_;
 };
 
 std::string LibreOffice::folder_;
 CommandResult LibreOffice::conversion_;
+CommandResult LibreOffice::flatConversion_;
 
 std::string WithoutBlanks(std::string text)
 {
@@ -157,6 +190,26 @@ TEST_F(LibreOffice, KeepsFontsBoldAndItalic)
     EXPECT_NE(r.output.find("LiberationSerif-Bold "), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("LiberationSans-Italic "), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("LiberationSans "), std::string::npos) << r.output;
+}
+
+TEST_F(LibreOffice, EveryRunKeepsItsFontInEveryTypefaceSlot)
+{
+    ASSERT_EQ(flatConversion_.status, 0) << flatConversion_.output;
+    std::vector<uint8_t> bytes = ReadBytes(folder_ + "/flat/scripts.fodp");
+    std::string xml(bytes.begin(), bytes.end());
+    std::vector<std::string> properties;
+    for (size_t at = xml.find("<style:text-properties "); at != std::string::npos;
+         at = xml.find("<style:text-properties ", at + 1))
+        properties.push_back(xml.substr(at, xml.find('>', at) - at));
+    for (const ScriptRun& run : ScriptRuns()) {
+        std::string font(run.font.begin(), run.font.end());
+        bool found = std::any_of(properties.begin(), properties.end(), [&](const std::string& p) {
+            return p.find(" style:font-name=\"" + font + "\"") != std::string::npos &&
+                   p.find(" style:font-name-asian=\"" + font + "\"") != std::string::npos &&
+                   p.find(" style:font-name-complex=\"" + font + "\"") != std::string::npos;
+        });
+        EXPECT_TRUE(found) << font;
+    }
 }
 
 TEST_F(LibreOffice, ShowsEachPicture)

@@ -128,6 +128,35 @@ TEST(PptFile, PicturesAndFormattedTextReadBackFieldForField)
     EXPECT_EQ(found.fonts, 2u);  // Arial and Times New Roman
 }
 
+// Readers choose a run's typeface slot from its characters: Latin, East
+// Asian (U+25A1 counts as such), symbol (U+F000 to U+F0FF) or complex script.
+TEST(PptFile, EveryRunReadsBackWithItsFontWhateverItsCharacters)
+{
+    struct Case {
+        std::u16string text, font;
+        std::string escaped;
+    } cases[] = {
+        {u"Plain", u"Times New Roman", "Plain"},
+        {u"\u25A1\u25A1\u25A1", u"Arial", "\\u25a1\\u25a1\\u25a1"},
+        {u"\uF041\uF042", u"Courier New", "\\uf041\\uf042"},
+        {u"\u05E9\u05DC\u05D5\u05DD", u"Georgia", "\\u05e9\\u05dc\\u05d5\\u05dd"},
+        {u"\u6F22\u5B57", u"Verdana", "\\u6f22\\u5b57"},
+    };
+    Presentation p;
+    Slide& slide = AddSlide(p);
+    std::string expected = "size 720.000 540.000\nslides 1\nslide 1\n";
+    for (const Case& c : cases) {
+        TextBody& body = AddTextBox(slide, {10, 10, 200, 30}, c.text);
+        body.change(body.clip(1, long(c.text.size())), [&](CharFormat& f) { f.fontName = c.font; });
+        std::string font(c.font.begin(), c.font.end());
+        expected += " textbox 10.000 10.000 200.000 30.000\n  text \"" + c.escaped + "\" wrap true\n  chars 0 " +
+                    std::to_string(c.text.size()) + " " + font + " 18.000 b0 i0 u0 000000\n";
+    }
+    expected += "pictures 0\n";
+    CheckedPresentation found;
+    EXPECT_EQ(SaveAndDescribe(p, "font-slots", found), expected);
+}
+
 TEST(PptFile, ManyShapesAndFarAnchorsStayConsistent)
 {
     Presentation p;
