@@ -16,11 +16,13 @@ struct ClassRegistry {
     std::vector<ComClassEntry> entries;
 };
 
-// Built on first use, so registrations from static objects of any source work.
+// Built on first use, so registrations from static objects of any source work;
+// being made before any of them, it is destroyed after them, when the library
+// is unloaded.
 ClassRegistry& Registry()
 {
-    static ClassRegistry* registry = new ClassRegistry;
-    return *registry;
+    static ClassRegistry registry;
+    return registry;
 }
 
 bool SameProgId(const std::string& a, const std::string& b)

@@ -11,14 +11,6 @@
 #include <stdlib.h>
 #include <string>
 
-// Once the library is unloaded its static data is gone, so whatever it
-// still held then (singletons made at load and never freed, such as the
-// component class registry) can no longer be told from a leak.
-extern "C" __attribute__((visibility("default"))) const char* __asan_default_options()
-{
-    return "detect_leaks=0";
-}
-
 namespace {
 
 std::set<std::string> Entries(const std::string& folder)
