@@ -21,7 +21,7 @@ std::string FoundFile(GlobalParams& params, const char* name)
 
 TEST(BaseFonts, TheFolderIsResourceBesideTheProgram)
 {
-    EXPECT_EQ(BaseFontFolder(), std::string(TEST_BINARY_DIR) + "/Resource");
+    EXPECT_EQ(BaseFontFolder(), std::string(ENGINE_TEST_BINARY_DIR) + "/Resource");
 }
 
 TEST(BaseFonts, RegistersTheType1FilesFoundByName)

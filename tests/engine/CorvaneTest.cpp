@@ -5,18 +5,15 @@
 #include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
+#include "tests/engine/NamedProcesses.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -259,48 +256,17 @@ TEST_F(Conversion, AnExistingPresentationIsReplaced)
     EXPECT_TRUE(IsCompoundFile(out));
 }
 
-pid_t StartSleeping(const ScratchFolder& folder, const std::string& name)
-{
-    std::string program = folder.File(name);
-    std::filesystem::copy_file("/bin/sleep", program);
-    pid_t pid = fork();
-    if (pid == 0) {
-        execl(program.c_str(), name.c_str(), "60", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    for (int i = 0; i < 200; ++i) {
-        char target[4096];
-        ssize_t length = readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), target, sizeof target);
-        if (length > 0 && std::string(target, size_t(length)) == program)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return pid;
-}
-
 TEST_F(Conversion, EndsRunningPresentationApplicationsFirst)
 {
-    pid_t application = StartSleeping(folder, "POWERPNT.EXE");
-    pid_t other = StartSleeping(folder, "viewer.exe");
+    pid_t application = StartNamed(folder, "POWERPNT.EXE");
+    pid_t other = StartNamed(folder, "viewer.exe");
     std::string missing = folder.File("missing.pdf");
     EXPECT_EQ(Convert(missing, folder.File("x.ppt")), kCorvaneCannotOpen);
 
-    int status = 0;
-    bool ended = false;
-    for (int i = 0; i < 400 && !ended; ++i) {
-        ended = waitpid(application, &status, WNOHANG) == application;
-        if (!ended)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
     // Conversions running beside this test may be the ones that end it.
-    EXPECT_TRUE(ended && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-    EXPECT_EQ(waitpid(other, &status, WNOHANG), 0) << "a process named otherwise was ended";
-    kill(other, SIGKILL);
-    waitpid(other, &status, 0);
-    if (!ended) {
-        kill(application, SIGKILL);
-        waitpid(application, &status, 0);
-    }
+    EXPECT_TRUE(EndsKilled(application));
+    EXPECT_TRUE(StillRunning(other)) << "a process named otherwise was ended";
+    Stop(other);
 }
 
 } // namespace

@@ -1,0 +1,54 @@
+#include "tests/engine/NamedProcesses.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+pid_t StartNamed(const ScratchFolder& folder, const std::string& name)
+{
+    std::string program = folder.File(name);
+    std::filesystem::copy_file("/bin/sleep", program, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl(program.c_str(), name.c_str(), "60", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Wait until the child runs the copy, not the test program.
+    for (int i = 0; i < 200; ++i) {
+        char target[4096];
+        ssize_t length = readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), target, sizeof target);
+        if (length > 0 && std::string(target, size_t(length)) == program)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return pid;
+}
+
+bool EndsKilled(pid_t pid)
+{
+    for (int i = 0; i < 400; ++i) {
+        int status;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    Stop(pid);
+    return false;
+}
+
+bool StillRunning(pid_t pid)
+{
+    int status;
+    return waitpid(pid, &status, WNOHANG) == 0;
+}
+
+void Stop(pid_t pid)
+{
+    kill(pid, SIGKILL);
+    int status;
+    waitpid(pid, &status, 0);
+}

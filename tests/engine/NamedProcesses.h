@@ -1,0 +1,22 @@
+// Throwaway copies of sleep(1) under a chosen name, for tests of ending
+// processes by the name of their executable.
+#pragma once
+
+#include "tests/engine/PdfMaker.h"
+
+#include <string>
+#include <sys/types.h>
+
+// Starts a copy of sleep named name in the folder; returns its pid once the
+// child runs the copy.
+pid_t StartNamed(const ScratchFolder& folder, const std::string& name);
+
+// True when the child ended by SIGKILL within a few seconds. The child is
+// reaped either way: one still running then is killed.
+bool EndsKilled(pid_t pid);
+
+// True while the child has not ended.
+bool StillRunning(pid_t pid);
+
+// Kills the child and reaps it.
+void Stop(pid_t pid);
