@@ -2,44 +2,12 @@
 
 #include "platform/com/ComRuntime.h"
 #include "platform/com/ComSupport.h"
+#include "platform/com/RefCounted.h"
 #include "platform/script/VbsInterpreter.h"
 
-#include <atomic>
 #include <memory>
 
 namespace {
-
-// Reference counting shared by the control's small objects.
-template <class I>
-class RefCounted : public I {
-public:
-    HRESULT QueryInterface(REFIID riid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == I::kIid) {
-            *object = static_cast<I*>(this);
-            this->AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override
-    {
-        ULONG left = --refs_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-
-protected:
-    virtual ~RefCounted() = default;
-
-private:
-    std::atomic<ULONG> refs_{1};
-};
 
 HRESULT OutText(const std::string& utf8, BSTR* out)
 {

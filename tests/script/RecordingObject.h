@@ -8,13 +8,13 @@
 #pragma once
 
 #include "platform/com/Com.h"
+#include "platform/com/RefCounted.h"
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
-class RecordingObject : public IDispatch {
+class RecordingObject : public RefCounted<IDispatch> {
 public:
     using Log = std::vector<std::string>;
 
@@ -23,24 +23,6 @@ public:
     {
     }
 
-    HRESULT QueryInterface(REFIID riid, void** object) override
-    {
-        if (riid == IID_IUnknown || riid == IID_IDispatch) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override
-    {
-        ULONG left = --refs_;
-        if (!left)
-            delete this;
-        return left;
-    }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override
     {
         std::u16string_view name(names[0]);
@@ -101,7 +83,6 @@ public:
 
 private:
     virtual ~RecordingObject() = default;
-    std::atomic<ULONG> refs_{1};
     std::string path_;
     std::shared_ptr<Log> log_;
     std::vector<std::string> names_;

@@ -1,6 +1,7 @@
 // The script host: RunScript's failure paths, the error line, the procedure
 // names, and Run through the control.
 #include "engine/ScriptHost.h"
+#include "platform/com/RefCounted.h"
 #include "platform/win32/AfxMessageBox.h"
 #include "tests/script/ScriptTestSupport.h"
 
@@ -19,30 +20,12 @@ int RecordBox(LPCSTR text, UINT type, UINT helpId)
 }
 
 // Stands between the host and the real control, counting what reaches it.
-class SpyControl : public IScriptControl {
+class SpyControl : public RefCounted<IScriptControl> {
 public:
     explicit SpyControl(IScriptControl* inner, int* created, int* runs)
         : inner_(inner, true), runs_(runs)
     {
         ++*created;
-    }
-    HRESULT QueryInterface(REFIID riid, void** object) override
-    {
-        if (riid == IID_IUnknown || riid == IID_IScriptControl) {
-            *object = static_cast<IScriptControl*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override
-    {
-        ULONG left = --refs_;
-        if (!left)
-            delete this;
-        return left;
     }
     HRESULT get_Language(BSTR* l) override { return inner_->get_Language(l); }
     HRESULT put_Language(BSTR l) override { return inner_->put_Language(l); }
@@ -65,7 +48,6 @@ public:
 
 private:
     virtual ~SpyControl() = default;
-    ULONG refs_ = 1;
     _com_ptr_t<IScriptControl> inner_;
     int* runs_;
 };
