@@ -57,14 +57,38 @@ HRESULT DispatchCall::Coerce(const VARIANT& v, VARTYPE vt, VARIANT* out)
 
 namespace {
 
-HRESULT ReadInt(HRESULT (*coerce)(const VARIANT&, VARTYPE, VARIANT*), const VARIANT& v, LONG* out)
+using Coercion = HRESULT (*)(const VARIANT&, VARTYPE, VARIANT*);
+
+// Coerces v to vt and stores what take reads from the result.
+template <class T, class Take>
+HRESULT ReadAs(Coercion coerce, const VARIANT& v, VARTYPE vt, T* out, Take take)
 {
     VARIANT t;
-    HRESULT hr = coerce(v, VT_I4, &t);
+    HRESULT hr = coerce(v, vt, &t);
     if (SUCCEEDED(hr))
-        *out = t.lVal;
+        *out = take(t);
     VariantClear(&t);
     return hr;
+}
+
+HRESULT ReadInt(Coercion coerce, const VARIANT& v, LONG* out)
+{
+    return ReadAs(coerce, v, VT_I4, out, [](const VARIANT& t) { return t.lVal; });
+}
+
+HRESULT ReadDouble(Coercion coerce, const VARIANT& v, double* out)
+{
+    return ReadAs(coerce, v, VT_R8, out, [](const VARIANT& t) { return t.dblVal; });
+}
+
+HRESULT ReadBool(Coercion coerce, const VARIANT& v, bool* out)
+{
+    return ReadAs(coerce, v, VT_BOOL, out, [](const VARIANT& t) { return t.boolVal != VARIANT_FALSE; });
+}
+
+HRESULT ReadString(Coercion coerce, const VARIANT& v, std::string* utf8)
+{
+    return ReadAs(coerce, v, VT_BSTR, utf8, [](const VARIANT& t) { return Utf8FromBstr(t.bstrVal); });
 }
 
 }  // namespace
@@ -76,32 +100,17 @@ HRESULT DispatchCall::Int(size_t i, LONG* out) const
 
 HRESULT DispatchCall::Double(size_t i, double* out) const
 {
-    VARIANT t;
-    HRESULT hr = Coerce(Arg(i), VT_R8, &t);
-    if (SUCCEEDED(hr))
-        *out = t.dblVal;
-    VariantClear(&t);
-    return hr;
+    return ReadDouble(&Coerce, Arg(i), out);
 }
 
 HRESULT DispatchCall::Bool(size_t i, bool* out) const
 {
-    VARIANT t;
-    HRESULT hr = Coerce(Arg(i), VT_BOOL, &t);
-    if (SUCCEEDED(hr))
-        *out = t.boolVal != VARIANT_FALSE;
-    VariantClear(&t);
-    return hr;
+    return ReadBool(&Coerce, Arg(i), out);
 }
 
 HRESULT DispatchCall::String(size_t i, std::string* utf8) const
 {
-    VARIANT t;
-    HRESULT hr = Coerce(Arg(i), VT_BSTR, &t);
-    if (SUCCEEDED(hr))
-        *utf8 = Utf8FromBstr(t.bstrVal);
-    VariantClear(&t);
-    return hr;
+    return ReadString(&Coerce, Arg(i), utf8);
 }
 
 HRESULT DispatchCall::Object(size_t i, IDispatch** out) const
@@ -130,32 +139,17 @@ HRESULT DispatchCall::ValueInt(LONG* out) const
 
 HRESULT DispatchCall::ValueDouble(double* out) const
 {
-    VARIANT t;
-    HRESULT hr = Coerce(Value(), VT_R8, &t);
-    if (SUCCEEDED(hr))
-        *out = t.dblVal;
-    VariantClear(&t);
-    return hr;
+    return ReadDouble(&Coerce, Value(), out);
 }
 
 HRESULT DispatchCall::ValueBool(bool* out) const
 {
-    VARIANT t;
-    HRESULT hr = Coerce(Value(), VT_BOOL, &t);
-    if (SUCCEEDED(hr))
-        *out = t.boolVal != VARIANT_FALSE;
-    VariantClear(&t);
-    return hr;
+    return ReadBool(&Coerce, Value(), out);
 }
 
 HRESULT DispatchCall::ValueString(std::string* utf8) const
 {
-    VARIANT t;
-    HRESULT hr = Coerce(Value(), VT_BSTR, &t);
-    if (SUCCEEDED(hr))
-        *utf8 = Utf8FromBstr(t.bstrVal);
-    VariantClear(&t);
-    return hr;
+    return ReadString(&Coerce, Value(), utf8);
 }
 
 HRESULT DispatchCall::ValueObject(IDispatch** out) const

@@ -136,13 +136,24 @@ void* SafeArrayElementPointer(SAFEARRAY* a, LONG* indices)
     return static_cast<char*>(a->pvData) + offset * a->cbElements;
 }
 
-HRESULT SafeArrayPutElement(SAFEARRAY* a, LONG* indices, void* value)
+namespace {
+
+// The storage of the element at indices, for a get or put through value.
+HRESULT ElementSlot(SAFEARRAY* a, LONG* indices, const void* value, void** slot)
 {
     if (!a || !value)
         return E_INVALIDARG;
-    void* slot = SafeArrayElementPointer(a, indices);
-    if (!slot)
-        return DISP_E_BADINDEX;
+    *slot = SafeArrayElementPointer(a, indices);
+    return *slot ? S_OK : DISP_E_BADINDEX;
+}
+
+}  // namespace
+
+HRESULT SafeArrayPutElement(SAFEARRAY* a, LONG* indices, void* value)
+{
+    void* slot;
+    if (HRESULT hr = ElementSlot(a, indices, value, &slot); FAILED(hr))
+        return hr;
     if (a->vt == VT_BSTR) {
         // The value is the BSTR itself, not its address.
         BSTR from = static_cast<BSTR>(value);
@@ -157,11 +168,9 @@ HRESULT SafeArrayPutElement(SAFEARRAY* a, LONG* indices, void* value)
 
 HRESULT SafeArrayGetElement(SAFEARRAY* a, LONG* indices, void* value)
 {
-    if (!a || !value)
-        return E_INVALIDARG;
-    void* slot = SafeArrayElementPointer(a, indices);
-    if (!slot)
-        return DISP_E_BADINDEX;
+    void* slot;
+    if (HRESULT hr = ElementSlot(a, indices, value, &slot); FAILED(hr))
+        return hr;
     if (a->vt == VT_VARIANT)
         VariantInit(static_cast<VARIANT*>(value));
     else
