@@ -142,24 +142,25 @@ Value RightFn(std::vector<Value>& a)
     return Text(n >= s.size() ? s : s.substr(s.size() - n));
 }
 
+// The text of v with each character passed through change; Null stays Null.
+Value EachChar(const Value& v, char16_t (*change)(char16_t))
+{
+    if (v.vt == VT_NULL)
+        return Null();
+    std::u16string s = ToText(v);
+    for (char16_t& c : s)
+        c = change(c);
+    return Text(s);
+}
+
 Value UCaseFn(std::vector<Value>& a)
 {
-    if (a[0].vt == VT_NULL)
-        return Null();
-    std::u16string s = ToText(a[0]);
-    for (char16_t& c : s)
-        c = Upper(c);
-    return Text(s);
+    return EachChar(a[0], Upper);
 }
 
 Value LCaseFn(std::vector<Value>& a)
 {
-    if (a[0].vt == VT_NULL)
-        return Null();
-    std::u16string s = ToText(a[0]);
-    for (char16_t& c : s)
-        c = Lower(c);
-    return Text(s);
+    return EachChar(a[0], Lower);
 }
 
 Value TrimFn(std::vector<Value>& a)

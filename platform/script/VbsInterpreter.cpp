@@ -32,6 +32,17 @@ std::u16string_view LineOf(std::u16string_view source, LONG line)
 
 std::string Utf8(std::u16string_view s) { return Utf8FromWide(s.data(), s.size()); }
 
+// The indices of an element of the array, one argument a dimension.
+std::vector<LONG> Subscripts(const SAFEARRAY* array, const std::vector<Value>& args)
+{
+    if (args.size() != array->cDims)
+        Raise(kSubscriptOutOfRange);
+    std::vector<LONG> indices;
+    for (const Value& a : args)
+        indices.push_back(ToLong(a));
+    return indices;
+}
+
 }  // namespace
 
 Interpreter::Interpreter() : err_(new ErrObject)
@@ -275,11 +286,7 @@ void Interpreter::ExecAssign(const AssignStmt& stmt, Frame& frame)
         }
         if (!(v.vt & VT_ARRAY) || !v.parray)
             Raise(kTypeMismatch);
-        if (args.size() != v.parray->cDims)
-            Raise(kSubscriptOutOfRange);
-        std::vector<LONG> indices;
-        for (const Value& a : args)
-            indices.push_back(ToLong(a));
+        std::vector<LONG> indices = Subscripts(v.parray, args);
         if (FAILED(SafeArrayPutElement(v.parray, indices.data(), &value)))
             Raise(kSubscriptOutOfRange);
         return;
@@ -652,11 +659,7 @@ Value Interpreter::Index(const Value& target, std::vector<Value> args, bool asSt
             return target;
         Raise(kTypeMismatch);
     }
-    if (args.size() != target.parray->cDims)
-        Raise(kSubscriptOutOfRange);
-    std::vector<LONG> indices;
-    for (const Value& a : args)
-        indices.push_back(ToLong(a));
+    std::vector<LONG> indices = Subscripts(target.parray, args);
     auto* element = static_cast<VARIANT*>(SafeArrayElementPointer(target.parray, indices.data()));
     if (!element)
         Raise(kSubscriptOutOfRange);

@@ -125,24 +125,26 @@ Value Arithmetic(Op op, const Value& a, const Value& b)
     }
 }
 
+// v as a number of type vt; Null is an error.
+Value Numeric(const Value& v, VARTYPE vt)
+{
+    if (v.vt == VT_NULL)
+        Raise(kInvalidUseOfNull);
+    Value n;
+    Check(VariantChangeType(&n, &v, 0, vt));
+    return n;
+}
+
 }  // namespace
 
 double ToNumber(const Value& v)
 {
-    if (v.vt == VT_NULL)
-        Raise(kInvalidUseOfNull);
-    Value n;
-    Check(VariantChangeType(&n, &v, 0, VT_R8));
-    return n.dblVal;
+    return Numeric(v, VT_R8).dblVal;
 }
 
 LONG ToLong(const Value& v)
 {
-    if (v.vt == VT_NULL)
-        Raise(kInvalidUseOfNull);
-    Value n;
-    Check(VariantChangeType(&n, &v, 0, VT_I4));
-    return n.lVal;
+    return Numeric(v, VT_I4).lVal;
 }
 
 std::u16string ToText(const Value& v)

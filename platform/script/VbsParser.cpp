@@ -709,18 +709,25 @@ VBS_BINARY_LEVEL(ParseMultiplicative, ParseUnary,
 
 #undef VBS_BINARY_LEVEL
 
+// The current token is a prefix operator: takes it and parses its operand
+// with `operand`, one nesting level deeper.
+ExprPtr Parser::ParsePrefixed(Op op, ExprPtr (Parser::*operand)())
+{
+    auto e = std::make_unique<UnaryExpr>();
+    e->line = cur_.line;
+    e->op = op;
+    Advance();
+    Enter();
+    e->operand = (this->*operand)();
+    Leave();
+    return e;
+}
+
 ExprPtr Parser::ParseNot()
 {
     if (!Check(Tok::Not))
         return ParseComparison();
-    auto e = std::make_unique<UnaryExpr>();
-    e->line = cur_.line;
-    e->op = Op::Not;
-    Advance();
-    Enter();
-    e->operand = ParseNot();
-    Leave();
-    return e;
+    return ParsePrefixed(Op::Not, &Parser::ParseNot);
 }
 
 ExprPtr Parser::ParseUnary()
@@ -731,14 +738,7 @@ ExprPtr Parser::ParseUnary()
     }
     if (!Check(Tok::Minus))
         return ParsePower();
-    auto e = std::make_unique<UnaryExpr>();
-    e->line = cur_.line;
-    e->op = Op::Neg;
-    Advance();
-    Enter();
-    e->operand = ParseUnary();
-    Leave();
-    return e;
+    return ParsePrefixed(Op::Neg, &Parser::ParseUnary);
 }
 
 ExprPtr Parser::ParsePower()

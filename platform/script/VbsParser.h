@@ -73,6 +73,7 @@ private:
     ExprPtr ParseIntDiv();
     ExprPtr ParseMultiplicative();
     ExprPtr ParseUnary();
+    ExprPtr ParsePrefixed(Op op, ExprPtr (Parser::*operand)());
     ExprPtr ParsePower();
     ExprPtr ParsePostfix();
     ExprPtr ParsePrimary();
