@@ -47,6 +47,13 @@ protected:
         return doc;
     }
 
+    // Starts the raster device on doc and paints page 1 into it.
+    static void PaintFirstPage(PDFDoc* doc, EngineSplashOutputDev* raster)
+    {
+        raster->startDoc(doc);
+        DisplayPage(doc, raster, 1);
+    }
+
     ScratchFolder folder;
 };
 
@@ -98,8 +105,7 @@ TEST_F(PageDevices, ThePictureHasNoTextButKeepsGraphics)
 {
     auto doc = Open("hello", helloPage);
     EngineSplashOutputDev raster;
-    raster.startDoc(doc.get());
-    DisplayPage(doc.get(), &raster, 1);
+    PaintFirstPage(doc.get(), &raster);
     SplashBitmap* bitmap = raster.getBitmap();
     EXPECT_EQ(bitmap->getWidth(), 625);
     EXPECT_EQ(bitmap->getHeight(), 417);
@@ -153,8 +159,7 @@ TEST_F(PageDevices, RotatedTextIsDetectedAndKeptInTheTextLayer)
     EXPECT_NE(all.find("Turned"), std::string::npos) << all;
 
     EngineSplashOutputDev raster;
-    raster.startDoc(doc.get());
-    DisplayPage(doc.get(), &raster, 1);
+    PaintFirstPage(doc.get(), &raster);
     EXPECT_EQ(InkIn(raster.getBitmap(), 300, {0, 0, 300, 300}), 0);
 }
 
@@ -163,8 +168,7 @@ TEST_F(PageDevices, WithRotatedTextInThePictureOnlyThatTextIsPainted)
     g_drawRotatedTextInPicture = 1;
     auto doc = Open("rotated", rotatedPage);
     EngineSplashOutputDev raster;
-    raster.startDoc(doc.get());
-    DisplayPage(doc.get(), &raster, 1);
+    PaintFirstPage(doc.get(), &raster);
     SplashBitmap* bitmap = raster.getBitmap();
     EXPECT_GT(InkIn(bitmap, 300, {175, 35, 205, 110}), 200) << "turned text missing";
     EXPECT_EQ(InkIn(bitmap, 300, {0, 235, 150, 280}), 0) << "upright text painted";
@@ -204,8 +208,7 @@ TEST_F(PageDevices, Type3TextIsPaintedAndReachesTheTextLayer)
 {
     auto doc = Open("type3", type3Page);
     EngineSplashOutputDev raster;
-    raster.startDoc(doc.get());
-    DisplayPage(doc.get(), &raster, 1);
+    PaintFirstPage(doc.get(), &raster);
     // Three 16-point boxes from x 20 to 76 at y 150 to 166.
     EXPECT_GT(InkIn(raster.getBitmap(), 200, {21, 151, 35, 165}), 700);
     EXPECT_EQ(InkIn(raster.getBitmap(), 200, {100, 0, 300, 200}), 0);
@@ -252,8 +255,7 @@ TEST_F(PageDevices, ClippingTextModesLeaveThePictureUnclipped)
 {
     auto doc = OpenWithTextClipKept(folder);
     EngineSplashOutputDev raster;
-    raster.startDoc(doc.get());
-    DisplayPage(doc.get(), &raster, 1);
+    PaintFirstPage(doc.get(), &raster);
     SplashBitmap* bitmap = raster.getBitmap();
     const double scale = 150.0 / 72.0;
     for (int mode = 4; mode <= 7; ++mode) {

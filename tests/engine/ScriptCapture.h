@@ -19,6 +19,20 @@ public:
     static int Runs();
 };
 
+// The program's opening for the output "/out/deck.ppt" with the progress
+// component, and its closing.
+inline constexpr const char* kDeckHeader = "On Error Resume Next\n"
+                                           "Const ppLayoutBlank = 12\n"
+                                           "Const ppSlideSizeCustom = 7\n"
+                                           "Dim ppApp,ppPres,ppSlide,ppName,ppShape,ppTextPos1,ppTextPos2,ppFont\n"
+                                           "Set ppApp = CreateObject(\"PowerPoint.Application\")\n"
+                                           "ppName = \"/out/deck.ppt\"\n"
+                                           "Set ppPres = ppApp.Presentations.Add(1)\n"
+                                           "Set ProgressCOM = CreateObject(\"vbscom.api\")\n";
+inline constexpr const char* kDeckFooter = "\nppApp.Presentations(1).SaveAs(ppName)\n"
+                                           "ppApp.Quit\n"
+                                           "Set ppApp = Nothing\n";
+
 // The fixture PDFs are made at build time into this folder.
 std::string FixturePdf(const std::string& name);
 

@@ -16,19 +16,6 @@
 
 namespace {
 
-const char* const kHeader = "On Error Resume Next\n"
-                            "Const ppLayoutBlank = 12\n"
-                            "Const ppSlideSizeCustom = 7\n"
-                            "Dim ppApp,ppPres,ppSlide,ppName,ppShape,ppTextPos1,ppTextPos2,ppFont\n"
-                            "Set ppApp = CreateObject(\"PowerPoint.Application\")\n"
-                            "ppName = \"/out/deck.ppt\"\n"
-                            "Set ppPres = ppApp.Presentations.Add(1)\n"
-                            "Set ProgressCOM = CreateObject(\"vbscom.api\")\n";
-
-const char* const kFooter = "\nppApp.Presentations(1).SaveAs(ppName)\n"
-                            "ppApp.Quit\n"
-                            "Set ppApp = Nothing\n";
-
 // A blue-green-red bitmap filled with one colour, one pixel set apart.
 std::unique_ptr<SplashBitmap> Bitmap(int width, int height, unsigned char grey, bool topDown = true,
                                      SplashColorMode mode = splashModeBGR8)
@@ -63,10 +50,10 @@ TEST_F(ScriptWriterTest, AnEmptyRunIsHeaderAndFooter)
     ASSERT_TRUE(writer);
     EXPECT_EQ(writer->slideIndex, -1);
     EXPECT_GE(writer->script.capacity(), kScriptReserve);
-    EXPECT_EQ(writer->script, kHeader);
+    EXPECT_EQ(writer->script, kDeckHeader);
     EXPECT_EQ(FinishAndRunScript(writer), 7); // the runner's result
     EXPECT_EQ(ScriptCapture::Runs(), 1);
-    EXPECT_EQ(ScriptCapture::Text(), std::string(kHeader) + kFooter);
+    EXPECT_EQ(ScriptCapture::Text(), std::string(kDeckHeader) + kDeckFooter);
 }
 
 TEST_F(ScriptWriterTest, OnePageWithPictureAndTextBox)
@@ -79,7 +66,7 @@ TEST_F(ScriptWriterTest, OnePageWithPictureAndTextBox)
     AppendScriptText("\nSet ppShape = ppSlide.Shapes.AddTextbox(1,1,2,3,4)\n", writer);
     FlushTextRuns(writer);
     FinishAndRunScript(writer);
-    std::string expected = std::string(kHeader) +
+    std::string expected = std::string(kDeckHeader) +
                            "nRet = ProgressCOM.ShowProgress(0, 99, \"Creating PPT file 99%\")\n"
                            "ppPres.PageSetup.SlideSize = ppSlideSizeCustom\n"
                            "ppPres.PageSetup.SlideWidth = 30\n"
@@ -89,7 +76,7 @@ TEST_F(ScriptWriterTest, OnePageWithPictureAndTextBox)
                            picture + "\", 0, 1, 0, 0, 30, 20\n" +
                            "\nSet ppShape = ppSlide.Shapes.AddTextbox(1,1,2,3,4)\n"
                            "'========EndTextBlock\n" +
-                           kFooter;
+                           kDeckFooter;
     EXPECT_EQ(ScriptCapture::Text(), expected);
 }
 
@@ -264,7 +251,7 @@ TEST_F(ScriptWriterTest, APageWhoseImageCannotBeBuiltGetsNoSlide)
     ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
     auto grey = Bitmap(8, 8, 0, true, splashModeMono8);
     EXPECT_EQ(WriteSlide(writer, grey.get(), nullptr, 0, 1, 99), 0);
-    EXPECT_EQ(writer->script, kHeader);
+    EXPECT_EQ(writer->script, kDeckHeader);
     EXPECT_EQ(writer->slideIndex, -1);
     // Without the picture the same page is a slide.
     EXPECT_EQ(WriteSlide(writer, grey.get(), nullptr, 0, 0, 99), 1);
@@ -283,7 +270,7 @@ TEST_F(ScriptWriterTest, NullArgumentsWriteNothing)
     EXPECT_EQ(AddPictureShape(nullptr, nullptr, 0, 0, 1, 1), 0);
     EXPECT_EQ(AddPictureShape(writer, nullptr, 0, 0, 1, 1), 0);
     EXPECT_EQ(FinishAndRunScript(nullptr), 0);
-    EXPECT_EQ(writer->script, kHeader);
+    EXPECT_EQ(writer->script, kDeckHeader);
     FinishAndRunScript(writer);
     EXPECT_EQ(ScriptCapture::Runs(), 1);
 }
@@ -293,7 +280,7 @@ TEST_F(ScriptWriterTest, LongStatementsAreAppendedWhole)
     ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
     std::string text(300000, 'x');
     AppendScriptFormat(writer, "strText = unescape(\"%s\")\n", text.c_str());
-    EXPECT_EQ(writer->script, std::string(kHeader) + "strText = unescape(\"" + text + "\")\n");
+    EXPECT_EQ(writer->script, std::string(kDeckHeader) + "strText = unescape(\"" + text + "\")\n");
     FinishAndRunScript(writer);
 }
 

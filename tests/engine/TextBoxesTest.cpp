@@ -11,6 +11,7 @@
 #include <PDFDoc.h>
 #include <TextOutputDev.h>
 
+#include "ExpectedStatements.h"
 #include "ScriptCapture.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
@@ -18,36 +19,6 @@
 #include "engine/TextBoxes.h"
 
 namespace {
-
-const char* const kAppend = "ppShape.TextFrame.TextRange.Text = ppShape.TextFrame.TextRange.Text & strText\n";
-
-// The two statements that add one piece of text to the box.
-std::string Text(const std::string& escaped)
-{
-    return "strText = unescape(\"" + escaped + "\")\n" + kAppend;
-}
-
-std::string Break()
-{
-    return std::string("strText = vbCrLf\n") + kAppend;
-}
-
-std::string Font(int start, int length, const std::string& face, int size, const std::string& rgb = "0, 0, 0",
-                 const char* italic = "False", const char* bold = "False")
-{
-    return "Set ppFont = ppShape.TextFrame.TextRange.Characters(" + std::to_string(start) + "," +
-           std::to_string(length) + ").Font\nppFont.Name = \"" + face + "\"\nppFont.Size = " + std::to_string(size) +
-           "\nppFont.Color.RGB = RGB(" + rgb + ")\nppFont.Italic = " + italic + "\nppFont.Bold = " + bold +
-           "\nppFont.Underline = False\n";
-}
-
-std::string Box(int left, int top, int width, int height)
-{
-    return "\nSet ppShape = ppSlide.Shapes.AddTextbox(1," + std::to_string(left) + "," + std::to_string(top) + "," +
-           std::to_string(width) + "," + std::to_string(height) + ")\n";
-}
-
-const char* const kEnd = "'========EndTextBlock\n";
 
 std::size_t Count(const std::string& text, const std::string& what)
 {
@@ -89,14 +60,7 @@ TEST_F(FixtureTest, OneLineHi)
     std::string script = Convert("hi.pdf");
     ASSERT_EQ(slides, 1);
     ASSERT_EQ(pictures.size(), 1u);
-    std::string expected = "On Error Resume Next\n"
-                           "Const ppLayoutBlank = 12\n"
-                           "Const ppSlideSizeCustom = 7\n"
-                           "Dim ppApp,ppPres,ppSlide,ppName,ppShape,ppTextPos1,ppTextPos2,ppFont\n"
-                           "Set ppApp = CreateObject(\"PowerPoint.Application\")\n"
-                           "ppName = \"/out/deck.ppt\"\n"
-                           "Set ppPres = ppApp.Presentations.Add(1)\n"
-                           "Set ProgressCOM = CreateObject(\"vbscom.api\")\n"
+    std::string expected = std::string(kDeckHeader) +
                            "nRet = ProgressCOM.ShowProgress(0, 99, \"Creating PPT file 99%\")\n"
                            "ppPres.PageSetup.SlideSize = ppSlideSizeCustom\n"
                            "ppPres.PageSetup.SlideWidth = 625\n"
@@ -106,9 +70,7 @@ TEST_F(FixtureTest, OneLineHi)
                            pictures[0] + "\", 0, 1, 0, 0, 625, 417\n" +
                            // 20pt from the left at 150 dpi is 41.67 pixels; 24pt is 50.
                            Box(41, 67, 97, 53) + Text("%48%69") + Break() + Font(1, 2, "Arial", 50) + kEnd +
-                           "\nppApp.Presentations(1).SaveAs(ppName)\n"
-                           "ppApp.Quit\n"
-                           "Set ppApp = Nothing\n";
+                           kDeckFooter;
     EXPECT_EQ(script, expected);
 }
 

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "ExpectedStatements.h"
 #include "ScriptCapture.h"
 #include "engine/FontNameMap.h"
 #include "engine/ScriptWriter.h"
@@ -40,17 +41,6 @@ TEST(CountEscapedChars, CountsEscapesAndBlanks)
     EXPECT_EQ(CountEscapedChars(EscapeChar(0x1F600)), 2);
 }
 
-const char* const kAppend = "ppShape.TextFrame.TextRange.Text = ppShape.TextFrame.TextRange.Text & strText\n";
-
-std::string FontStatements(int start, int length, const char* name, int size, const char* rgb, const char* italic,
-                           const char* bold)
-{
-    return "Set ppFont = ppShape.TextFrame.TextRange.Characters(" + std::to_string(start) + "," +
-           std::to_string(length) + ").Font\n" + "ppFont.Name = \"" + name + "\"\n" + "ppFont.Size = " +
-           std::to_string(size) + "\n" + "ppFont.Color.RGB = RGB(" + rgb + ")\n" + "ppFont.Italic = " + italic +
-           "\n" + "ppFont.Bold = " + bold + "\n" + "ppFont.Underline = False\n";
-}
-
 class FlushTextRunsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -68,7 +58,7 @@ TEST_F(FlushTextRunsTest, OneRunWithParagraphEnd)
     AddTextRun(writer.get(), "%48%69", 50, 0, "QSEBUK+ArialMT", 0, 0, 0, 1);
     FlushTextRuns(writer.get());
     EXPECT_EQ(writer->script, std::string("strText = unescape(\"%48%69\")\n") + kAppend + "strText = vbCrLf\n" +
-                                  kAppend + FontStatements(1, 2, "Arial", 50, "0, 0, 0", "False", "False") +
+                                  kAppend + Font(1, 2, "Arial", 50, "0, 0, 0", "False", "False") +
                                   "'========EndTextBlock\n");
     EXPECT_TRUE(writer->runs.empty());
 }
@@ -82,9 +72,9 @@ TEST_F(FlushTextRunsTest, RunsFollowEachOtherAndBreaksCountOne)
     std::string expected = std::string("strText = unescape(\"%52%65%64 \")\n") + kAppend +
                            "strText = unescape(\"%42%6C\")\n" + kAppend + "strText = vbCrLf\n" + kAppend +
                            "strText = unescape(\"  %43\")\n" + kAppend + "strText = vbCrLf\n" + kAppend +
-                           FontStatements(1, 4, "Arial", 50, "255, 0, 0", "False", "True") +
-                           FontStatements(5, 2, "Arial", 50, "0, 0, 255", "True", "False") +
-                           FontStatements(8, 3, "Times New Roman", 25, "86, 52, 18", "True", "True") +
+                           Font(1, 4, "Arial", 50, "255, 0, 0", "False", "True") +
+                           Font(5, 2, "Arial", 50, "0, 0, 255", "True", "False") +
+                           Font(8, 3, "Times New Roman", 25, "86, 52, 18", "True", "True") +
                            "'========EndTextBlock\n";
     EXPECT_EQ(writer->script, expected);
 }
@@ -98,8 +88,8 @@ TEST_F(FlushTextRunsTest, LineBreakRunsCountOneAndHaveNoFont)
     FlushTextRuns(writer.get());
     std::string expected = std::string("strText = unescape(\"%41\")\n") + kAppend + "strText = vbCrLf\n" + kAppend +
                            "strText = unescape(\"%42\")\n" + kAppend + "strText = vbCrLf\n" + kAppend +
-                           FontStatements(1, 1, "Arial", 10, "0, 0, 0", "False", "False") +
-                           FontStatements(3, 1, "Arial", 10, "0, 0, 0", "False", "False") +
+                           Font(1, 1, "Arial", 10, "0, 0, 0", "False", "False") +
+                           Font(3, 1, "Arial", 10, "0, 0, 0", "False", "False") +
                            "'========EndTextBlock\n";
     EXPECT_EQ(writer->script, expected);
 }
@@ -153,7 +143,7 @@ TEST_F(FlushTextRunsTest, BoldAndItalicComeFromTheStyleSuffixOnly)
         writer->script.clear();
         AddTextRun(writer.get(), "%41", 12, 0, c.pdfName, 0, 0, 0, 0);
         FlushTextRuns(writer.get());
-        std::string expected = FontStatements(1, 1, c.face, 12, "0, 0, 0", c.italic, c.bold);
+        std::string expected = Font(1, 1, c.face, 12, "0, 0, 0", c.italic, c.bold);
         EXPECT_NE(writer->script.find(expected), std::string::npos) << c.pdfName << "\n" << writer->script;
     }
 }
