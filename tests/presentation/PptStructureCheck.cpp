@@ -331,9 +331,12 @@ void Checker::checkCharRuns(const uint8_t* p, const uint8_t* end, uint32_t total
             + ((masks & 0x400000) ? 2 : 0) + ((masks & 0x800000) ? 2 : 0) + ((masks & 0x20000) ? 2 : 0)
             + ((masks & 0x40000) ? 4 : 0) + ((masks & 0x80000) ? 2 : 0);
         if (size_t(end - p) < fields) return fail(where + ": character run fields cut");
-        if (masks & 0x10000) {
-            const uint8_t* fontRef = p + ((masks & 0xFFFF) ? 2 : 0);
+        // fontRef, oldEAFontRef, ansiFontRef and symbolFontRef follow fontStyle in that order.
+        const uint8_t* fontRef = p + ((masks & 0xFFFF) ? 2 : 0);
+        for (uint32_t slot : {0x10000u, 0x200000u, 0x400000u, 0x800000u}) {
+            if (!(masks & slot)) continue;
             if (u16(fontRef) >= fontCount_) fail(where + ": font index out of range");
+            fontRef += 2;
         }
         p += fields;
     }

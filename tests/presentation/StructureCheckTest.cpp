@@ -77,6 +77,7 @@ TEST(StructureCheck, ReportsEachKindOfDamage)
         {"paragraph run count", [](PptStreams& s) { Add32(s.document, FindBody(s.document, rt::StyleTextPropAtom), -1); }, "paragraph run"},
         {"character run count", [](PptStreams& s) { Add32(s.document, FindBody(s.document, rt::StyleTextPropAtom) + 10, 1); }, "character runs cover"},
         {"font index", [](PptStreams& s) { Add32(s.document, FindBody(s.document, rt::StyleTextPropAtom) + 20, 7); }, "font index"},
+        {"symbol font index", [](PptStreams& s) { Add32(s.document, FindBody(s.document, rt::StyleTextPropAtom) + 26, 7); }, "font index"},
         {"special info count", [](PptStreams& s) { Add32(s.document, FindBody(s.document, rt::TextSpecialInfoAtom), 1); }, "special info"},
         {"picture offset", [](PptStreams& s) { Add32(s.document, FindBody(s.document, rt::FBSE) + 28, 1); }, "offset names no record"},
         {"picture size", [](PptStreams& s) { Add32(s.document, FindBody(s.document, rt::FBSE) + 20, 1); }, "size differs"},
