@@ -183,17 +183,18 @@ Value ApplyUnary(Op op, const Value& v)
 
 Value ApplyBinary(Op op, const Value& a, const Value& b)
 {
-    switch (op) {
-    case Op::Concat: {
+    if (op == Op::Concat) {
         if (IsNull(a) && IsNull(b))
             return Null();
         std::u16string s = IsNull(a) ? u"" : ToText(a);
         s += IsNull(b) ? u"" : ToText(b);
         return Text(s);
     }
+    // Every other operator gives Null for a Null operand.
+    if (IsNull(a) || IsNull(b))
+        return Null();
+    switch (op) {
     case Op::Add:
-        if (IsNull(a) || IsNull(b))
-            return Null();
         if ((IsText(a) && (IsText(b) || b.vt == VT_EMPTY)) || (IsText(b) && a.vt == VT_EMPTY))
             return Text(std::u16string(IsText(a) ? View(a) : u"") +
                         std::u16string(IsText(b) ? View(b) : u""));
@@ -204,8 +205,6 @@ Value ApplyBinary(Op op, const Value& a, const Value& b)
     case Op::IntDiv:
     case Op::Mod:
     case Op::Pow:
-        if (IsNull(a) || IsNull(b))
-            return Null();
         return Arithmetic(op, a, b);
     case Op::Eq:
     case Op::Ne:
@@ -213,8 +212,6 @@ Value ApplyBinary(Op op, const Value& a, const Value& b)
     case Op::Gt:
     case Op::Le:
     case Op::Ge: {
-        if (IsNull(a) || IsNull(b))
-            return Null();
         int c = Compare(a, b);
         bool r = op == Op::Eq ? c == 0 : op == Op::Ne ? c != 0 : op == Op::Lt ? c < 0
                : op == Op::Gt ? c > 0 : op == Op::Le ? c <= 0 : c >= 0;
@@ -225,8 +222,6 @@ Value ApplyBinary(Op op, const Value& a, const Value& b)
     case Op::Xor:
     case Op::Eqv:
     case Op::Imp:
-        if (IsNull(a) || IsNull(b))
-            return Null();
         return Logical(op, a, b);
     default: Raise(kTypeMismatch);
     }

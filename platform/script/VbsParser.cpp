@@ -304,9 +304,7 @@ StmtPtr Parser::ParseDim(Stmt::Kind kind)
 
 StmtPtr Parser::ParseConst()
 {
-    auto stmt = std::make_unique<ConstStmt>();
-    stmt->line = cur_.line;
-    Advance();
+    auto stmt = OpenStatement<ConstStmt>();
     do {
         Symbol symbol = symbols_.Intern(TakeIdentifier());
         Consume(Tok::Eq, kExpectedEquals);
@@ -337,9 +335,7 @@ StmtPtr Parser::ParseIf()
 
 StmtPtr Parser::ParseIfBody()
 {
-    auto stmt = std::make_unique<IfStmt>();
-    stmt->line = cur_.line;
-    Advance();
+    auto stmt = OpenStatement<IfStmt>();
     ExprPtr condition = ParseExpression();
     Consume(Tok::Then, kExpectedThen);
     if (!Check(Tok::Newline) && !Check(Tok::End)) {
@@ -428,9 +424,7 @@ StmtPtr Parser::ParseFor()
 
 StmtPtr Parser::ParseDo()
 {
-    auto stmt = std::make_unique<DoStmt>();
-    stmt->line = cur_.line;
-    Advance();
+    auto stmt = OpenStatement<DoStmt>();
     if (Check(Tok::While) || Check(Tok::Until)) {
         stmt->until = Check(Tok::Until);
         Advance();
@@ -455,9 +449,7 @@ StmtPtr Parser::ParseDo()
 
 StmtPtr Parser::ParseWhile()
 {
-    auto stmt = std::make_unique<WhileStmt>();
-    stmt->line = cur_.line;
-    Advance();
+    auto stmt = OpenStatement<WhileStmt>();
     stmt->condition = ParseExpression();
     EndStatement();
     stmt->body = ParseBlock({Tok::Wend});
@@ -467,9 +459,7 @@ StmtPtr Parser::ParseWhile()
 
 StmtPtr Parser::ParseSelect()
 {
-    auto stmt = std::make_unique<SelectStmt>();
-    stmt->line = cur_.line;
-    Advance();
+    auto stmt = OpenStatement<SelectStmt>();
     Consume(Tok::Case, kSyntaxError);
     stmt->subject = ParseExpression();
     EndStatement();
@@ -493,9 +483,7 @@ StmtPtr Parser::ParseSelect()
 
 StmtPtr Parser::ParseExit()
 {
-    auto stmt = std::make_unique<ExitStmt>();
-    stmt->line = cur_.line;
-    Advance();
+    auto stmt = OpenStatement<ExitStmt>();
     switch (cur_.type) {
     case Tok::Do: stmt->what = ExitStmt::What::Do; if (!loopDo_) Fail(kInvalidExit); break;
     case Tok::For: stmt->what = ExitStmt::What::For; if (!loopFor_) Fail(kInvalidExit); break;
@@ -513,9 +501,7 @@ StmtPtr Parser::ParseExit()
 
 StmtPtr Parser::ParseOnError()
 {
-    auto stmt = std::make_unique<OnErrorStmt>();
-    stmt->line = cur_.line;
-    Advance();
+    auto stmt = OpenStatement<OnErrorStmt>();
     if (!CheckWord("error"))
         Fail(kSyntaxError);
     Advance();
@@ -538,10 +524,8 @@ StmtPtr Parser::ParseOnError()
 
 StmtPtr Parser::ParseSet()
 {
-    auto stmt = std::make_unique<AssignStmt>();
-    stmt->line = cur_.line;
+    auto stmt = OpenStatement<AssignStmt>();
     stmt->isSet = true;
-    Advance();
     stmt->target = ParsePostfix();
     Consume(Tok::Eq, kExpectedEquals);
     if (Check(Tok::New))
@@ -552,9 +536,7 @@ StmtPtr Parser::ParseSet()
 
 StmtPtr Parser::ParseCallKeyword()
 {
-    auto stmt = std::make_unique<CallStmt>();
-    stmt->line = cur_.line;
-    Advance();
+    auto stmt = OpenStatement<CallStmt>();
     if (!Check(Tok::Identifier))
         Fail(kExpectedIdentifier);
     stmt->call = ParsePostfix();

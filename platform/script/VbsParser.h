@@ -8,6 +8,7 @@
 #include "platform/script/VbsScanner.h"
 #include "platform/script/VbsSymbols.h"
 
+#include <memory>
 #include <optional>
 
 namespace vbs {
@@ -36,6 +37,15 @@ private:
     std::u16string TakeMemberName();
     void Enter();
     void Leave() { --depth_; }
+    // A statement node at the current line; takes its keyword.
+    template <class S>
+    std::unique_ptr<S> OpenStatement()
+    {
+        auto stmt = std::make_unique<S>();
+        stmt->line = cur_.line;
+        Advance();
+        return stmt;
+    }
 
     // statements
     void ParseTopLevel(Program& program);
