@@ -7,27 +7,6 @@
 
 #include "engine/ScriptHost.h"
 
-namespace {
-
-ScriptRunner g_scriptRunner = RunScript;
-
-void AppendHeader(ScriptWriter* writer)
-{
-    AppendScriptText("On Error Resume Next\n", writer);
-    AppendScriptText("Const ppLayoutBlank = 12\n", writer);
-    AppendScriptText("Const ppSlideSizeCustom = 7\n", writer);
-    AppendScriptText("Dim ppApp,ppPres,ppSlide,ppName,ppShape,ppTextPos1,ppTextPos2,ppFont\n", writer);
-    AppendScriptText("Set ppApp = CreateObject(\"PowerPoint.Application\")\n", writer);
-    AppendScriptFormat(writer, "ppName = %s\n", VbStringLiteral(writer->outputPath).c_str());
-    AppendScriptText("Set ppPres = ppApp.Presentations.Add(1)\n", writer);
-    if (writer->progressMode == kProgressComponent)
-        AppendScriptText("Set ProgressCOM = CreateObject(\"vbscom.api\")\n", writer);
-    else if (writer->progressMode == kProgressExplorerWindow) {
-        AppendScriptText("Dim objExplorer\n", writer);
-        AppendScriptText("Initprogress\n", writer);
-    }
-}
-
 // The Explorer window's subroutines. The waits are bounded so that a window
 // that never stops being busy, or cannot be made, cannot hold the program.
 const char* const kExplorerProgressSubs =
@@ -62,6 +41,27 @@ const char* const kExplorerProgressSubs =
     "\"<table width='\" & intPercentValue & \"%' bgcolor='#000080'><tr><td>&nbsp;</td></tr></table>\" & _\n"
     "\"</td></tr></table>\" & intPercentValue & \"%\"\n"
     "End Sub\n";
+
+namespace {
+
+ScriptRunner g_scriptRunner = RunScript;
+
+void AppendHeader(ScriptWriter* writer)
+{
+    AppendScriptText("On Error Resume Next\n", writer);
+    AppendScriptText("Const ppLayoutBlank = 12\n", writer);
+    AppendScriptText("Const ppSlideSizeCustom = 7\n", writer);
+    AppendScriptText("Dim ppApp,ppPres,ppSlide,ppName,ppShape,ppTextPos1,ppTextPos2,ppFont\n", writer);
+    AppendScriptText("Set ppApp = CreateObject(\"PowerPoint.Application\")\n", writer);
+    AppendScriptFormat(writer, "ppName = %s\n", VbStringLiteral(writer->outputPath).c_str());
+    AppendScriptText("Set ppPres = ppApp.Presentations.Add(1)\n", writer);
+    if (writer->progressMode == kProgressComponent)
+        AppendScriptText("Set ProgressCOM = CreateObject(\"vbscom.api\")\n", writer);
+    else if (writer->progressMode == kProgressExplorerWindow) {
+        AppendScriptText("Dim objExplorer\n", writer);
+        AppendScriptText("Initprogress\n", writer);
+    }
+}
 
 void AppendFooter(ScriptWriter* writer)
 {

@@ -25,6 +25,10 @@ enum ProgressMode {
     kProgressComponent = 2,      // the "vbscom.api" component, once per slide
 };
 
+// The subroutines Initprogress, Endprogress and Inttoprogress that the
+// footer appends in the Explorer-window mode.
+extern const char* const kExplorerProgressSubs;
+
 struct ScriptWriter {
     int slideIndex = -1; // 0-based index of the last slide begun
     std::string script;

@@ -2,6 +2,7 @@
 // recording stand-ins for the presentation application, the progress
 // component (absent) and the browser window of the other progress mode.
 #include "engine/ScriptHost.h"
+#include "engine/ScriptWriter.h"
 #include "tests/script/ScriptTestSupport.h"
 
 namespace {
@@ -151,36 +152,6 @@ TEST_F(GeneratedProgram, ProgressComponentModeRunsEveryStatementInOrder)
     EXPECT_EQ(out.log, expected);
 }
 
-const char* const kExplorerSubs =
-    "\nSub Initprogress\n"
-    "Set objExplorer = CreateObject(\"InternetExplorer.Application\")\n"
-    "objExplorer.Navigate \"about:blank\"\n"
-    "objExplorer.ToolBar = 0\n"
-    "objExplorer.StatusBar = 0\n"
-    "objExplorer.Width = 400\n"
-    "objExplorer.Height = 110\n"
-    "objExplorer.Left = 312\n"
-    "objExplorer.Top = 320\n"
-    "Dim nWait, tStart\n"
-    "For nWait = 1 To 50\n"
-    "If Not objExplorer.Busy Then Exit For\n"
-    "tStart = Timer\n"
-    "Do While Timer - tStart < 0.2 And Timer >= tStart\n"
-    "Loop\n"
-    "Next\n"
-    "objExplorer.Visible = 1\n"
-    "End Sub\n"
-    "\nSub Endprogress\n"
-    "objExplorer.Visible = 0\n"
-    "objExplorer.Quit\n"
-    "Set objExplorer = Nothing\n"
-    "End Sub\n"
-    "\nSub Inttoprogress(intPercentValue)\n"
-    "objExplorer.Document.Body.InnerHTML = \"<table width='100%' border='1'><tr><td>\" & _\n"
-    "\"<table width='\" & intPercentValue & \"%' bgcolor='#000080'><tr><td>&nbsp;</td></tr></table>\" & _\n"
-    "\"</td></tr></table>\" & intPercentValue & \"%\"\n"
-    "End Sub\n";
-
 std::string ExplorerModeProgram()
 {
     std::string program = kHeader;
@@ -191,7 +162,7 @@ std::string ExplorerModeProgram()
     program += kPicture;
     program += "\nEndProgress\n";
     program += kFooter;
-    program += kExplorerSubs;
+    program += kExplorerProgressSubs;
     return program;
 }
 
