@@ -19,6 +19,7 @@ using namespace presentation;
 namespace {
 
 constexpr uint32_t PictureWidth = 200, PictureHeight = 150;
+const Anchor LayeredBox = {20, 40, 160, 60};
 
 Rgb Pattern(uint32_t x, uint32_t y)
 {
@@ -98,6 +99,20 @@ protected:
             std::make_unique<Shape>(PictureShape{{0, 0, float(PictureWidth), float(PictureHeight)}, png}));
         ASSERT_EQ(SavePptFile(picture, folder_ + "/picture.ppt"), "");
 
+        // layered.ppt: a dark box of text over a full-slide light picture.
+        Presentation layered;
+        layered.slideWidth = PictureWidth;
+        layered.slideHeight = PictureHeight;
+        layered.slides.push_back(std::make_unique<Slide>());
+        size_t light = layered.addPicture(
+            Picture(MakePng(PictureWidth, PictureHeight, [](uint32_t, uint32_t) { return Rgb{250, 240, 200}; })));
+        auto& shapes = layered.slides[0]->shapes;
+        shapes.push_back(std::make_unique<Shape>(PictureShape{{0, 0, float(PictureWidth), float(PictureHeight)}, light}));
+        shapes.push_back(std::make_unique<Shape>(TextBoxShape{LayeredBox, {}}));
+        TextBody& over = std::get<TextBoxShape>(*shapes.back()).body;
+        over.setText(u"\u2588\u2588\u2588");  // full blocks: ink over most of the box
+        over.change(over.clip(1, 3), [](CharFormat& f) { f.size = 40, f.fontName = u"DejaVu Sans"; });
+
         ASSERT_EQ(SavePptFile(Presentation{}, folder_ + "/empty.ppt"), "");
 
         // scripts.ppt: one box per run of ScriptRuns, read back as flat XML.
@@ -114,7 +129,9 @@ protected:
         ASSERT_EQ(SavePptFile(scripts, folder_ + "/scripts.ppt"), "");
         flatConversion_ = ConvertWithLibreOffice({folder_ + "/scripts.ppt"}, folder_ + "/flat", "fodp");
 
-        conversion_ = ConvertToPdf({folder_ + "/text.ppt", folder_ + "/picture.ppt", folder_ + "/empty.ppt"},
+        ASSERT_EQ(SavePptFile(layered, folder_ + "/layered.ppt"), "");
+        conversion_ = ConvertToPdf({folder_ + "/text.ppt", folder_ + "/picture.ppt", folder_ + "/empty.ppt",
+                                    folder_ + "/layered.ppt"},
                                    folder_ + "/pdf");
     }
 
@@ -171,7 +188,7 @@ Raster ReadPpm(const std::string& path)
 TEST_F(LibreOffice, ConvertsEveryFile)
 {
     EXPECT_EQ(conversion_.status, 0) << conversion_.output;
-    for (const char* name : {"text", "picture", "empty"}) EXPECT_TRUE(std::filesystem::exists(pdf(name))) << conversion_.output;
+    for (const char* name : {"text", "picture", "empty", "layered"}) EXPECT_TRUE(std::filesystem::exists(pdf(name))) << conversion_.output;
 }
 
 TEST_F(LibreOffice, GivesBackTheTextOfEveryBox)
@@ -251,4 +268,27 @@ TEST_F(LibreOffice, FullSlidePictureRendersAsThePicture)
     }
     EXPECT_LT(total / count / 3, 4.0) << "mean difference per channel";
     EXPECT_LT(far, count / 200) << "pixels far off away from the quadrant edges";
+}
+
+TEST_F(LibreOffice, TextBoxesShowInFrontOfThePicture)
+{
+    std::string base = folder_ + "/layered";
+    CommandResult r = RunCommand("pdftoppm -r 72 -f 1 -l 1 -singlefile " + ShellQuote(pdf("layered")) + " " + ShellQuote(base));
+    ASSERT_EQ(r.status, 0) << r.output;
+    Raster page = ReadPpm(base + ".ppm");
+    ASSERT_GE(page.width, int(PictureWidth) - 1);
+    ASSERT_GE(page.height, int(PictureHeight) - 1);
+    auto dark = [&](int x, int y) {
+        const uint8_t* p = &page.rgb[(size_t(y) * page.width + x) * 3];
+        return p[0] + p[1] + p[2] < 150;
+    };
+    int inside = 0, outside = 0;
+    for (int y = 0; y < int(PictureHeight) - 1; ++y)
+        for (int x = 0; x < int(PictureWidth) - 1; ++x) {
+            bool inBox = x >= LayeredBox.left && x < LayeredBox.left + LayeredBox.width && y >= LayeredBox.top &&
+                         y < LayeredBox.top + LayeredBox.height;
+            (inBox ? inside : outside) += dark(x, y);
+        }
+    EXPECT_GT(inside, int(LayeredBox.width * LayeredBox.height) / 5) << "ink of the text over the picture";
+    EXPECT_EQ(outside, 0) << "ink outside the text box";
 }
