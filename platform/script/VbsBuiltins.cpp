@@ -15,22 +15,7 @@ namespace vbs {
 
 namespace {
 
-Value Text(const std::u16string& s)
-{
-    Value v;
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocStringLen(s.data(), UINT(s.size()));
-    return v;
-}
-
 bool IsObjectValue(const Value& v) { return v.vt == VT_DISPATCH; }
-
-Value Null()
-{
-    Value v;
-    v.vt = VT_NULL;
-    return v;
-}
 
 // A count or position argument: a number >= min, else error 5.
 LONG Count(const Value& v, LONG min)

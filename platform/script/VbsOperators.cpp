@@ -6,15 +6,6 @@
 
 namespace vbs {
 
-namespace {
-
-bool IsNull(const Value& v) { return v.vt == VT_NULL; }
-bool IsText(const Value& v) { return v.vt == VT_BSTR; }
-bool IsInteger(const Value& v)
-{
-    return v.vt == VT_EMPTY || v.vt == VT_I2 || v.vt == VT_I4 || v.vt == VT_UI1 || v.vt == VT_BOOL;
-}
-
 Value Null()
 {
     Value v;
@@ -28,6 +19,15 @@ Value Text(const std::u16string& s)
     v.vt = VT_BSTR;
     v.bstrVal = SysAllocStringLen(s.data(), UINT(s.size()));
     return v;
+}
+
+namespace {
+
+bool IsNull(const Value& v) { return v.vt == VT_NULL; }
+bool IsText(const Value& v) { return v.vt == VT_BSTR; }
+bool IsInteger(const Value& v)
+{
+    return v.vt == VT_EMPTY || v.vt == VT_I2 || v.vt == VT_I4 || v.vt == VT_UI1 || v.vt == VT_BOOL;
 }
 
 std::u16string_view View(const Value& v)

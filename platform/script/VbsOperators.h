@@ -10,6 +10,10 @@ namespace vbs {
 
 using Value = _variant_t;
 
+// The values Null and text.
+Value Null();
+Value Text(const std::u16string& s);
+
 Value ApplyUnary(Op op, const Value& v);
 Value ApplyBinary(Op op, const Value& a, const Value& b);
 // The truth of a condition: numbers are true when not 0, text "True"/"False"

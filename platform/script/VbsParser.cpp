@@ -382,11 +382,7 @@ StmtPtr Parser::ParseFor()
     if (Match(Tok::Each)) {
         auto stmt = std::make_unique<ForEachStmt>();
         stmt->line = line;
-        auto name = std::make_unique<NameExpr>();
-        name->line = line;
-        name->name = TakeIdentifier();
-        name->symbol = symbols_.Intern(name->name);
-        stmt->variable = std::move(name);
+        stmt->variable = NameAt(TakeIdentifier(), line);
         Consume(Tok::In, kSyntaxError);
         stmt->group = ParseExpression();
         ++loopFor_;
@@ -401,11 +397,7 @@ StmtPtr Parser::ParseFor()
     stmt->line = line;
     if (!Check(Tok::Identifier))
         Fail(kInvalidForVariable);
-    auto name = std::make_unique<NameExpr>();
-    name->line = line;
-    name->name = TakeIdentifier();
-    name->symbol = symbols_.Intern(name->name);
-    stmt->variable = std::move(name);
+    stmt->variable = NameAt(TakeIdentifier(), line);
     Consume(Tok::Eq, kExpectedEquals);
     stmt->from = ParseExpression();
     Consume(Tok::To, kExpectedTo);
@@ -640,6 +632,15 @@ std::vector<ExprPtr> Parser::ParseParenArgs()
 
 // ---- expressions ----
 
+std::unique_ptr<NameExpr> Parser::NameAt(std::u16string name, uint32_t line)
+{
+    auto n = std::make_unique<NameExpr>();
+    n->line = line;
+    n->name = std::move(name);
+    n->symbol = symbols_.Intern(n->name);
+    return n;
+}
+
 ExprPtr Parser::MakeBinary(Op op, ExprPtr lhs, ExprPtr rhs, uint32_t line)
 {
     auto e = std::make_unique<BinaryExpr>();
@@ -772,10 +773,7 @@ ExprPtr Parser::ParsePrimary()
         return literal;
     uint32_t line = cur_.line;
     if (Check(Tok::Identifier)) {
-        auto n = std::make_unique<NameExpr>();
-        n->line = line;
-        n->name = std::u16string(scanner_.Text(cur_));
-        n->symbol = symbols_.Intern(n->name);
+        auto n = NameAt(std::u16string(scanner_.Text(cur_)), line);
         Advance();
         return n;
     }

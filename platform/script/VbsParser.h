@@ -91,6 +91,8 @@ private:
     std::vector<ExprPtr> ParseParenArgs();
     std::vector<ExprPtr> ParseBareArgs();
     static ExprPtr ByValue(ExprPtr e);
+    // A reference to the variable or procedure name, interned.
+    std::unique_ptr<NameExpr> NameAt(std::u16string name, uint32_t line);
     ExprPtr MakeBinary(Op op, ExprPtr lhs, ExprPtr rhs, uint32_t line);
 
     Scanner scanner_;
