@@ -5,6 +5,7 @@
 #include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
+#include "tests/engine/FolderFiles.h"
 #include "tests/engine/NamedProcesses.h"
 #include "tests/engine/PdfMaker.h"
 
@@ -46,14 +47,6 @@ std::string Bytes(const std::string& path, size_t count)
 bool IsCompoundFile(const std::string& path)
 {
     return Bytes(path, 8) == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-}
-
-std::vector<std::string> FilesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
 }
 
 class Conversion : public testing::Test {

@@ -128,14 +128,6 @@ std::string UsePrivateTempFolder()
     return folder;
 }
 
-std::vector<std::string> FilesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
 void LoadInstalledFontFamilies()
 {
     if (!globalParams)

@@ -2,6 +2,8 @@
 // slides from the fixture PDFs with the core's own page devices.
 #pragma once
 
+#include "tests/engine/FolderFiles.h"
+
 #include <string>
 #include <vector>
 
@@ -52,7 +54,6 @@ int RunTool(const std::string& command, std::string* output = nullptr);
 
 // A fresh private folder for temporary files, made the process's TMPDIR.
 std::string UsePrivateTempFolder();
-std::vector<std::string> FilesIn(const std::string& folder);
 
 // Fills the installed-family list the font mapping asks, as a conversion does.
 void LoadInstalledFontFamilies();
