@@ -327,6 +327,17 @@ Interpreter::Flow Interpreter::ExecIf(const IfStmt& stmt, Frame& frame)
     return ExecBlock(stmt.otherwise, frame);
 }
 
+// Runs one pass of a loop's body. Empty while the loop goes on; otherwise
+// what the loop statement ends with: its own Exit ends it normally, any
+// other exit passes on.
+std::optional<Interpreter::Flow> Interpreter::LoopBody(const Block& body, Frame& frame, Flow exit)
+{
+    Flow flow = ExecBlock(body, frame);
+    if (flow == Flow::Normal)
+        return std::nullopt;
+    return flow == exit ? Flow::Normal : flow;
+}
+
 Interpreter::Flow Interpreter::ExecFor(const ForStmt& stmt, Frame& frame)
 {
     auto& variable = static_cast<const NameExpr&>(*stmt.variable);
@@ -340,11 +351,8 @@ Interpreter::Flow Interpreter::ExecFor(const ForStmt& stmt, Frame& frame)
         double v = ToNumber(current);
         if (increment >= 0 ? v > limit : v < limit)
             return Flow::Normal;
-        Flow flow = ExecBlock(stmt.body, frame);
-        if (flow == Flow::ExitFor)
-            return Flow::Normal;
-        if (flow != Flow::Normal)
-            return flow;
+        if (std::optional<Flow> end = LoopBody(stmt.body, frame, Flow::ExitFor))
+            return *end;
         Store(variable, ApplyBinary(Op::Add, EvalPlain(variable, frame), step), frame);
         Tick();
     }
@@ -362,11 +370,8 @@ Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& stmt, Frame& frame
     auto* items = static_cast<VARIANT*>(a->pvData);
     for (size_t i = 0; i < count; ++i) {
         Store(static_cast<const NameExpr&>(*stmt.variable), Value(items[i]), frame);
-        Flow flow = ExecBlock(stmt.body, frame);
-        if (flow == Flow::ExitFor)
-            return Flow::Normal;
-        if (flow != Flow::Normal)
-            return flow;
+        if (std::optional<Flow> end = LoopBody(stmt.body, frame, Flow::ExitFor))
+            return *end;
     }
     return Flow::Normal;
 }
@@ -377,11 +382,8 @@ Interpreter::Flow Interpreter::ExecDo(const DoStmt& stmt, Frame& frame)
     for (;;) {
         if (stmt.condition && !stmt.atEnd && !keepGoing())
             return Flow::Normal;
-        Flow flow = ExecBlock(stmt.body, frame);
-        if (flow == Flow::ExitDo)
-            return Flow::Normal;
-        if (flow != Flow::Normal)
-            return flow;
+        if (std::optional<Flow> end = LoopBody(stmt.body, frame, Flow::ExitDo))
+            return *end;
         if (stmt.condition && stmt.atEnd && !keepGoing())
             return Flow::Normal;
         Tick();

@@ -68,6 +68,7 @@ private:
 
     // statements
     Flow ExecBlock(const Block& block, Frame& frame);
+    std::optional<Flow> LoopBody(const Block& body, Frame& frame, Flow exit);
     Flow Exec(const Stmt& stmt, Frame& frame);
     void ExecAssign(const AssignStmt& stmt, Frame& frame);
     void ExecCall(const CallStmt& stmt, Frame& frame);
