@@ -2,6 +2,7 @@
 // slide size of the first page's picture, a picture on every page that is
 // not white, and the page's text in a text box.
 #include "engine/Corvane.h"
+#include "tests/engine/Occurrences.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/presentation/ExternalReaders.h"
 
@@ -27,14 +28,6 @@ showpage
 4 setlinewidth 20 40 moveto 380 40 lineto stroke
 showpage
 )";
-
-int Count(const std::string& text, const std::string& what)
-{
-    int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
 
 std::string Slide(const std::string& description, int n)
 {
@@ -87,7 +80,7 @@ TEST(ConversionReadBack, ASelectionOfNoPageSavesAPresentationWithoutSlides)
     CommandResult poi = DescribeWithPoi(out);
     ASSERT_EQ(poi.status, 0) << poi.output;
     EXPECT_NE(poi.output.find("slides 0\n"), std::string::npos) << poi.output;
-    EXPECT_EQ(Count(poi.output, "picture "), 0);
+    EXPECT_EQ(Count(poi.output, "picture "), 0u);
 }
 
 } // namespace

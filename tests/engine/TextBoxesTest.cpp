@@ -12,6 +12,7 @@
 #include <TextOutputDev.h>
 
 #include "ExpectedStatements.h"
+#include "Occurrences.h"
 #include "ScriptCapture.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
@@ -19,14 +20,6 @@
 #include "engine/TextBoxes.h"
 
 namespace {
-
-std::size_t Count(const std::string& text, const std::string& what)
-{
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 class FixtureTest : public ::testing::Test {
 protected:
