@@ -102,7 +102,7 @@ TEST_F(WriterPoiTest, TextOfType3AndRotatedFonts)
     // Type 3 glyphs are painted into the picture and are text as well.
     ExpectInOrder(type3, { " picture 0.000 0.000 625.000 417.000 PNG", " textbox 41.000 24.000 175.000 108.000",
                            "  text \"\\u25a1\\u25a1\\u25a1\\u000d\" wrap true" });
-    EXPECT_NE(type3.find("  chars 0 3 "), std::string::npos);
+    EXPECT_NE(type3.find("  chars 0 3 Arial 83.000"), std::string::npos) << type3;
     std::string rotated = Convert("rotated.pdf");
     ExpectInOrder(rotated, { " textbox 386.000 388.000 89.000 132.000", "  text \"Turned\\u000d\" wrap true",
                              "  chars 0 6 Arial 41.000 b0 i0 u0 000000", "  text \"Upright\\u000d\" wrap true" });
