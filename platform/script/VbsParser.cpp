@@ -385,12 +385,7 @@ StmtPtr Parser::ParseFor()
         stmt->variable = NameAt(TakeIdentifier(), line);
         Consume(Tok::In, kSyntaxError);
         stmt->group = ParseExpression();
-        ++loopFor_;
-        stmt->body = ParseBlock({Tok::Next});
-        --loopFor_;
-        Consume(Tok::Next, kExpectedNext);
-        if (Check(Tok::Identifier))
-            Advance();
+        stmt->body = ParseForBody();
         return stmt;
     }
     auto stmt = std::make_unique<ForStmt>();
@@ -405,13 +400,21 @@ StmtPtr Parser::ParseFor()
     if (Match(Tok::Step))
         stmt->step = ParseExpression();
     EndStatement();
+    stmt->body = ParseForBody();
+    return stmt;
+}
+
+// The statements of a For or For Each up to its Next, which may repeat the
+// loop variable's name.
+Block Parser::ParseForBody()
+{
     ++loopFor_;
-    stmt->body = ParseBlock({Tok::Next});
+    Block body = ParseBlock({Tok::Next});
     --loopFor_;
     Consume(Tok::Next, kExpectedNext);
     if (Check(Tok::Identifier))
         Advance();
-    return stmt;
+    return body;
 }
 
 StmtPtr Parser::ParseDo()

@@ -58,6 +58,7 @@ private:
     StmtPtr ParseIf();
     StmtPtr ParseIfBody();
     StmtPtr ParseFor();
+    Block ParseForBody();
     StmtPtr ParseDo();
     StmtPtr ParseWhile();
     StmtPtr ParseSelect();
