@@ -185,6 +185,8 @@ TEST_F(ConversionWorkerTest, SourceFoldersAreComparedExactly)
         {{"Docs/a.pdf", "Docs/b.pdf"}, "Docs", TRUE},
         {{"Docs/a.pdf", "docs/b.pdf"}, "Docs", FALSE},
         {{"Docs/a.pdf", "Docs/sub/b.pdf", "Docs/c.pdf"}, "Docs", FALSE},
+        // Paths past 260 bytes are read whole, not cut into another folder.
+        {{std::string(300, 'L') + "/a.pdf", std::string(300, 'L') + "/b.pdf"}, std::string(300, 'L'), TRUE},
     };
     for (const Case& c : cases) {
         RemoveAllFiles(list.Handle());
