@@ -24,10 +24,20 @@ std::string ShellQuote(const std::string& text)
     return out + "'";
 }
 
-CommandResult DescribeWithPoi(const std::string& path)
+static CommandResult RunPoiCheck(const std::string& arguments)
 {
     return RunCommand(std::string(JAVA_EXECUTABLE) + " -Djava.awt.headless=true -cp " + POI_CLASSPATH +
-                      " PoiCheck " + ShellQuote(path));
+                      " PoiCheck " + arguments);
+}
+
+CommandResult DescribeWithPoi(const std::string& path)
+{
+    return RunPoiCheck(ShellQuote(path));
+}
+
+CommandResult PropertiesWithPoi(const std::string& path)
+{
+    return RunPoiCheck("--properties " + ShellQuote(path));
 }
 
 CommandResult ConvertWithLibreOffice(const std::vector<std::string>& paths, const std::string& outDir,

@@ -15,6 +15,9 @@ std::string ShellQuote(const std::string& text);
 
 // POI's description of the file; status 0 when its own copy reads the same.
 CommandResult DescribeWithPoi(const std::string& path);
+// POI's reading of the file's summary information: title, application,
+// created, saved (seconds since 1970), slides, code page; one a line.
+CommandResult PropertiesWithPoi(const std::string& path);
 
 // Converts every file to the format (a file name extension) in outDir in
 // one LibreOffice run.

@@ -49,6 +49,11 @@ std::string SaveAndDescribe(const Presentation& p, const std::string& name, Chec
     for (const std::string& problem : problems) ADD_FAILURE() << problem;
     std::string path = FreshFolder(name) + "/out.ppt";
     EXPECT_EQ(SavePptFile(p, path), "");
+    CheckedPresentation inFile;
+    for (const std::string& problem : CheckPptFile(path, inFile)) ADD_FAILURE() << path << ": " << problem;
+    EXPECT_EQ(inFile.title, "out");
+    EXPECT_EQ(inFile.application, "vantrel");
+    EXPECT_EQ(inFile.slideCount, int32_t(p.slides.size()));
     auto back = ReadPptStreams(path);
     EXPECT_TRUE(back) << "libgsf cannot read " << path;
     if (back) {

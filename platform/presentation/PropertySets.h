@@ -1,0 +1,40 @@
+// The two property-set streams the presentation application writes beside
+// its own: summary information (title, application, times) and document
+// summary information (slide count, presentation format). Serialised by
+// libgsf's metadata writer.
+#pragma once
+
+#include "platform/presentation/Presentation.h"
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace presentation {
+
+inline constexpr const char* SummaryInformationName = "\005SummaryInformation";
+inline constexpr const char* DocumentSummaryInformationName = "\005DocumentSummaryInformation";
+inline constexpr const char* ApplicationName = "vantrel";
+// Windows-1252 where every text fits it, as the application writes; else
+// the Unicode code page, which keeps any text.
+inline constexpr int16_t LatinCodePage = 1252;
+inline constexpr int16_t UnicodeCodePage = 1200;
+
+struct DocumentInfo {
+    std::string title;  // UTF-8
+    std::time_t saved = 0;
+};
+
+struct PropertySetStreams {
+    std::vector<uint8_t> summary;
+    std::vector<uint8_t> documentSummary;
+};
+
+// Empty streams when libgsf cannot serialise a set.
+PropertySetStreams WritePropertySets(const Presentation& presentation, const DocumentInfo& info);
+
+// The code page the sets are written in for these texts.
+int16_t CodePageFor(const std::string& utf8);
+
+} // namespace presentation
