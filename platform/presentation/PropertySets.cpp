@@ -97,25 +97,12 @@ std::vector<uint8_t> serialise(GsfDocMetaData* meta, bool documentNotComponent)
     return padValues(bytes);
 }
 
-// The characters of Windows-1252's upper half that are not Latin-1's.
-bool inWindows1252(gunichar c)
-{
-    static const gunichar extra[] = {0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
-                                     0x0160, 0x2039, 0x0152, 0x017D, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-                                     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return true;
-    for (gunichar e : extra)
-        if (c == e) return true;
-    return false;
-}
-
 } // namespace
 
-int16_t CodePageFor(const std::string& utf8)
+int CodePageFor(const std::string& utf8)
 {
-    if (!g_utf8_validate(utf8.data(), gssize(utf8.size()), nullptr)) return UnicodeCodePage;
-    for (const char* p = utf8.c_str(); *p; p = g_utf8_next_char(p))
-        if (!inWindows1252(g_utf8_get_char(p))) return UnicodeCodePage;
+    for (unsigned char c : utf8)
+        if (c >= 0x80) return Utf8CodePage;
     return LatinCodePage;
 }
 

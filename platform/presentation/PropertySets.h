@@ -16,10 +16,12 @@ namespace presentation {
 inline constexpr const char* SummaryInformationName = "\005SummaryInformation";
 inline constexpr const char* DocumentSummaryInformationName = "\005DocumentSummaryInformation";
 inline constexpr const char* ApplicationName = "vantrel";
-// Windows-1252 where every text fits it, as the application writes; else
-// the Unicode code page, which keeps any text.
-inline constexpr int16_t LatinCodePage = 1252;
-inline constexpr int16_t UnicodeCodePage = 1200;
+// Windows-1252, as the application writes, while every text is ASCII;
+// else UTF-8, which keeps any text and which readers that take the bytes
+// as UTF-8 whatever the code page still read right. (Readers mistake
+// UTF-16 sets, code page 1200, for 8-bit ones.)
+inline constexpr int LatinCodePage = 1252;
+inline constexpr int Utf8CodePage = 65001;
 
 struct DocumentInfo {
     std::string title;  // UTF-8
@@ -35,6 +37,6 @@ struct PropertySetStreams {
 PropertySetStreams WritePropertySets(const Presentation& presentation, const DocumentInfo& info);
 
 // The code page the sets are written in for these texts.
-int16_t CodePageFor(const std::string& utf8);
+int CodePageFor(const std::string& utf8);
 
 } // namespace presentation

@@ -40,6 +40,29 @@ CommandResult PropertiesWithPoi(const std::string& path)
     return RunPoiCheck("--properties " + ShellQuote(path));
 }
 
+CommandResult ConvertWithCalligra(const std::string& path, const std::string& odp)
+{
+    std::string home = FreshFolder("calligra-home-" + std::filesystem::path(odp).stem().string());
+    std::string environment = "QT_QPA_PLATFORM=offscreen HOME=" + ShellQuote(home);
+    for (const char* folder : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
+        std::string dir = home + "/" + folder;
+        std::filesystem::create_directories(dir);
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
+        environment += std::string(" ") + folder + "=" + ShellQuote(dir);
+    }
+    return RunCommand("env " + environment +
+                      " calligraconverter --batch --mimetype application/vnd.oasis.opendocument.presentation " +
+                      ShellQuote(path) + " " + ShellQuote(odp));
+}
+
+std::string ZipMember(const std::string& zip, const std::string& member)
+{
+    CommandResult r = RunCommand("python3 -c 'import sys, zipfile; "
+                                 "sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' " +
+                                 ShellQuote(zip) + " " + ShellQuote(member));
+    return r.status == 0 ? r.output : std::string();
+}
+
 CommandResult ConvertWithLibreOffice(const std::vector<std::string>& paths, const std::string& outDir,
                                      const std::string& format)
 {

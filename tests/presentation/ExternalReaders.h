@@ -19,6 +19,12 @@ CommandResult DescribeWithPoi(const std::string& path);
 // created, saved (seconds since 1970), slides, code page; one a line.
 CommandResult PropertiesWithPoi(const std::string& path);
 
+// Calligra Stage's converter: the presentation to OpenDocument, with a
+// private home and no display, so that runs side by side do not meet.
+CommandResult ConvertWithCalligra(const std::string& path, const std::string& odp);
+// One member of a zip file, such as an OpenDocument file's content.xml.
+std::string ZipMember(const std::string& zip, const std::string& member);
+
 // Converts every file to the format (a file name extension) in outDir in
 // one LibreOffice run.
 CommandResult ConvertWithLibreOffice(const std::vector<std::string>& paths, const std::string& outDir,
