@@ -32,6 +32,9 @@ static CommandResult RunPoiCheck(const std::string& arguments)
 
 CommandResult DescribeWithPoi(const std::string& path)
 {
+    CommandResult kind = RunCommand("file --mime-type -b " + ShellQuote(path));
+    if (kind.status != 0 || kind.output != "application/vnd.ms-powerpoint\n")
+        return {4, "file takes " + path + " for " + kind.output};
     return RunPoiCheck(ShellQuote(path));
 }
 

@@ -13,7 +13,8 @@ struct CommandResult {
 CommandResult RunCommand(const std::string& command);
 std::string ShellQuote(const std::string& text);
 
-// POI's description of the file; status 0 when its own copy reads the same.
+// POI's description of the file; status 0 when its own copy reads the same,
+// POI warned of nothing, and `file` too takes it for a presentation.
 CommandResult DescribeWithPoi(const std::string& path);
 // POI's reading of the file's summary information: title, application,
 // created, saved (seconds since 1970), slides, code page; one a line.

@@ -2,6 +2,7 @@
 
 #include "tests/presentation/ExternalReaders.h"
 #include "tests/presentation/PptStructureCheck.h"
+#include "tests/presentation/StyledRuns.h"
 #include "tests/presentation/TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,7 @@ std::string SaveAndDescribe(const Presentation& p, const std::string& name, Chec
     }
     CommandResult poi = DescribeWithPoi(path);
     EXPECT_EQ(poi.status, 0) << poi.output;
+    for (const std::string& miss : CalligraMisses(path, poi.output)) ADD_FAILURE() << miss;
     return poi.output;
 }
 
