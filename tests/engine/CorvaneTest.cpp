@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,9 +45,18 @@ std::string Bytes(const std::string& path, size_t count)
     return bytes;
 }
 
-bool IsCompoundFile(const std::string& path)
+// A compound file that `file` takes for a presentation.
+bool IsPresentationFile(const std::string& path)
 {
-    return Bytes(path, 8) == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    if (Bytes(path, 8) != std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        return false;
+    FILE* pipe = popen(("file --mime-type -b '" + path + "'").c_str(), "r");
+    if (!pipe)
+        return false;
+    char kind[128] = {};
+    size_t n = fread(kind, 1, sizeof kind - 1, pipe);
+    pclose(pipe);
+    return std::string(kind, n) == "application/vnd.ms-powerpoint\n";
 }
 
 class Conversion : public testing::Test {
@@ -91,7 +101,7 @@ TEST_F(Conversion, APageWithTextAndGraphicsGivesAPresentation)
     std::string pdf = MakePdf(folder, "hello", helloPage);
     std::string out = folder.File("hello.ppt");
     EXPECT_EQ(Convert(pdf, out), kCorvaneOk) << printed;
-    EXPECT_TRUE(IsCompoundFile(out));
+    EXPECT_TRUE(IsPresentationFile(out));
 }
 
 // Keeps a copy of each page picture before the program runs, for PIL to read.
@@ -217,7 +227,7 @@ TEST_F(Conversion, APageSetThatSelectsNothingGivesMinusFourAndStillSaves)
         CorvaneSetup(set);
         std::string out = folder.File("empty" + std::to_string(n++) + ".ppt");
         EXPECT_EQ(Convert(pdf, out), kCorvaneNoSlide) << set;
-        EXPECT_TRUE(IsCompoundFile(out)) << "the empty presentation is saved all the same";
+        EXPECT_TRUE(IsPresentationFile(out)) << "the empty presentation is saved all the same";
     }
     CorvaneSetup("2");
     EXPECT_EQ(Convert(pdf, folder.File("second.ppt")), kCorvaneOk);
@@ -237,7 +247,7 @@ TEST_F(Conversion, NothingSavedAtTheOutputPathGivesMinusFive)
     SetScriptRunner(previous);
     EXPECT_EQ(Bytes(stale, 16), "old");
     EXPECT_EQ(Convert(pdf, stale), kCorvaneOk);
-    EXPECT_TRUE(IsCompoundFile(stale));
+    EXPECT_TRUE(IsPresentationFile(stale));
 }
 
 TEST_F(Conversion, AnExistingPresentationIsReplaced)
@@ -246,7 +256,7 @@ TEST_F(Conversion, AnExistingPresentationIsReplaced)
     std::string out = folder.File("again.ppt");
     std::ofstream(out) << "old";
     EXPECT_EQ(Convert(pdf, out), kCorvaneOk);
-    EXPECT_TRUE(IsCompoundFile(out));
+    EXPECT_TRUE(IsPresentationFile(out));
 }
 
 TEST_F(Conversion, EndsRunningPresentationApplicationsFirst)
