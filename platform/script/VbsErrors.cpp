@@ -54,6 +54,11 @@ const char* DescribeError(LONG number)
     }
 }
 
+Error OutOfMemory()
+{
+    return Error{kOutOfMemory, DescribeError(kOutOfMemory), kRuntimeSource, 0, 0, {}, true};
+}
+
 void Raise(LONG number)
 {
     Raise(number, DescribeError(number));

@@ -73,6 +73,9 @@ struct Error {
 inline constexpr const char* kCompileSource = "VBScript compilation error";
 inline constexpr const char* kRuntimeSource = "VBScript runtime error";
 
+// The run-time error for memory that ran out where no line is known.
+Error OutOfMemory();
+
 // Raised inside the interpreter for a run-time error; it never leaves it.
 struct RuntimeError {
     Error error;
