@@ -237,7 +237,8 @@ private:
     }
     // Runs an interpreter call; a failure leaves its error in the record.
     // Memory that runs out where no statement catches it (compiling, say)
-    // is the language's error 7 all the same: the call fails, it never throws.
+    // is the language's error 7 all the same, whether the allocation threw
+    // or a component reported it: the call fails, it never throws.
     template <class Call>
     HRESULT Outcome(Call call)
     {
@@ -246,7 +247,9 @@ private:
                 return S_OK;
             state_->error = interpreter_->Failure();
         } catch (const std::bad_alloc&) {
-            state_->error = vbs::OutOfMemory();
+            state_->error = vbs::RuntimeFailure(vbs::kOutOfMemory);
+        } catch (const _com_error& e) {
+            state_->error = vbs::RuntimeFailure(vbs::ErrorOfHResult(e.Error()));
         }
         return vbs::HResultOfError(state_->error.number);
     }

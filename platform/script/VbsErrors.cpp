@@ -54,9 +54,9 @@ const char* DescribeError(LONG number)
     }
 }
 
-Error OutOfMemory()
+Error RuntimeFailure(LONG number)
 {
-    return Error{kOutOfMemory, DescribeError(kOutOfMemory), kRuntimeSource, 0, 0, {}, true};
+    return Error{number, DescribeError(number), kRuntimeSource, 0, 0, {}, true};
 }
 
 void Raise(LONG number)

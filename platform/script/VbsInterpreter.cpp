@@ -78,7 +78,10 @@ bool Interpreter::RunGuarded(const std::function<void()>& body)
         Fill(failure_, e.module);
         return false;
     } catch (const std::bad_alloc&) {
-        failure_ = OutOfMemory();
+        failure_ = RuntimeFailure(kOutOfMemory);
+        return false;
+    } catch (const _com_error& e) {
+        failure_ = RuntimeFailure(ErrorOfHResult(e.Error()));
         return false;
     }
 }
@@ -201,6 +204,8 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block, Frame& frame)
                 flow = Exec(*stmt, frame);
             } catch (const std::bad_alloc&) {
                 Raise(kOutOfMemory);  // the language's own error, on this statement's line
+            } catch (const _com_error& e) {
+                Raise(ErrorOfHResult(e.Error()));  // a value the runtime could not copy, out of memory
             }
             if (flow != Flow::Normal)
                 return flow;
