@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <sys/wait.h>
+#include <unistd.h>
 
 CommandResult RunCommand(const std::string& command)
 {
@@ -45,7 +46,8 @@ CommandResult PropertiesWithPoi(const std::string& path)
 
 CommandResult ConvertWithCalligra(const std::string& path, const std::string& odp)
 {
-    std::string home = FreshFolder("calligra-home-" + std::filesystem::path(odp).stem().string());
+    static int runs = 0;  // a home of its own for every run, in every process
+    std::string home = FreshFolder("calligra-home-" + std::to_string(getpid()) + "-" + std::to_string(++runs));
     std::string environment = "QT_QPA_PLATFORM=offscreen HOME=" + ShellQuote(home);
     for (const char* folder : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
         std::string dir = home + "/" + folder;
@@ -53,9 +55,11 @@ CommandResult ConvertWithCalligra(const std::string& path, const std::string& od
         std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
         environment += std::string(" ") + folder + "=" + ShellQuote(dir);
     }
-    return RunCommand("env " + environment +
-                      " calligraconverter --batch --mimetype application/vnd.oasis.opendocument.presentation " +
-                      ShellQuote(path) + " " + ShellQuote(odp));
+    CommandResult result = RunCommand("env " + environment +
+                                      " calligraconverter --batch --mimetype application/vnd.oasis.opendocument.presentation " +
+                                      ShellQuote(path) + " " + ShellQuote(odp));
+    std::filesystem::remove_all(home);
+    return result;
 }
 
 std::string ZipMember(const std::string& zip, const std::string& member)
