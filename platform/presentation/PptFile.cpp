@@ -68,6 +68,8 @@ static std::string folderOf(const std::string& path)
 
 std::string SavePptStreams(const PptStreams& streams, const std::string& path)
 {
+    if (streams.properties.summary.empty() || streams.properties.documentSummary.empty())
+        return "cannot save '" + path + "': the document properties could not be written";
     gsf_init();
     std::string temp = folderOf(path) + "/.ppt-save-XXXXXX";
     int fd = mkstemp(temp.data());

@@ -66,7 +66,7 @@ std::vector<uint8_t> padValues(const std::vector<uint8_t>& set)
     constexpr size_t header = 48;  // set header, one format id and offset
     if (set.size() < header + 8 || get32(set, 24) != 1 || get32(set, 44) != header) return {};
     uint32_t size = get32(set, header), count = get32(set, header + 4);
-    if (size > set.size() - header || count > (size - 8) / 8) return {};
+    if (size < 8 || size > set.size() - header || count > (size - 8) / 8) return {};
     std::vector<std::pair<uint32_t, size_t>> values;  // offset in the section, table entry
     for (size_t i = 0; i < count; ++i) values.emplace_back(get32(set, header + 12 + 8 * i), i);
     std::sort(values.begin(), values.end());

@@ -33,7 +33,7 @@ struct PropertySetStreams {
     std::vector<uint8_t> documentSummary;
 };
 
-// Empty streams when libgsf cannot serialise a set.
+// Empty streams when libgsf cannot serialise a set; saving then fails.
 PropertySetStreams WritePropertySets(const Presentation& presentation, const DocumentInfo& info);
 
 // The code page the sets are written in for these texts.
