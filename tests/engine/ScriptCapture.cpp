@@ -20,7 +20,6 @@ namespace {
 
 std::string g_captured;
 int g_runs = 0;
-ScriptRunner g_previous = nullptr;
 
 int Capture(const char* script)
 {
@@ -33,17 +32,13 @@ void IgnoreCoreErrors(ErrorCategory, Goffset, const char*) { }
 
 } // namespace
 
-ScriptCapture::ScriptCapture()
+ScriptCapture::ScriptCapture() : runner_(Capture)
 {
     g_captured.clear();
     g_runs = 0;
-    g_previous = SetScriptRunner(Capture);
 }
 
-ScriptCapture::~ScriptCapture()
-{
-    SetScriptRunner(g_previous);
-}
+ScriptCapture::~ScriptCapture() = default;
 
 const std::string& ScriptCapture::Text()
 {
@@ -119,13 +114,25 @@ int RunTool(const std::string& command, std::string* output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string UsePrivateTempFolder()
+namespace {
+
+std::string MakePrivateFolder()
 {
     static const std::filesystem::path base = std::filesystem::temp_directory_path();
     std::string templ = (base / "engine-test-XXXXXX").string();
-    std::string folder = mkdtemp(templ.data()) ? templ : std::string();
-    setenv("TMPDIR", folder.c_str(), 1);
-    return folder;
+    return mkdtemp(templ.data()) ? templ : std::string();
+}
+
+} // namespace
+
+PrivateTempFolder::PrivateTempFolder() : path_(MakePrivateFolder()), tmpdir_("TMPDIR", path_.c_str())
+{
+}
+
+PrivateTempFolder::~PrivateTempFolder()
+{
+    if (!path_.empty())
+        std::filesystem::remove_all(path_);
 }
 
 void LoadInstalledFontFamilies()

@@ -2,7 +2,9 @@
 // slides from the fixture PDFs with the core's own page devices.
 #pragma once
 
+#include "tests/ScopedEnv.h"
 #include "tests/engine/FolderFiles.h"
+#include "tests/engine/ScopedScriptRunner.h"
 
 #include <string>
 #include <vector>
@@ -19,6 +21,9 @@ public:
 
     static const std::string& Text();
     static int Runs();
+
+private:
+    ScopedScriptRunner runner_;
 };
 
 // The program's opening for the output "/out/deck.ppt" with the progress
@@ -52,8 +57,24 @@ std::string TextBoxPart(const std::string& script);
 // Runs a command; returns its exit status and, in output, what it printed.
 int RunTool(const std::string& command, std::string* output = nullptr);
 
-// A fresh private folder for temporary files, made the process's TMPDIR.
-std::string UsePrivateTempFolder();
+// A fresh private folder for temporary files, the process's TMPDIR while
+// the guard lives; the folder goes with it.
+class PrivateTempFolder {
+public:
+    PrivateTempFolder();
+    ~PrivateTempFolder();
+    PrivateTempFolder(const PrivateTempFolder&) = delete;
+    PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
+
+    // Empty when the folder could not be made.
+    const std::string& Path() const { return path_; }
+    // Points TMPDIR elsewhere until the guard ends.
+    void SetTmpDir(const std::string& folder) { tmpdir_.Set(folder.c_str()); }
+
+private:
+    std::string path_;
+    ScopedEnv tmpdir_;
+};
 
 // Fills the installed-family list the font mapping asks, as a conversion does.
 void LoadInstalledFontFamilies();

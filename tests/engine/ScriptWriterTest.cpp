@@ -32,15 +32,14 @@ class ScriptWriterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tempFolder = UsePrivateTempFolder();
         ASSERT_FALSE(tempFolder.empty());
     }
     void TearDown() override
     {
         DeleteTempFiles();
-        std::filesystem::remove_all(tempFolder);
     }
-    std::string tempFolder;
+    PrivateTempFolder privateTemp;
+    std::string tempFolder = privateTemp.Path();
     ScriptCapture capture;
 };
 
@@ -237,7 +236,7 @@ TEST_F(ScriptWriterTest, MakeTempFileNameRefusesBuffersTooSmall)
 
 TEST_F(ScriptWriterTest, APictureThatCannotBeSavedLeavesTheSlideWithoutOne)
 {
-    setenv("TMPDIR", (tempFolder + "/missing").c_str(), 1);
+    privateTemp.SetTmpDir(tempFolder + "/missing");
     ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
     auto bitmap = Bitmap(8, 8, 0);
     EXPECT_EQ(WriteSlide(writer, bitmap.get(), nullptr, 0, 1, 99), 1);

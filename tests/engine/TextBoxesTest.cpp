@@ -25,13 +25,11 @@ class FixtureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tempFolder = UsePrivateTempFolder();
         LoadInstalledFontFamilies();
     }
     void TearDown() override
     {
         DeleteTempFiles();
-        std::filesystem::remove_all(tempFolder);
     }
     // The whole program for the PDF's pages.
     std::string Convert(const std::string& pdf, int textMode = 0, const std::vector<int>& pages = {})
@@ -42,7 +40,8 @@ protected:
         FinishAndRunScript(writer);
         return ScriptCapture::Text();
     }
-    std::string tempFolder;
+    PrivateTempFolder privateTemp;
+    std::string tempFolder = privateTemp.Path();
     ScriptCapture capture;
     int slides = 0;
     std::vector<std::string> pictures;
