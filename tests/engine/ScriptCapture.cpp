@@ -13,7 +13,9 @@
 #include <TextOutputDev.h>
 #include <splash/SplashBitmap.h>
 
+#include "engine/PageBitmap.h"
 #include "engine/ScriptWriter.h"
+#include "engine/TextBoxes.h"
 #include "engine/resources/InstalledFonts.h"
 
 namespace {
@@ -55,7 +57,8 @@ std::string FixturePdf(const std::string& name)
     return std::string(WRITER_FIXTURES) + "/" + name;
 }
 
-int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, int textMode, const std::vector<int>& pages)
+int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, TextMode textMode,
+                       const std::vector<int>& pages)
 {
     if (!globalParams)
         globalParams = std::make_unique<GlobalParams>();
@@ -76,7 +79,9 @@ int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, int tex
         TextOutputDev text(nullptr, true, 0.0, false, false);
         doc.displayPage(&text, n, 150, 150, 0, false, true, false);
         int percentage = int((n * 100.0 - 1) / count);
-        written += WriteSlide(writer, raster.getBitmap(), &text, textMode, 1, percentage);
+        PageBitmap bitmap = PageBitmapOf(raster.getBitmap());
+        TextDevicePage pageText(&text);
+        written += WriteSlide(writer, &bitmap, &pageText, textMode, 1, percentage);
     }
     return written;
 }

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-struct ScriptWriter;
 
 // While alive, finished programs are kept in Text() and not run.
 class ScriptCapture {
@@ -45,7 +44,7 @@ std::string FixturePdf(const std::string& name);
 
 // Renders each page of the PDF at 150 dpi and hands it to WriteSlide with
 // the text mode; pages empty means every page. Returns the slides written.
-int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, int textMode,
+int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, TextMode textMode,
                        const std::vector<int>& pages = {});
 
 // The program's statements, one per line, empty lines kept.
