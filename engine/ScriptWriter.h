@@ -1,9 +1,9 @@
 // The slide script writer: builds, slide by slide, the VBScript program that
 // drives the presentation application, then runs it through the script host.
 //
-//   ScriptWriter* w = CreateScriptWriter("/out/deck.ppt");            // header
-//   WriteSlide(w, &bitmap, &text, TextMode::Blocks, 1, percentage);  // per page
-//   FinishAndRunScript(w);                                      // footer, run, delete
+//   ScriptWriter* w = CreateScriptWriter("/out/deck.ppt");           // header
+//   WriteSlide(w, &bitmap, &text, TextMode::Blocks, 1, percentage); // per page
+//   FinishAndRunScript(w);                                          // footer, run, delete
 //
 // Every statement of the program is written here, by the ScriptWriter*.cpp
 // files. Statements end with a line feed only; numbers are decimal.
@@ -16,7 +16,6 @@
 #include "engine/TextRun.h"
 
 class CxImage;
-struct ScriptWriter;
 
 // How the program shows its progress.
 enum ProgressMode {
