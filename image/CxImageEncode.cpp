@@ -5,7 +5,15 @@
 
 #include "image/CxImage.h"
 #include "image/CxIOFile.h"
+#include "image/CxImageBMP.h"
+#include "image/CxImageICO.h"
+#include "image/CxImagePCX.h"
 #include "image/CxImagePNG.h"
+#include "image/CxImageRAW.h"
+#include "image/CxImageSKA.h"
+#include "image/CxImageTGA.h"
+#include "image/CxImageWBMP.h"
+#include "image/CxImageWMF.h"
 
 namespace {
 
@@ -14,23 +22,15 @@ namespace {
 const char* UnbuiltFormatName(DWORD id)
 {
     switch (id) {
-    case CXIMAGE_FORMAT_BMP: return "BMP";
     case CXIMAGE_FORMAT_GIF: return "GIF";
     case CXIMAGE_FORMAT_JPG: return "JPG";
-    case CXIMAGE_FORMAT_ICO: return "ICO";
     case CXIMAGE_FORMAT_TIF: return "TIF";
-    case CXIMAGE_FORMAT_TGA: return "TGA";
-    case CXIMAGE_FORMAT_PCX: return "PCX";
-    case CXIMAGE_FORMAT_WBMP: return "WBMP";
-    case CXIMAGE_FORMAT_WMF: return "WMF";
     case CXIMAGE_FORMAT_JP2: return "JP2";
     case CXIMAGE_FORMAT_JPC: return "JPC";
     case CXIMAGE_FORMAT_PGX: return "PGX";
     case CXIMAGE_FORMAT_PNM: return "PNM";
     case CXIMAGE_FORMAT_RAS: return "RAS";
     case CXIMAGE_FORMAT_MNG: return "MNG";
-    case CXIMAGE_FORMAT_SKA: return "SKA";
-    case CXIMAGE_FORMAT_RAW: return "RAW";
     default: return nullptr;
     }
 }
@@ -91,6 +91,49 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
         if (format.Encode(hFile)) return true;
         SetLastError(format.info.szLastError);
         return false;
+    }
+    // Runs a format object's encoder on a ghost of this image.
+    auto encodeAs = [this](CxImage& format, auto encode) {
+        format.Ghost(this);
+        if (encode()) return true;
+        SetLastError(format.GetLastError());
+        return false;
+    };
+    switch (imagetype) {
+    case CXIMAGE_FORMAT_BMP: {
+        CxImageBMP format;
+        return encodeAs(format, [&] { return format.Encode(hFile); });
+    }
+    case CXIMAGE_FORMAT_ICO: {
+        CxImageICO format;
+        return encodeAs(format, [&] { return format.Encode(hFile, false, 0); });
+    }
+    case CXIMAGE_FORMAT_TGA: {
+        CxImageTGA format;
+        return encodeAs(format, [&] { return format.Encode(hFile); });
+    }
+    case CXIMAGE_FORMAT_PCX: {
+        CxImagePCX format;
+        return encodeAs(format, [&] { return format.Encode(hFile); });
+    }
+    case CXIMAGE_FORMAT_WBMP: {
+        CxImageWBMP format;
+        return encodeAs(format, [&] { return format.Encode(hFile); });
+    }
+    case CXIMAGE_FORMAT_WMF: {
+        CxImageWMF format;
+        return encodeAs(format, [&] { return format.Encode(hFile); });
+    }
+    case CXIMAGE_FORMAT_SKA: {
+        CxImageSKA format;
+        return encodeAs(format, [&] { return format.Encode(hFile); });
+    }
+    case CXIMAGE_FORMAT_RAW: {
+        CxImageRAW format;
+        return encodeAs(format, [&] { return format.Encode(hFile); });
+    }
+    default:
+        break;
     }
     if (const char* name = UnbuiltFormatName(imagetype)) {
         char text[sizeof(info.szLastError)];
