@@ -7,6 +7,7 @@
 #include "image/CxIOFile.h"
 #include "image/CxImageBMP.h"
 #include "image/CxImageICO.h"
+#include "image/CxImageJPG.h"
 #include "image/CxImagePCX.h"
 #include "image/CxImagePNG.h"
 #include "image/CxImageRAW.h"
@@ -23,7 +24,6 @@ const char* UnbuiltFormatName(DWORD id)
 {
     switch (id) {
     case CXIMAGE_FORMAT_GIF: return "GIF";
-    case CXIMAGE_FORMAT_JPG: return "JPG";
     case CXIMAGE_FORMAT_TIF: return "TIF";
     case CXIMAGE_FORMAT_JP2: return "JP2";
     case CXIMAGE_FORMAT_JPC: return "JPC";
@@ -102,6 +102,10 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
     switch (imagetype) {
     case CXIMAGE_FORMAT_BMP: {
         CxImageBMP format;
+        return encodeAs(format, [&] { return format.Encode(hFile); });
+    }
+    case CXIMAGE_FORMAT_JPG: {
+        CxImageJPG format;
         return encodeAs(format, [&] { return format.Encode(hFile); });
     }
     case CXIMAGE_FORMAT_ICO: {

@@ -90,10 +90,16 @@ bool Has(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
+// Like a disk that fills up: what fits is written, and the count says how
+// many whole items that was.
 size_t ShortFile::Write(const void* buffer, size_t size, size_t count)
 {
-    if (Size() + long(size * count) > m_room) return 0;
-    return CxMemFile::Write(buffer, size, count);
+    if (size == 0) return 0;
+    long room = m_room - Size();
+    size_t fit = room <= 0 ? 0 : size_t(room) / size;
+    if (fit > count) fit = count;
+    if (fit == 0) return 0;
+    return CxMemFile::Write(buffer, size, fit);
 }
 
 bool ShortFile::PutC(unsigned char c)

@@ -37,7 +37,8 @@ unsigned Le32(const std::vector<BYTE>& bytes, size_t at);
 
 bool Has(const std::string& text, const std::string& part);
 
-// A stream that takes only its first `room` bytes; writes past that fail.
+// A stream that takes only its first `room` bytes; a write past them is
+// cut short.
 class ShortFile : public CxMemFile {
 public:
     explicit ShortFile(long room) : m_room(room) { Open(); }
