@@ -104,11 +104,10 @@ class JpegOptions : public testing::TestWithParam<OptionCase> {};
 TEST_P(JpegOptions, ShowInTheMarkers)
 {
     const OptionCase& c = GetParam();
-    CxImage image;
+    ImageProbe image;
     Smooth(image, 37, 23);
     image.SetCodecOption(c.options, CXIMAGE_FORMAT_JPG);
-    ImageProbe* probe = static_cast<ImageProbe*>(&image);
-    probe->Info().fQuality = c.quality;
+    image.Info().fQuality = c.quality;
     std::string path = TempPath(c.name, "jpg");
     EncodeBoth(image, CXIMAGE_FORMAT_JPG, path);
     std::string report = Djpeg(path);
@@ -149,9 +148,9 @@ TEST(JpegHeader, DensityKeepsItsLowSixteenBits)
 
 TEST(JpegHeader, QualityIsRounded)
 {
-    CxImage image;
+    ImageProbe image;
     Smooth(image, 16, 16);
-    static_cast<ImageProbe*>(&image)->Info().fQuality = 74.5f;
+    image.Info().fQuality = 74.5f;
     std::string path = TempPath("quality", "jpg");
     EncodeBoth(image, CXIMAGE_FORMAT_JPG, path);
     ToolRun run = RunTool("identify -verbose '" + path + "' 2>&1");
