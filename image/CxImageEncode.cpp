@@ -35,6 +35,18 @@ const char* UnbuiltFormatName(DWORD id)
     }
 }
 
+// Runs a format object's encoder (ICO: a one-image icon) on a ghost of the
+// image; on failure `failure` receives the format object's text.
+template <class Format>
+bool EncodeAs(const CxImage* image, CxFile* hFile, char (&failure)[256])
+{
+    Format format;
+    format.Ghost(image);
+    if (format.Encode(hFile)) return true;
+    snprintf(failure, sizeof(failure), "%s", format.GetLastError());
+    return false;
+}
+
 // Only a plain file is ours to delete; a device such as /dev/full is not.
 bool IsPlainFile(FILE* fp)
 {
@@ -92,52 +104,26 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
         SetLastError(format.info.szLastError);
         return false;
     }
-    // Runs a format object's encoder on a ghost of this image.
-    auto encodeAs = [this](CxImage& format, auto encode) {
-        format.Ghost(this);
-        if (encode()) return true;
-        SetLastError(format.GetLastError());
-        return false;
-    };
+    char failure[sizeof(info.szLastError)] = "";
+    bool known = true;
+    bool written = false;
     switch (imagetype) {
-    case CXIMAGE_FORMAT_BMP: {
-        CxImageBMP format;
-        return encodeAs(format, [&] { return format.Encode(hFile); });
-    }
-    case CXIMAGE_FORMAT_JPG: {
-        CxImageJPG format;
-        return encodeAs(format, [&] { return format.Encode(hFile); });
-    }
-    case CXIMAGE_FORMAT_ICO: {
-        CxImageICO format;
-        return encodeAs(format, [&] { return format.Encode(hFile, false, 0); });
-    }
-    case CXIMAGE_FORMAT_TGA: {
-        CxImageTGA format;
-        return encodeAs(format, [&] { return format.Encode(hFile); });
-    }
-    case CXIMAGE_FORMAT_PCX: {
-        CxImagePCX format;
-        return encodeAs(format, [&] { return format.Encode(hFile); });
-    }
-    case CXIMAGE_FORMAT_WBMP: {
-        CxImageWBMP format;
-        return encodeAs(format, [&] { return format.Encode(hFile); });
-    }
-    case CXIMAGE_FORMAT_WMF: {
-        CxImageWMF format;
-        return encodeAs(format, [&] { return format.Encode(hFile); });
-    }
-    case CXIMAGE_FORMAT_SKA: {
-        CxImageSKA format;
-        return encodeAs(format, [&] { return format.Encode(hFile); });
-    }
-    case CXIMAGE_FORMAT_RAW: {
-        CxImageRAW format;
-        return encodeAs(format, [&] { return format.Encode(hFile); });
-    }
+    case CXIMAGE_FORMAT_BMP: written = EncodeAs<CxImageBMP>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_JPG: written = EncodeAs<CxImageJPG>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_ICO: written = EncodeAs<CxImageICO>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_TGA: written = EncodeAs<CxImageTGA>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_PCX: written = EncodeAs<CxImagePCX>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_WBMP: written = EncodeAs<CxImageWBMP>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_WMF: written = EncodeAs<CxImageWMF>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_SKA: written = EncodeAs<CxImageSKA>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_RAW: written = EncodeAs<CxImageRAW>(this, hFile, failure); break;
     default:
+        known = false;
         break;
+    }
+    if (known) {
+        if (!written) SetLastError(failure);
+        return written;
     }
     if (const char* name = UnbuiltFormatName(imagetype)) {
         char text[sizeof(info.szLastError)];

@@ -34,8 +34,7 @@ TEST_P(BmpRoundTrip, OutsideReadersGetThePixels)
 {
     const RoundTrip& c = GetParam();
     CxImage image;
-    Pattern(image, c.width, 3, c.bpp);
-    if (c.alpha) AddAlpha(image);
+    Pattern(image, c.width, 3, c.bpp, c.alpha);
     std::string path = TempPath("round", "bmp");
     std::vector<BYTE> bytes = EncodeBoth(image, CXIMAGE_FORMAT_BMP, path);
 
@@ -74,8 +73,7 @@ TEST_P(BmpHeader, FieldsDescribeTheFile)
 {
     const BmpHeaderCase& c = GetParam();
     CxImage image;
-    Pattern(image, c.width, c.height, c.bpp);
-    if (c.alpha) AddAlpha(image);
+    Pattern(image, c.width, c.height, c.bpp, c.alpha);
     std::string path = TempPath("header", "bmp");
     std::vector<BYTE> bytes = EncodeBoth(image, CXIMAGE_FORMAT_BMP, path);
     remove(path.c_str());
@@ -124,8 +122,7 @@ TEST_P(IcoRoundTrip, OutsideReadersGetThePixels)
 {
     const RoundTrip& c = GetParam();
     CxImage image;
-    Pattern(image, c.width, 3, c.bpp);
-    if (c.alpha) AddAlpha(image);
+    Pattern(image, c.width, 3, c.bpp, c.alpha);
     std::string path = TempPath("round", "ico");
     EncodeBoth(image, CXIMAGE_FORMAT_ICO, path);
 
@@ -230,11 +227,7 @@ TEST(IcoLayout, FailedPngWritesNothing)
 {
     CxImage image;
     ASSERT_NE(image.Create(1000001, 1, 1), nullptr);
-    CxMemFile file;
-    file.Open();
-    EXPECT_FALSE(image.Encode(&file, CXIMAGE_FORMAT_ICO));
-    EXPECT_STREQ(image.GetLastError(), "Error saving PNG file");
-    EXPECT_EQ(file.Size(), 0);
+    ExpectRefused(image, CXIMAGE_FORMAT_ICO, "Error saving PNG file");
 }
 
 TEST(IcoLayout, LowDepthWithoutPaletteIsRefusedSilently)
@@ -242,11 +235,7 @@ TEST(IcoLayout, LowDepthWithoutPaletteIsRefusedSilently)
     ImageProbe image;
     Pattern(image, 4, 4, 8);
     image.Head().biClrUsed = 0;
-    CxMemFile file;
-    file.Open();
-    EXPECT_FALSE(image.Encode(&file, CXIMAGE_FORMAT_ICO));
-    EXPECT_STREQ(image.GetLastError(), "");
-    EXPECT_EQ(file.Size(), 0);
+    ExpectRefused(image, CXIMAGE_FORMAT_ICO, "");
 }
 
 // One object writes the directory for two images, their entries, then their

@@ -33,6 +33,21 @@ void AddAlpha(CxImage& image)
         for (LONG x = 0; x < LONG(image.GetWidth()); x++) image.AlphaSet(x, y, BYTE(x * 50 + y * 20));
 }
 
+void Pattern(CxImage& image, DWORD width, DWORD height, DWORD bpp, bool alpha)
+{
+    Pattern(image, width, height, bpp);
+    if (alpha) AddAlpha(image);
+}
+
+void ExpectRefused(CxImage& image, DWORD id, const char* text)
+{
+    CxMemFile file;
+    file.Open();
+    EXPECT_FALSE(image.Encode(&file, id)) << "format " << id;
+    EXPECT_STREQ(image.GetLastError(), text) << "format " << id;
+    EXPECT_EQ(file.Size(), 0) << "format " << id;
+}
+
 std::string TempPath(const std::string& name, const std::string& extension)
 {
     return testing::TempDir() + "codec_" + std::to_string(getpid()) + "_" + name + "." + extension;

@@ -16,6 +16,12 @@ void Pattern(CxImage& image, DWORD width, DWORD height, DWORD bpp);
 // Adds an alpha plane with alpha (x * 50 + y * 20) mod 256.
 void AddAlpha(CxImage& image);
 
+// Pattern, with an alpha plane when asked.
+void Pattern(CxImage& image, DWORD width, DWORD height, DWORD bpp, bool alpha);
+
+// Expects the encoder to refuse with `text` and write nothing.
+void ExpectRefused(CxImage& image, DWORD id, const char* text);
+
 // Encodes through a memory stream and through Save into a file; expects the
 // same bytes from both and returns them. The file stays at `path`.
 std::vector<BYTE> EncodeBoth(CxImage& image, DWORD id, const std::string& path);

@@ -248,35 +248,29 @@ TEST_P(ExifFromExiftool, RecordMatchesExiftool)
     const EXIFINFO& info = p.info;
     EXPECT_TRUE(info.IsExif) << p.error;
     EXPECT_EQ(Tag(tags, "ExifByteOrder"), std::string(c.order) == "Big-endian" ? "MM" : "II");
-    EXPECT_EQ(info.CameraMake, Tag(tags, "Make"));
-    EXPECT_EQ(info.CameraModel, Tag(tags, "Model"));
-    EXPECT_EQ(info.DateTime, Tag(tags, "DateTimeOriginal"));
-    EXPECT_EQ(info.Version, Tag(tags, "ExifVersion"));
-    EXPECT_EQ(info.Orientation, Number(tags, "Orientation"));
-    EXPECT_EQ(info.ISOequivalent, Number(tags, "ISO"));
-    EXPECT_FLOAT_EQ(info.ApertureFNumber, Number(tags, "FNumber"));
-    EXPECT_FLOAT_EQ(info.ExposureTime, Number(tags, "ExposureTime"));
-    EXPECT_FLOAT_EQ(info.FocalLength, Number(tags, "FocalLength"));
+    const std::pair<const char*, std::string> texts[] = {
+        {"Make", info.CameraMake}, {"Model", info.CameraModel},
+        {"DateTimeOriginal", info.DateTime}, {"ExifVersion", info.Version}};
+    for (const auto& [name, value] : texts) EXPECT_EQ(value, Tag(tags, name)) << name;
+    const std::pair<const char*, double> numbers[] = {
+        {"Orientation", info.Orientation}, {"ISO", info.ISOequivalent},
+        {"FNumber", info.ApertureFNumber}, {"ExposureTime", info.ExposureTime},
+        {"FocalLength", info.FocalLength}, {"MeteringMode", info.MeteringMode},
+        {"LightSource", info.LightSource}, {"ExposureProgram", info.ExposureProgram},
+        {"ExposureCompensation", info.ExposureBias}, {"SubjectDistance", info.Distance},
+        {"BrightnessValue", info.Brightness}, {"CompressedBitsPerPixel", info.CompressionLevel},
+        {"FocalPlaneXResolution", info.FocalplaneXRes}, {"ImageWidth", info.Width},
+        {"ImageHeight", info.Height}, {"ThumbnailLength", info.ThumbnailSize}};
+    for (const auto& [name, value] : numbers) EXPECT_FLOAT_EQ(float(value), float(Number(tags, name))) << name;
     EXPECT_EQ(info.FlashUsed, int(Number(tags, "Flash")) & 7 ? 1 : 0);
+    EXPECT_FLOAT_EQ(info.CCDWidth, Number(tags, "ExifImageWidth") / Number(tags, "FocalPlaneXResolution"));
     // The thumbnail's directory is read last and its resolution stays.
     EXPECT_FLOAT_EQ(info.Xresolution, Number(thumbnailTags, "XResolution"));
     EXPECT_FLOAT_EQ(info.Yresolution, Number(thumbnailTags, "YResolution"));
     EXPECT_EQ(Number(thumbnailTags, "ResolutionUnit"), 2);
     EXPECT_FLOAT_EQ(info.ResolutionUnit, 1.0f);
-    EXPECT_EQ(info.MeteringMode, Number(tags, "MeteringMode"));
-    EXPECT_EQ(info.LightSource, Number(tags, "LightSource"));
-    EXPECT_EQ(info.ExposureProgram, Number(tags, "ExposureProgram"));
-    EXPECT_FLOAT_EQ(info.ExposureBias, Number(tags, "ExposureCompensation"));
-    EXPECT_FLOAT_EQ(info.Distance, Number(tags, "SubjectDistance"));
-    EXPECT_FLOAT_EQ(info.Brightness, Number(tags, "BrightnessValue"));
-    EXPECT_EQ(info.CompressionLevel, Number(tags, "CompressedBitsPerPixel"));
-    EXPECT_FLOAT_EQ(info.FocalplaneXRes, Number(tags, "FocalPlaneXResolution"));
-    EXPECT_FLOAT_EQ(info.CCDWidth, Number(tags, "ExifImageWidth") / Number(tags, "FocalPlaneXResolution"));
-    EXPECT_EQ(info.Width, Number(tags, "ImageWidth"));
-    EXPECT_EQ(info.Height, Number(tags, "ImageHeight"));
     EXPECT_EQ(info.IsColor, 1);
     EXPECT_EQ(info.Process, 0xC0);
-    EXPECT_EQ(info.ThumbnailSize, Number(tags, "ThumbnailLength"));
     ASSERT_NE(info.ThumbnailPointer, nullptr);
     // The comment section, read after the EXIF section, wins over the user
     // comment.

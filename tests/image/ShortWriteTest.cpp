@@ -27,8 +27,7 @@ TEST_P(ShortWrite, FailsWithTheFormatsMessage)
 {
     const ShortCase& c = GetParam();
     CxImage image;
-    Pattern(image, 21, 9, c.bpp);
-    if (c.alpha) AddAlpha(image);
+    Pattern(image, 21, 9, c.bpp, c.alpha);
     CxMemFile whole;
     whole.Open();
     ASSERT_TRUE(image.Encode(&whole, c.id)) << image.GetLastError();
