@@ -75,7 +75,9 @@ void CxImageICO::WriteIcon(EncodeSink& sink, bool bAppend, int nPageCount, CxMem
         layout.alpha ? (unsigned long long)GetWidth() * GetHeight() * 4 : head.biSizeImage;
     unsigned long long maskRowBytes = ((unsigned long long)GetWidth() + 31) / 32 * 4;
     unsigned long long maskBytes = maskRowBytes * GetHeight();
-    unsigned long long bytesInRes = layout.png ? (unsigned long long)png.Size()
+    // The PNG is made only when its size or data goes into the file.
+    long pngSize = png.Size();
+    unsigned long long bytesInRes = layout.png ? (unsigned long long)(pngSize > 0 ? pngSize : 0)
                                                : 40 + GetPaletteSize() + pixelBytes + maskBytes;
     if (bytesInRes > 0xFFFFFFFFull || (unsigned long long)m_dwImageOffset + bytesInRes > 0xFFFFFFFFull)
         throw kTooLarge;
