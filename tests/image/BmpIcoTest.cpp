@@ -38,11 +38,7 @@ TEST_P(BmpRoundTrip, OutsideReadersGetThePixels)
     std::string path = TempPath("round", "bmp");
     std::vector<BYTE> bytes = EncodeBoth(image, CXIMAGE_FORMAT_BMP, path);
 
-    ReadBack back = ReadWithPil(path);
-    ASSERT_TRUE(back.ok) << back.error;
-    EXPECT_EQ(back.width, LONG(c.width));
-    EXPECT_EQ(back.height, 3);
-    EXPECT_TRUE(back.rgba == ExpectedRgbaWith(image, 255)) << "pixels differ";
+    ExpectPilPixels(path, image, ExpectedRgbaWith(image, 255));
     EXPECT_TRUE(Has(ThroughPamfile("bmptopnm '" + path + "'"), std::to_string(c.width) + " by 3"));
 
     bool wide = c.alpha && c.bpp == 24;
@@ -126,10 +122,6 @@ TEST_P(IcoRoundTrip, OutsideReadersGetThePixels)
     std::string path = TempPath("round", "ico");
     EncodeBoth(image, CXIMAGE_FORMAT_ICO, path);
 
-    ReadBack back = ReadWithPil(path);
-    ASSERT_TRUE(back.ok) << back.error;
-    EXPECT_EQ(back.width, LONG(c.width));
-    EXPECT_EQ(back.height, 3);
     std::vector<unsigned char> expected = ExpectedRgbaWith(image, c.alpha && c.bpp == 24 ? -1 : 255);
     if (c.alpha && c.bpp == 8) {
         // The alpha plane's zeros still mark transparent pixels in the mask.
@@ -137,7 +129,7 @@ TEST_P(IcoRoundTrip, OutsideReadersGetThePixels)
             for (LONG x = 0; x < LONG(c.width); x++, i++)
                 if (image.AlphaGet(x, y) == 0) expected[4 * i + 3] = 0;
     }
-    EXPECT_TRUE(back.rgba == expected) << "pixels differ";
+    ExpectPilPixels(path, image, expected);
     EXPECT_TRUE(Has(ThroughPamfile("winicontopam '" + path + "'"), std::to_string(c.width) + " by 3"));
     remove(path.c_str());
 }
@@ -215,11 +207,8 @@ TEST(IcoLayout, LargeIconHoldsAPng)
     EXPECT_EQ(b[7], 0);  // bHeight
     EXPECT_EQ(Le32(b, 14), b.size() - 22);
     EXPECT_EQ(memcmp(b.data() + 22, "\x89PNG", 4), 0);
-    ReadBack back = ReadWithPil(path);
+    ExpectPilPixels(path, image, ExpectedRgbaWith(image, 255));
     remove(path.c_str());
-    ASSERT_TRUE(back.ok) << back.error;
-    EXPECT_EQ(back.width, 256);
-    EXPECT_TRUE(back.rgba == ExpectedRgbaWith(image, 255)) << "pixels differ";
 }
 
 // libpng refuses widths above a million; the icon then gets no entry.

@@ -79,6 +79,16 @@ std::vector<unsigned char> ExpectedRgbaWith(const CxImage& image, int alpha)
     return rgba;
 }
 
+void ExpectPilPixels(const std::string& path, const CxImage& image,
+                     const std::vector<unsigned char>& expected)
+{
+    ReadBack back = ReadWithPil(path);
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.width, LONG(image.GetWidth()));
+    EXPECT_EQ(back.height, LONG(image.GetHeight()));
+    EXPECT_TRUE(back.rgba == expected) << "PIL: pixels differ";
+}
+
 std::string ThroughPamfile(const std::string& command)
 {
     std::string out = TempPath("converted", "pnm");

@@ -33,6 +33,11 @@ std::string TempPath(const std::string& name, const std::string& extension);
 // red, green, blue and `alpha` (or the alpha plane's value when given -1).
 std::vector<unsigned char> ExpectedRgbaWith(const CxImage& image, int alpha);
 
+// Expects PIL to read the file at the image's size with exactly these
+// pixels (as ExpectedRgbaWith gives them).
+void ExpectPilPixels(const std::string& path, const CxImage& image,
+                     const std::vector<unsigned char>& expected);
+
 // Runs `command` (which names its input) piped into pamfile; the report, or
 // a failure when the chain fails.
 std::string ThroughPamfile(const std::string& command);
