@@ -5,7 +5,16 @@
 
 #include "image/CxImage.h"
 #include "image/CxIOFile.h"
+#include "image/CxImageBMP.h"
+#include "image/CxImageICO.h"
+#include "image/CxImageJPG.h"
+#include "image/CxImagePCX.h"
 #include "image/CxImagePNG.h"
+#include "image/CxImageRAW.h"
+#include "image/CxImageSKA.h"
+#include "image/CxImageTGA.h"
+#include "image/CxImageWBMP.h"
+#include "image/CxImageWMF.h"
 
 namespace {
 
@@ -14,25 +23,28 @@ namespace {
 const char* UnbuiltFormatName(DWORD id)
 {
     switch (id) {
-    case CXIMAGE_FORMAT_BMP: return "BMP";
     case CXIMAGE_FORMAT_GIF: return "GIF";
-    case CXIMAGE_FORMAT_JPG: return "JPG";
-    case CXIMAGE_FORMAT_ICO: return "ICO";
     case CXIMAGE_FORMAT_TIF: return "TIF";
-    case CXIMAGE_FORMAT_TGA: return "TGA";
-    case CXIMAGE_FORMAT_PCX: return "PCX";
-    case CXIMAGE_FORMAT_WBMP: return "WBMP";
-    case CXIMAGE_FORMAT_WMF: return "WMF";
     case CXIMAGE_FORMAT_JP2: return "JP2";
     case CXIMAGE_FORMAT_JPC: return "JPC";
     case CXIMAGE_FORMAT_PGX: return "PGX";
     case CXIMAGE_FORMAT_PNM: return "PNM";
     case CXIMAGE_FORMAT_RAS: return "RAS";
     case CXIMAGE_FORMAT_MNG: return "MNG";
-    case CXIMAGE_FORMAT_SKA: return "SKA";
-    case CXIMAGE_FORMAT_RAW: return "RAW";
     default: return nullptr;
     }
+}
+
+// Runs a format object's encoder (ICO: a one-image icon) on a ghost of the
+// image; on failure `failure` receives the format object's text.
+template <class Format>
+bool EncodeAs(const CxImage* image, CxFile* hFile, char (&failure)[256])
+{
+    Format format;
+    format.Ghost(image);
+    if (format.Encode(hFile)) return true;
+    snprintf(failure, sizeof(failure), "%s", format.GetLastError());
+    return false;
 }
 
 // Only a plain file is ours to delete; a device such as /dev/full is not.
@@ -91,6 +103,27 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
         if (format.Encode(hFile)) return true;
         SetLastError(format.info.szLastError);
         return false;
+    }
+    char failure[sizeof(info.szLastError)] = "";
+    bool known = true;
+    bool written = false;
+    switch (imagetype) {
+    case CXIMAGE_FORMAT_BMP: written = EncodeAs<CxImageBMP>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_JPG: written = EncodeAs<CxImageJPG>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_ICO: written = EncodeAs<CxImageICO>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_TGA: written = EncodeAs<CxImageTGA>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_PCX: written = EncodeAs<CxImagePCX>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_WBMP: written = EncodeAs<CxImageWBMP>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_WMF: written = EncodeAs<CxImageWMF>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_SKA: written = EncodeAs<CxImageSKA>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_RAW: written = EncodeAs<CxImageRAW>(this, hFile, failure); break;
+    default:
+        known = false;
+        break;
+    }
+    if (known) {
+        if (!written) SetLastError(failure);
+        return written;
     }
     if (const char* name = UnbuiltFormatName(imagetype)) {
         char text[sizeof(info.szLastError)];
