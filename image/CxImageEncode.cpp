@@ -6,6 +6,7 @@
 #include "image/CxImage.h"
 #include "image/CxIOFile.h"
 #include "image/CxImagePNG.h"
+#include "image/CxImageTIF.h"
 
 namespace {
 
@@ -18,7 +19,6 @@ const char* UnbuiltFormatName(DWORD id)
     case CXIMAGE_FORMAT_GIF: return "GIF";
     case CXIMAGE_FORMAT_JPG: return "JPG";
     case CXIMAGE_FORMAT_ICO: return "ICO";
-    case CXIMAGE_FORMAT_TIF: return "TIF";
     case CXIMAGE_FORMAT_TGA: return "TGA";
     case CXIMAGE_FORMAT_PCX: return "PCX";
     case CXIMAGE_FORMAT_WBMP: return "WBMP";
@@ -90,6 +90,13 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
         format.Ghost(this);
         if (format.Encode(hFile)) return true;
         SetLastError(format.info.szLastError);
+        return false;
+    }
+    if (imagetype == CXIMAGE_FORMAT_TIF) {
+        CxImageTIF format;
+        format.Ghost(this);
+        if (format.Encode(hFile, false)) return true;
+        SetLastError(format.GetLastError());
         return false;
     }
     if (const char* name = UnbuiltFormatName(imagetype)) {
