@@ -22,7 +22,7 @@ PilPicture PilDump(const std::string& path, const std::string& options)
     const std::string& out = run.output;
     size_t newline = out.find('\n');
     if (run.status != 0 || newline == std::string::npos) {
-        picture.error = "PIL could not read " + path + ": " + out.substr(0, 400);
+        picture.error = "PIL could not read " + path + ": " + out.substr(out.size() > 600 ? out.size() - 600 : 0);
         return picture;
     }
     std::istringstream header(out.substr(0, newline));
@@ -30,6 +30,19 @@ PilPicture PilDump(const std::string& path, const std::string& options)
     picture.bytes.assign(out.begin() + newline + 1, out.end());
     picture.ok = true;
     return picture;
+}
+
+std::string TiffTag(const std::string& dump, int dir, const std::string& tag)
+{
+    size_t start = dump.find("Directory " + std::to_string(dir) + ":");
+    if (start == std::string::npos) return "";
+    size_t end = dump.find("Directory " + std::to_string(dir + 1) + ":", start);
+    size_t at = dump.find("\n" + tag + " ", start);
+    if (at == std::string::npos || at > end) return "";
+    size_t open = dump.find('<', at);
+    size_t close = dump.find(">\n", open);
+    if (open == std::string::npos || close == std::string::npos) return "";
+    return dump.substr(open + 1, close - open - 1);
 }
 
 std::vector<unsigned char> ReadWholeFile(const std::string& path)

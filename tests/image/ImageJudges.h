@@ -33,6 +33,10 @@ bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& b
 int TiffPageCount(const std::string& path);
 // tiffdump's listing of the file.
 std::string TiffDump(const std::string& path);
+// The value tiffdump shows for a tag of directory dir, e.g. "2" for
+// TiffTag(dump, 0, "Photometric (262)"), "1 3" for two values; "" when the
+// directory lacks the tag.
+std::string TiffTag(const std::string& dump, int dir, const std::string& tag);
 
 // Where two RGBA pictures of the given width first differ, or "" when equal.
 std::string FirstDifference(const std::vector<unsigned char>& expected, const std::vector<unsigned char>& actual,

@@ -24,9 +24,12 @@ while args:
     elif flag == "--raw16":
         raw16 = True
 
+# Counting the frames walks them all; the frame is read from a fresh open, as
+# the walk can leave one page's palette behind for another.
+frames = getattr(Image.open(path), "n_frames", 1)
 image = Image.open(path)
-frames = getattr(image, "n_frames", 1)
-image.seek(frame)
+if frame:
+    image.seek(frame)
 image.load()
 if orient:
     image = ImageOps.exif_transpose(image)
