@@ -4,7 +4,6 @@
 // text, which Decode catches.
 #include <tiffio.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -166,18 +165,27 @@ void CxImageTIF::DecodePage(CxFile* hFile)
     TIFFGetField(tif.get(), TIFFTAG_COMPRESSION, &compression);
     SetCodecOption(compression, 0);
 
-    if (rgb) {
-        ReadRgbaPage(tif.get(), r.width, r.height, r.samples);
-        return;
-    }
-    WriteRows(tif.get(), r);
+    if (rgb) ReadRgbaPage(tif.get(), r.width, r.height, r.samples);
+    else WriteRows(tif.get(), r);
     ApplyOrientation(orientation);
 }
 
 // The RGB family: libtiff converts the page to RGBA words, bottom row first
-// like the image's rows.
+// like the image's rows. It is handed the page as stored: the orientation is
+// applied afterwards as for the other pages, and a straight (unassociated)
+// alpha is passed as associated so that the colours are not premultiplied.
 void CxImageTIF::ReadRgbaPage(TIFF* tif, DWORD width, DWORD height, WORD samples)
 {
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    uint16_t extraCount = 0;
+    uint16_t* extraTypes = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes) && extraCount > 0
+        && extraTypes[0] == EXTRASAMPLE_UNASSALPHA) {
+        std::vector<uint16_t> types(extraTypes, extraTypes + extraCount);
+        types[0] = EXTRASAMPLE_ASSOCALPHA;
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, extraCount, types.data());
+    }
+
     TiffBuffer raster = AllocateTiffBuffer((unsigned long long)width * height * sizeof(uint32_t));
     if (!raster) throw "No space for raster buffer";
     auto* words = reinterpret_cast<uint32_t*>(raster.get());

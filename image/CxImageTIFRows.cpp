@@ -62,9 +62,11 @@ void CxImageTIF::SetPagePalette(TIFF* tif, Reader& r)
 
     uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
     if (r.photometric == PHOTOMETRIC_PALETTE && TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue)) {
+        // 16-bit entries give their high byte, so that both 256 x c and
+        // 257 x c, as writers scale, come back as c.
         bool eightBit = !wide;
         for (size_t i = 0; i < n && eightBit; i++) eightBit = red[i] < 256 && green[i] < 256 && blue[i] < 256;
-        auto level = [eightBit](uint16_t v) { return BYTE(eightBit ? v : (DWORD)v * 255 / 65535); };
+        auto level = [eightBit](uint16_t v) { return BYTE(eightBit ? v : v >> 8); };
         for (size_t i = 0; i < n; i++) palette[i] = RGBQUAD{level(blue[i]), level(green[i]), level(red[i]), 0};
     } else {
         // Black is zero, or white is zero for photometric 0.

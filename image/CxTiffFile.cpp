@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 
 #include "image/CxFile.h"
 #include "image/CxImageTIF.h"
@@ -54,12 +55,33 @@ toff_t CxTiffSizeProc(thandle_t fd)
     return size < 0 ? 0 : toff_t(size);
 }
 
-int CxTiffMapProc(thandle_t, void**, toff_t*)
+// A stream opened for reading is "mapped" as a copy of its bytes in memory:
+// libtiff 4.5 reads uncompressed tiles of an unmapped file wrongly through
+// its RGBA reader. A stream past the size cap is read through
+// CxTiffReadProc instead.
+int CxTiffMapProc(thandle_t fd, void** base, toff_t* size)
 {
-    return 0;  // no mapping: libtiff reads through CxTiffReadProc
+    CxFile* stream = Stream(fd);
+    long length = stream->Size();
+    long position = stream->Tell();
+    if (length <= 0 || (unsigned long long)length > CxImage::CXIMAGE_MAX_MEMORY || position < 0) return 0;
+    void* copy = malloc(size_t(length));
+    if (!copy) return 0;
+    bool read = stream->Seek(0, SEEK_SET) && stream->Read(copy, 1, size_t(length)) == size_t(length);
+    stream->Seek(position, SEEK_SET);
+    if (!read) {
+        free(copy);
+        return 0;
+    }
+    *base = copy;
+    *size = toff_t(length);
+    return 1;
 }
 
-void CxTiffUnmapProc(thandle_t, void*, toff_t) {}
+void CxTiffUnmapProc(thandle_t, void* base, toff_t)
+{
+    free(base);
+}
 
 int SilentHandler(TIFF*, void*, const char*, const char*, va_list)
 {

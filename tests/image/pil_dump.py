@@ -1,26 +1,23 @@
 # Prints "mode width height frames" on the first line, then the picture as
-# RGBA bytes, top row first. Options, in any order:
+# RGBA bytes, top row first. A TIFF page is shown as its Orientation tag asks. Options, in any order:
 #   --frame N       the N-th frame (page) of the file
 #   --op NAME       an Image.Transpose operation, or ROTATE_LEFT / ROTATE_RIGHT
 #                   for Image.rotate(90 / -90, expand=True)
-#   --orient        apply the file's Orientation tag (ImageOps.exif_transpose)
 #   --raw16         print the samples of a 16-bit grey page as little-endian
 #                   16-bit values instead of RGBA
 import struct
 import sys
-from PIL import Image, ImageOps
+from PIL import Image
 
 args = sys.argv[1:]
 path = args.pop(0)
-frame, op, orient, raw16 = 0, None, False, False
+frame, op, raw16 = 0, None, False
 while args:
     flag = args.pop(0)
     if flag == "--frame":
         frame = int(args.pop(0))
     elif flag == "--op":
         op = args.pop(0)
-    elif flag == "--orient":
-        orient = True
     elif flag == "--raw16":
         raw16 = True
 
@@ -31,8 +28,6 @@ image = Image.open(path)
 if frame:
     image.seek(frame)
 image.load()
-if orient:
-    image = ImageOps.exif_transpose(image)
 if op == "ROTATE_LEFT":
     image = image.rotate(90, expand=True)
 elif op == "ROTATE_RIGHT":
