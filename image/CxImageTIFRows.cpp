@@ -112,8 +112,12 @@ void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
         if (info.nEscape) throw "Cancelled";
         DWORD rows = bandRows < r.height - ys ? bandRows : r.height - ys;
         memset(band.get(), 0, size_t(bandRows * stride));
-        if (!r.tiled && TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, ys, 0), band.get(), tmsize_t(rows * lineSize)) == -1)
-            break;  // a damaged strip ends the page; the rows read so far stay
+        if (!r.tiled && TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, ys, 0), band.get(), tmsize_t(rows * lineSize)) == -1) {
+            // A damaged strip ends the page and the rows read so far stay;
+            // a page without one readable strip is no picture.
+            if (ys == 0) throw "Corrupted TIFF file!";
+            break;
+        }
         if (r.tiled) ReadBand(tif, r, ys, rows, band.get(), size_t(stride), tile.get());
         for (DWORD t = 0; t < rows; t++) PutRow(r, band.get() + t * stride, r.height - 1 - (ys + t), row8.get());
         if (ys > 0xFFFFFFFF - bandRows) break;
