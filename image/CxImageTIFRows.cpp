@@ -84,9 +84,12 @@ void CxImageTIF::SetPagePalette(TIFF* tif, Reader& r)
 void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
 {
     SetPagePalette(tif, r);
-    unsigned long long lineSize = ((unsigned long long)r.samples * r.bits * r.width + 7) / 8;
-    unsigned long long stride = lineSize;
-    unsigned long long tileBytes = 0;
+    // Sizes in 128 bits: the factors come from the file and their product
+    // can pass 64 bits before the cap refuses it.
+    typedef unsigned __int128 Wide;
+    Wide lineSize = ((Wide)r.samples * r.bits * r.width + 7) / 8;
+    Wide stride = lineSize;
+    Wide tileBytes = 0;
     DWORD bandRows = r.rowsPerStrip;
     r.tiled = TIFFIsTiled(tif);
     if (r.tiled) {
@@ -94,16 +97,17 @@ void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
         TIFFGetField(tif, TIFFTAG_TILELENGTH, &r.tileLength);
         if (r.tileWidth == 0 || r.tileLength == 0) throw "CxImageTIF: zero tile size";
         bandRows = r.tileLength;
-        unsigned long long across = (r.width + (unsigned long long)r.tileWidth - 1) / r.tileWidth;
-        unsigned long long tileRows = across * TIFFTileRowSize64(tif);
+        Wide across = ((Wide)r.width + r.tileWidth - 1) / r.tileWidth;
+        Wide tileRows = across * TIFFTileRowSize64(tif);
         if (tileRows > stride) stride = tileRows;
         tileBytes = TIFFTileSize64(tif);
     }
     if (bandRows == 0) throw "CxImageTIF: zero rows per strip";
-    if (lineSize == 0 || (unsigned long long)bandRows * stride > CXIMAGE_MAX_MEMORY / 2) throw kNoMemory;
+    if (lineSize == 0 || bandRows * stride > CXIMAGE_MAX_MEMORY || tileBytes > CXIMAGE_MAX_MEMORY) throw kNoMemory;
 
-    TiffBuffer band = AllocateTiffBuffer(bandRows * stride);
-    TiffBuffer tile = r.tiled ? AllocateTiffBuffer(tileBytes) : nullptr;
+    size_t bandStride = size_t(stride), lineBytes = size_t(lineSize);
+    TiffBuffer band = AllocateTiffBuffer((unsigned long long)bandRows * bandStride);
+    TiffBuffer tile = r.tiled ? AllocateTiffBuffer((unsigned long long)tileBytes) : nullptr;
     TiffBuffer row8 = AllocateTiffBuffer((unsigned long long)r.samples * r.width);
     if (!band || !row8 || (r.tiled && !tile)) throw kNoMemory;
     if (r.Sixteen() && !r.tiled) r.rowZ.assign(r.height, 8);
@@ -111,15 +115,15 @@ void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
     for (DWORD ys = 0; ys < r.height; ys += bandRows) {
         if (info.nEscape) throw "Cancelled";
         DWORD rows = bandRows < r.height - ys ? bandRows : r.height - ys;
-        memset(band.get(), 0, size_t(bandRows * stride));
-        if (!r.tiled && TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, ys, 0), band.get(), tmsize_t(rows * lineSize)) == -1) {
+        memset(band.get(), 0, bandRows * bandStride);
+        if (!r.tiled && TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, ys, 0), band.get(), tmsize_t(rows * lineBytes)) == -1) {
             // A damaged strip ends the page and the rows read so far stay;
             // a page without one readable strip is no picture.
             if (ys == 0) throw "Corrupted TIFF file!";
             break;
         }
-        if (r.tiled) ReadBand(tif, r, ys, rows, band.get(), size_t(stride), tile.get());
-        for (DWORD t = 0; t < rows; t++) PutRow(r, band.get() + t * stride, r.height - 1 - (ys + t), row8.get());
+        if (r.tiled) ReadBand(tif, r, ys, rows, band.get(), bandStride, tile.get());
+        for (DWORD t = 0; t < rows; t++) PutRow(r, band.get() + t * bandStride, r.height - 1 - (ys + t), row8.get());
         if (ys > 0xFFFFFFFF - bandRows) break;
     }
 

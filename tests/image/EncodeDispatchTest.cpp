@@ -98,7 +98,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Refused{CXIMAGE_FORMAT_GIF, "Encode: GIF format not available in this build"},
                     Refused{CXIMAGE_FORMAT_JPG, "Encode: JPG format not available in this build"},
                     Refused{CXIMAGE_FORMAT_ICO, "Encode: ICO format not available in this build"},
-                    Refused{CXIMAGE_FORMAT_TIF, "Encode: TIF format not available in this build"},
                     Refused{CXIMAGE_FORMAT_TGA, "Encode: TGA format not available in this build"},
                     Refused{CXIMAGE_FORMAT_PCX, "Encode: PCX format not available in this build"},
                     Refused{CXIMAGE_FORMAT_WBMP, "Encode: WBMP format not available in this build"},
