@@ -374,22 +374,28 @@ HGDIOBJ GetStockObject(int i)
     return i == DEFAULT_GUI_FONT ? GdiStockFont() : nullptr;
 }
 
-COLORREF SetTextColor(HDC hdc, COLORREF color)
+namespace {
+
+// Replaces one of the context's colours; the old one, or CLR_INVALID.
+COLORREF SwapColour(HDC hdc, COLORREF GdiDc::*field, COLORREF color)
 {
     GdiDc* dc = GdiAs<GdiDc>(hdc, GdiObject::Dc);
     if (!dc) return 0xFFFFFFFF;
-    COLORREF old = dc->text;
-    dc->text = color & 0xFFFFFF;
+    COLORREF old = dc->*field;
+    dc->*field = color & 0xFFFFFF;
     return old;
+}
+
+}  // namespace
+
+COLORREF SetTextColor(HDC hdc, COLORREF color)
+{
+    return SwapColour(hdc, &GdiDc::text, color);
 }
 
 COLORREF SetBkColor(HDC hdc, COLORREF color)
 {
-    GdiDc* dc = GdiAs<GdiDc>(hdc, GdiObject::Dc);
-    if (!dc) return 0xFFFFFFFF;
-    COLORREF old = dc->background;
-    dc->background = color & 0xFFFFFF;
-    return old;
+    return SwapColour(hdc, &GdiDc::background, color);
 }
 
 int SetBkMode(HDC hdc, int mode)
