@@ -65,6 +65,7 @@ const DepthCase kDepths[] = {
     {"8-bit grey", 8, Palette::GreyIdentity, false, "L", "1", "5", "1", "2", ""},
     {"8-bit colour", 8, Palette::Colour, false, "P", "3", "5", "1", "2", ""},
     {"8-bit grey alpha", 8, Palette::GreyIdentity, true, "LA", "1", "5", "2", "2", "2"},
+    {"8-bit colour alpha", 8, Palette::Colour, true, "PA", "3", "5", "2", "2", "2"},
     {"24-bit", 24, Palette::Colour, false, "RGB", "2", "32773", "3", "", ""},
     {"24-bit alpha", 24, Palette::Colour, true, "RGBA", "2", "32773", "4", "", "2"},
 };
