@@ -16,8 +16,10 @@
 
 namespace {
 
-// Em height of a font whose lfHeight is 0.
+// Em height of a font whose lfHeight is 0, and the largest em drawn: a
+// glyph's bitmap grows with its square.
 constexpr int kDefaultEm = 12;
+constexpr long kLargestEm = 1024;
 
 struct FaceChoice {
     std::string file;
@@ -121,13 +123,13 @@ public:
 private:
     bool SetSize()
     {
-        LONG h = log_.lfHeight;
-        if (h < 0) return FT_Set_Pixel_Sizes(face_, 0, FT_UInt(-(long long)h)) == 0;
-        if (h == 0 || !FT_IS_SCALABLE(face_)) return FT_Set_Pixel_Sizes(face_, 0, h ? h : kDefaultEm) == 0;
+        long long h = log_.lfHeight;
+        long long em = h < 0 ? -h : h == 0 ? kDefaultEm : h;
         // A cell height: the em is the part of it the face's design gives.
         long cell = face_->ascender - face_->descender;
-        long em = cell > 0 ? (long long)h * face_->units_per_EM / cell : h;
-        return FT_Set_Pixel_Sizes(face_, 0, FT_UInt(std::max(1L, em))) == 0;
+        if (h > 0 && FT_IS_SCALABLE(face_) && cell > 0) em = h * face_->units_per_EM / cell;
+        em = std::clamp<long long>(em, 1, kLargestEm);
+        return FT_Set_Pixel_Sizes(face_, 0, FT_UInt(em)) == 0;
     }
 
     LOGFONTA log_;

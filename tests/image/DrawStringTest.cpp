@@ -176,6 +176,11 @@ TEST(CxImageDrawString, PaletteAlphaAndEdges)
     EXPECT_EQ(small.DrawString(nullptr, -2147483647 - 1, 2147483647, "far away", kRed, "Liberation Sans"), 1);
     EXPECT_EQ(small.DrawString(nullptr, 0, 3, "", kRed, "No Such Face At All"), 1);
     EXPECT_EQ(small.DrawString(nullptr, 0, 3, nullptr, kRed, nullptr), 1);
+    // An absurd size is drawn at the largest em the layer draws.
+    EXPECT_EQ(small.DrawString(nullptr, 0, 3, "W", kRed, "Liberation Sans", -2000000000), 1);
+    RECT huge = Measure("W", TextStyle{-2000000000, FW_NORMAL, 0, 0});
+    EXPECT_GT(huge.bottom, 500);
+    EXPECT_LT(huge.bottom, 2000);
 }
 
 // A DIB section of the given depth whose pixel (x, y), x from the left and y
