@@ -13,6 +13,7 @@
 #include "image/CxImageInfo.h"
 #include "image/ImageExport.h"
 #include "image/ImageFormats.h"
+#include "platform/win32/Gdi.h"
 #include "platform/win32/wintypes.h"
 
 class CxFile;
@@ -128,6 +129,24 @@ public:
     // Turns blue-green-red triples of a row buffer into red-green-blue.
     void SwapRedBlue(BYTE* buffer, int length) const;
 
+    // --- whole-image transforms; rotations, mirror and IncreaseBpp rebuild the
+    // image and leave it without frame images ---
+    bool Flip(bool bFlipSelection = false, bool bFlipAlpha = true);
+    bool Mirror(bool bMirrorSelection = false, bool bMirrorAlpha = true);
+    // A quarter turn; into target when given (this image is then unchanged).
+    bool RotateLeft(CxImage* iDst = nullptr);
+    bool RotateRight(CxImage* iDst = nullptr);
+    // Raises the depth to 4, 8 or 24 bits.
+    bool IncreaseBpp(DWORD nbit);
+
+    // --- bitmaps and text of the GDI layer ---
+    bool CreateFromHBITMAP(HBITMAP hbmp, HPALETTE hpal = nullptr);
+    // Draws the text with its bottom-left corner at (x, y), y counted from the
+    // top of the picture. Returns 1, or 0 when no device context is to be had.
+    LONG DrawString(HDC hdc, LONG x, LONG y, const char* text, RGBQUAD color, const char* font,
+                    LONG lSize = 0, LONG lWeight = 400, BYTE bItalic = 0, BYTE bUnderline = 0,
+                    bool bSetAlpha = false);
+
     // --- alpha plane: one byte per pixel, 0 transparent, 255 opaque ---
     bool AlphaIsValid() const { return pAlpha != nullptr; }
     bool AlphaCreate();
@@ -137,6 +156,8 @@ public:
     BYTE AlphaGet(LONG x, LONG y) const;
     BYTE* AlphaGetPointer(LONG x, LONG y) const;
     BYTE AlphaGetUnchecked(LONG x, LONG y) const;
+    bool AlphaFlip();
+    bool AlphaMirror();
 
     // --- selection plane: one byte per pixel, 0 not selected ---
     bool SelectionIsValid() const { return pSelection != nullptr; }
@@ -145,11 +166,17 @@ public:
     bool SelectionCopy(const CxImage& from);
     void SelectionSet(LONG x, LONG y, BYTE level);
     BYTE SelectionGetUnchecked(LONG x, LONG y) const;
+    bool SelectionFlip();
+    bool SelectionMirror();
 
 protected:
     void Startup(DWORD imagetype);
     void SetLastError(const char* text);
     size_t PlaneSize() const;
+    bool RotateQuarter(CxImage* iDst, bool left);
+    void RotateBlocks(CxImage& dst, bool left);
+    void RotateBits(CxImage& dst, bool left);
+    void RotatePlanes(CxImage& dst, bool left, LONG x0, LONG y0, LONG x1, LONG y1) const;
 
     BYTE* pDib;                 // the pixel block (malloc)
     BITMAPINFOHEADER head;

@@ -15,6 +15,7 @@
 #include "image/CxImageTGA.h"
 #include "image/CxImageWBMP.h"
 #include "image/CxImageWMF.h"
+#include "image/CxImageTIF.h"
 
 namespace {
 
@@ -24,7 +25,6 @@ const char* UnbuiltFormatName(DWORD id)
 {
     switch (id) {
     case CXIMAGE_FORMAT_GIF: return "GIF";
-    case CXIMAGE_FORMAT_TIF: return "TIF";
     case CXIMAGE_FORMAT_JP2: return "JP2";
     case CXIMAGE_FORMAT_JPC: return "JPC";
     case CXIMAGE_FORMAT_PGX: return "PGX";
@@ -117,6 +117,7 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
     case CXIMAGE_FORMAT_WMF: written = EncodeAs<CxImageWMF>(this, hFile, failure); break;
     case CXIMAGE_FORMAT_SKA: written = EncodeAs<CxImageSKA>(this, hFile, failure); break;
     case CXIMAGE_FORMAT_RAW: written = EncodeAs<CxImageRAW>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_TIF: written = EncodeAs<CxImageTIF>(this, hFile, failure); break;
     default:
         known = false;
         break;

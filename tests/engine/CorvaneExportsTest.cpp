@@ -13,6 +13,7 @@
 
 #include "image/CxIOFile.h"
 #include "image/CxImage.h"
+#include "image/CxImageTIF.h"
 #include "image/CxMemFile.h"
 #include "image/ImageFormats.h"
 
@@ -74,6 +75,39 @@ TEST(CorvaneExports, ImageSavesThroughAFileObject)
     std::fclose(in);
     std::filesystem::remove(path);
     EXPECT_EQ(std::memcmp(head, kPngSignature, sizeof kPngSignature), 0);
+}
+
+// The TIFF class, derived in the program: pages appended through it and a
+// page read back.
+struct PageCountingTif : CxImageTIF {
+    LONG Pages() const { return info.nNumFrames; }
+    void Page(LONG n) { info.nFrame = n; }
+};
+
+TEST(CorvaneExports, TiffPagesWriteAndReadThroughTheLibrary)
+{
+    CxImage first = TwoByTwo(), second = TwoByTwo();
+    CountingMemFile file;
+    ASSERT_TRUE(file.Open());
+    {
+        PageCountingTif writer;
+        for (CxImage* page : {&first, &second}) {
+            writer.Ghost(page);
+            ASSERT_TRUE(writer.Encode(&file, true)) << writer.GetLastError();
+        }
+    }
+    EXPECT_GT(file.writes, 0u);
+
+    PageCountingTif reader;
+    reader.Page(1);
+    ASSERT_TRUE(file.Seek(0, SEEK_SET));
+    ASSERT_TRUE(reader.Decode(&file)) << reader.GetLastError();
+    EXPECT_EQ(reader.Pages(), 2);
+    CxImage* base = &reader;
+    EXPECT_NE(dynamic_cast<CxImageTIF*>(base), nullptr);
+    RGBQUAD c = reader.GetPixelColor(1, 0);
+    EXPECT_EQ(c.rgbBlue, 0x10);
+    EXPECT_EQ(c.rgbRed, 0x30);
 }
 
 } // namespace

@@ -95,7 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Refused{20, "Encode: Unknown format"},
                     Refused{0xFFFFFFFF, "Encode: Unknown format"},
                     Refused{CXIMAGE_FORMAT_GIF, "Encode: GIF format not available in this build"},
-                    Refused{CXIMAGE_FORMAT_TIF, "Encode: TIF format not available in this build"},
                     Refused{CXIMAGE_FORMAT_WMF, "Save WMF not supported"},
                     Refused{CXIMAGE_FORMAT_JP2, "Encode: JP2 format not available in this build"},
                     Refused{CXIMAGE_FORMAT_JPC, "Encode: JPC format not available in this build"},

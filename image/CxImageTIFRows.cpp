@@ -1,0 +1,225 @@
+// TIFF decoding of the pages outside the RGB family: the page palette, the
+// bands of strips or tiles, each TIFF row mapped onto an image row, and the
+// Orientation tag.
+#include <tiffio.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "image/CxImageTIF.h"
+#include "image/TiffDecoding.h"
+
+namespace {
+
+const char* const kNoMemory = "CxImageTIF can't allocate memory";
+
+// Leading zero bits of a byte, 8 for 0.
+int LeadingZeros(BYTE m)
+{
+    int z = 0;
+    for (BYTE bit = 0x80; bit && !(m & bit); bit >>= 1) z++;
+    return z;
+}
+
+// One CIELab pixel (L 0..255, a and b signed) as sRGB, D65 white.
+RGBQUAD LabToRgb(BYTE l, signed char a, signed char b)
+{
+    double fy = (l * 0.3921568627450981 + 16) * 0.008620689655172414;
+    double fx = fy + a * 0.002;
+    double fz = fy - b * 0.005;
+    double X = fx * fx * fx * 0.95047, Y = fy * fy * fy, Z = fz * fz * fz * 1.0883;
+    double rgb[3] = {3.240479 * X - 1.53715 * Y - 0.498535 * Z, -0.969256 * X + 1.875992 * Y + 0.041556 * Z,
+                     0.055648 * X - 0.204043 * Y + 1.057311 * Z};
+    BYTE out[3];
+    for (int i = 0; i < 3; i++) {
+        double v = rgb[i] <= 0.00304 ? 12.92 * rgb[i] : 1.055 * pow(rgb[i], 0.41667) - 0.055;
+        v *= 255;
+        out[i] = BYTE(v < 0 ? 0 : v > 255 ? 255 : int(v));
+    }
+    return RGBQUAD{out[2], out[1], out[0], 0};
+}
+
+}  // namespace
+
+// The page's palette (section 5 and 6 of TIFF 6.0): a grey ramp for grey
+// pages, the ColorMap for palette pages. Indices of more than 8 bits keep
+// their palette for the rows.
+void CxImageTIF::SetPagePalette(TIFF* tif, Reader& r)
+{
+    bool wide = r.WideIndex();
+    if (wide && r.bits > 24) throw "Too big palette to handle";
+    size_t n = size_t(1) << (wide ? r.bits : r.bits < 8 ? r.bits : 8);
+    std::vector<RGBQUAD> palette;
+    try {
+        palette.assign(wide ? n : 256, RGBQUAD{0, 0, 0, 0});
+    } catch (const std::bad_alloc&) {
+        throw "Unable to allocate TIFF palette";
+    }
+
+    uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+    if (r.photometric == PHOTOMETRIC_PALETTE && TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue)) {
+        // 16-bit entries give their high byte, so that both 256 x c and
+        // 257 x c, as writers scale, come back as c.
+        bool eightBit = !wide;
+        for (size_t i = 0; i < n && eightBit; i++) eightBit = red[i] < 256 && green[i] < 256 && blue[i] < 256;
+        auto level = [eightBit](uint16_t v) { return BYTE(eightBit ? v : v >> 8); };
+        for (size_t i = 0; i < n; i++) palette[i] = RGBQUAD{level(blue[i]), level(green[i]), level(red[i]), 0};
+    } else {
+        // Black is zero, or white is zero for photometric 0.
+        DWORD step = 255 / DWORD(n - 1);
+        for (size_t i = 0; i < n; i++) {
+            BYTE v = BYTE(step * i);
+            if (r.photometric == PHOTOMETRIC_MINISWHITE) v = BYTE(255 - v);
+            palette[i] = RGBQUAD{v, v, v, 0};
+        }
+    }
+    if (wide) r.widePalette = std::move(palette);
+    else SetPalette(palette.data(), DWORD(n));
+}
+
+void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
+{
+    SetPagePalette(tif, r);
+    // Sizes in 128 bits: the factors come from the file and their product
+    // can pass 64 bits before the cap refuses it.
+    typedef unsigned __int128 Wide;
+    Wide lineSize = ((Wide)r.samples * r.bits * r.width + 7) / 8;
+    Wide stride = lineSize;
+    Wide tileBytes = 0;
+    DWORD bandRows = r.rowsPerStrip;
+    r.tiled = TIFFIsTiled(tif);
+    if (r.tiled) {
+        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &r.tileWidth);
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &r.tileLength);
+        if (r.tileWidth == 0 || r.tileLength == 0) throw "CxImageTIF: zero tile size";
+        bandRows = r.tileLength;
+        Wide across = ((Wide)r.width + r.tileWidth - 1) / r.tileWidth;
+        Wide tileRows = across * TIFFTileRowSize64(tif);
+        if (tileRows > stride) stride = tileRows;
+        tileBytes = TIFFTileSize64(tif);
+    }
+    if (bandRows == 0) throw "CxImageTIF: zero rows per strip";
+    if (lineSize == 0 || bandRows * stride > CXIMAGE_MAX_MEMORY || tileBytes > CXIMAGE_MAX_MEMORY) throw kNoMemory;
+
+    size_t bandStride = size_t(stride), lineBytes = size_t(lineSize);
+    TiffBuffer band = AllocateTiffBuffer((unsigned long long)bandRows * bandStride);
+    TiffBuffer tile = r.tiled ? AllocateTiffBuffer((unsigned long long)tileBytes) : nullptr;
+    TiffBuffer row8 = AllocateTiffBuffer((unsigned long long)r.samples * r.width);
+    if (!band || !row8 || (r.tiled && !tile)) throw kNoMemory;
+    if (r.Sixteen() && !r.tiled) r.rowZ.assign(r.height, 8);
+
+    for (DWORD ys = 0; ys < r.height; ys += bandRows) {
+        if (info.nEscape) throw "Cancelled";
+        DWORD rows = bandRows < r.height - ys ? bandRows : r.height - ys;
+        memset(band.get(), 0, bandRows * bandStride);
+        if (!r.tiled && TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, ys, 0), band.get(), tmsize_t(rows * lineBytes)) == -1) {
+            // A damaged strip ends the page and the rows read so far stay;
+            // a page without one readable strip is no picture.
+            if (ys == 0) throw "Corrupted TIFF file!";
+            break;
+        }
+        if (r.tiled) ReadBand(tif, r, ys, rows, band.get(), bandStride, tile.get());
+        for (DWORD t = 0; t < rows; t++) PutRow(r, band.get() + t * bandStride, r.height - 1 - (ys + t), row8.get());
+        if (ys > 0xFFFFFFFF - bandRows) break;
+    }
+
+    // 16-bit grey: every row to the scale of the row with the widest samples.
+    if (!r.rowZ.empty() && r.samples == 1) {
+        BYTE zmin = 8;
+        for (BYTE z : r.rowZ) zmin = z < zmin ? z : zmin;
+        for (DWORD y = 0; y < r.height; y++) {
+            int shift = r.rowZ[y] - zmin;
+            BYTE* row = info.pImage + (size_t)y * info.dwEffWidth;
+            for (DWORD x = 0; shift > 0 && x < r.width; x++) row[x] = BYTE(row[x] >> shift);
+        }
+    }
+}
+
+// One band of tiles side by side; a tile's rows are cut at the band's stride.
+void CxImageTIF::ReadBand(TIFF* tif, Reader& r, DWORD ys, DWORD rows, BYTE* band, size_t stride, BYTE* tile)
+{
+    size_t tileRow = size_t(TIFFTileRowSize64(tif));
+    size_t offset = 0;
+    for (DWORD x = 0; x < r.width && offset < stride; x += r.tileWidth, offset += tileRow) {
+        if (TIFFReadTile(tif, tile, x, ys, 0, 0) < 0) throw "Corrupted tiled TIFF file!";
+        size_t count = tileRow < stride - offset ? tileRow : stride - offset;
+        CopyTileRows(band + offset, tile, rows, DWORD(count), DWORD(stride - count), DWORD(tileRow - count));
+        if (x > 0xFFFFFFFF - r.tileWidth) break;
+    }
+}
+
+// TIFF row (source) to image row imageRow, counted from the bottom.
+void CxImageTIF::PutRow(Reader& r, const BYTE* source, DWORD imageRow, BYTE* row8)
+{
+    DWORD count = DWORD(r.samples) * r.width;
+    WORD bits = r.bits;
+    const BYTE* samples = source;
+    if (r.Sixteen()) {
+        // Samples in host order: the second byte is the high one.
+        int z = 8;
+        if (!r.tiled) {
+            BYTE m = 0;
+            for (DWORD i = 0; i < count; i++) m = source[2 * i + 1] > m ? source[2 * i + 1] : m;
+            z = m ? LeadingZeros(m) : 8;
+            r.rowZ[imageRow] = BYTE(z);
+        }
+        for (DWORD i = 0; i < count; i++) {
+            unsigned sample = source[2 * i] | (source[2 * i + 1] << 8);
+            row8[i] = BYTE(r.tiled ? sample >> 8 : (sample >> (8 - z)) & 0xFF);
+        }
+        samples = row8;
+        bits = 8;
+    }
+
+    BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
+    if (r.samples == 1) {
+        if (r.WideIndex()) ExpandPaletteSamples(out, source, r.width, r.bits, r.widePalette.data());
+        else if (bits == head.biBitCount) memcpy(out, samples, ((size_t)bits * r.width + 7) / 8);
+        else UnpackSamplesTo8Bit(out, samples, r.width, bits);
+        return;
+    }
+    if (bits != 8) {
+        UnpackSamplesTo8Bit(row8, samples, count, bits);
+        samples = row8;
+    }
+    if (r.samples == 2) {
+        if (!pAlpha) AlphaCreate();
+        for (DWORD x = 0; x < r.width; x++) {
+            SetPixelIndex(LONG(x), LONG(imageRow), samples[2 * x]);
+            AlphaSet(LONG(x), LONG(imageRow), samples[2 * x + 1]);
+        }
+        return;
+    }
+    // Three or more samples outside the RGB family: CIELab, at 24 bits.
+    if (!r.recreated) {
+        if (!Create(r.width, r.height, 24, CXIMAGE_FORMAT_TIF)) throw "CxImageTIF can't create image";
+        if (r.samples == 4) AlphaCreate();
+        r.recreated = true;
+    }
+    for (DWORD x = 0; x < r.width; x++) {
+        const BYTE* p = samples + (size_t)x * r.samples;
+        SetPixelColor(LONG(x), LONG(imageRow), LabToRgb(p[0], static_cast<signed char>(p[1]), static_cast<signed char>(p[2])));
+        if (r.samples == 4) AlphaSet(LONG(x), LONG(imageRow), p[3]);
+    }
+}
+
+// TIFF 6.0 Orientation: where the file's first row and first column belong.
+void CxImageTIF::ApplyOrientation(WORD orientation)
+{
+    LONG pages = info.nNumFrames;
+    switch (orientation) {
+    case ORIENTATION_TOPRIGHT: Mirror(false, true); break;
+    case ORIENTATION_BOTRIGHT: Flip(false, true); Mirror(false, true); break;
+    case ORIENTATION_BOTLEFT: Flip(false, true); break;
+    case ORIENTATION_LEFTTOP: RotateRight(); Mirror(false, true); break;
+    case ORIENTATION_RIGHTTOP: RotateRight(); break;
+    case ORIENTATION_RIGHTBOT: RotateLeft(); Mirror(false, true); break;
+    case ORIENTATION_LEFTBOT: RotateLeft(); break;
+    default: break;
+    }
+    info.nNumFrames = pages;
+}

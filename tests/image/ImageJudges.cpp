@@ -1,0 +1,94 @@
+#include "ImageJudges.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <unistd.h>
+
+std::string JudgePath(const std::string& name, const std::string& extension)
+{
+    static int serial = 0;
+    return testing::TempDir() + "judge_" + std::to_string(getpid()) + "_" + std::to_string(serial++) + "_" + name
+        + "." + extension;
+}
+
+PilPicture PilDump(const std::string& path, const std::string& options)
+{
+    PilPicture picture;
+    ToolRun run = RunTool("/usr/bin/python3 " TEST_SOURCE_DIR "/pil_dump.py '" + path + "' " + options + " 2>&1");
+    const std::string& out = run.output;
+    size_t newline = out.find('\n');
+    if (run.status != 0 || newline == std::string::npos) {
+        picture.error = "PIL could not read " + path + ": " + out.substr(out.size() > 600 ? out.size() - 600 : 0);
+        return picture;
+    }
+    std::istringstream header(out.substr(0, newline));
+    header >> picture.mode >> picture.width >> picture.height >> picture.frames;
+    picture.bytes.assign(out.begin() + newline + 1, out.end());
+    picture.ok = true;
+    return picture;
+}
+
+std::string TiffTag(const std::string& dump, int dir, const std::string& tag)
+{
+    size_t start = dump.find("Directory " + std::to_string(dir) + ":");
+    if (start == std::string::npos) return "";
+    size_t end = dump.find("Directory " + std::to_string(dir + 1) + ":", start);
+    size_t at = dump.find("\n" + tag + " ", start);
+    if (at == std::string::npos || at > end) return "";
+    size_t open = dump.find('<', at);
+    size_t close = dump.find(">\n", open);
+    if (open == std::string::npos || close == std::string::npos) return "";
+    return dump.substr(open + 1, close - open - 1);
+}
+
+std::vector<unsigned char> ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return bool(out);
+}
+
+int TiffPageCount(const std::string& path)
+{
+    std::string out = RunTool("tiffinfo '" + path + "' 2>/dev/null").output;
+    int pages = 0;
+    for (size_t at = out.find("TIFF Directory at offset"); at != std::string::npos;
+         at = out.find("TIFF Directory at offset", at + 1))
+        pages++;
+    return pages;
+}
+
+std::string TiffDump(const std::string& path)
+{
+    return RunTool("tiffdump '" + path + "' 2>&1").output;
+}
+
+std::string FirstDifference(const std::vector<unsigned char>& expected, const std::vector<unsigned char>& actual,
+                            int width)
+{
+    if (expected.size() != actual.size())
+        return "sizes differ: " + std::to_string(expected.size()) + " expected, " + std::to_string(actual.size());
+    for (size_t i = 0; i < expected.size(); i += 4) {
+        for (size_t k = 0; k < 4; k++) {
+            if (expected[i + k] != actual[i + k]) {
+                size_t pixel = i / 4;
+                char text[200];
+                snprintf(text, sizeof(text), "pixel (%zu, %zu) from the top: expected %d,%d,%d,%d got %d,%d,%d,%d",
+                         pixel % width, pixel / width, expected[i], expected[i + 1], expected[i + 2],
+                         expected[i + 3], actual[i], actual[i + 1], actual[i + 2], actual[i + 3]);
+                return text;
+            }
+        }
+    }
+    return "";
+}

@@ -1,0 +1,227 @@
+// Damaged and hostile TIFF files, built byte by byte in the test: each must
+// fail with a message (or, for a later damaged strip, keep the rows before
+// it) and never crash.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "image/CxImageTIF.h"
+#include "image/CxMemFile.h"
+
+namespace {
+
+struct TifProbe : CxImageTIF {
+    CXIMAGEINFO& Info() { return info; }
+};
+
+enum : WORD { kShort = 3, kLong = 4 };
+
+struct Entry {
+    WORD tag;
+    WORD type;
+    std::vector<uint32_t> values;
+};
+
+void Put16(std::vector<BYTE>& out, size_t at, uint32_t v)
+{
+    out[at] = BYTE(v);
+    out[at + 1] = BYTE(v >> 8);
+}
+
+void Put32(std::vector<BYTE>& out, size_t at, uint32_t v)
+{
+    Put16(out, at, v & 0xFFFF);
+    Put16(out, at + 2, v >> 16);
+}
+
+// A little-endian classic TIFF: header, the pixel bytes at offset 8, then
+// one IFD whose entries come in the order given, then values that do not
+// fit in an entry. nextIfd is the IFD's link to the next one.
+std::vector<BYTE> BuildTiff(const std::vector<Entry>& entries, const std::vector<BYTE>& pixels, uint32_t nextIfd = 0)
+{
+    std::vector<BYTE> out = {'I', 'I', 42, 0, 0, 0, 0, 0};
+    for (BYTE b : pixels) out.push_back(b);
+    if (out.size() % 2) out.push_back(0);
+    size_t ifd = out.size();
+    Put32(out, 4, uint32_t(ifd));
+    out.resize(ifd + 2 + 12 * entries.size() + 4, 0);
+    Put16(out, ifd, uint32_t(entries.size()));
+    Put32(out, ifd + 2 + 12 * entries.size(), nextIfd == 1 ? uint32_t(ifd) : nextIfd);  // 1: a loop to itself
+    for (size_t i = 0; i < entries.size(); i++) {
+        const Entry& e = entries[i];
+        size_t at = ifd + 2 + 12 * i;
+        size_t width = e.type == kShort ? 2 : 4;
+        Put16(out, at, e.tag);
+        Put16(out, at + 2, e.type);
+        Put32(out, at + 4, uint32_t(e.values.size()));
+        size_t valueAt = at + 8;
+        if (width * e.values.size() > 4) {
+            valueAt = out.size();
+            Put32(out, at + 8, uint32_t(valueAt));
+            out.resize(out.size() + width * e.values.size(), 0);
+        }
+        for (size_t k = 0; k < e.values.size(); k++) {
+            if (width == 2) Put16(out, valueAt + 2 * k, e.values[k]);
+            else Put32(out, valueAt + 4 * k, e.values[k]);
+        }
+    }
+    return out;
+}
+
+// The entries of an uncompressed grey page of width x height whose one
+// strip starts at offset 8, with the given changes.
+std::vector<Entry> GreyPage(uint32_t width, uint32_t height, std::vector<Entry> changes = {})
+{
+    std::vector<Entry> entries = {
+        {256, kLong, {width}}, {257, kLong, {height}}, {258, kShort, {8}}, {259, kShort, {1}},
+        {262, kShort, {1}},    {273, kLong, {8}},      {277, kShort, {1}}, {278, kLong, {height}},
+        {279, kLong, {width * height}},
+    };
+    for (const Entry& change : changes) {
+        bool replaced = false;
+        for (Entry& e : entries) {
+            if (e.tag == change.tag) {
+                e = change;
+                replaced = true;
+            }
+        }
+        if (!replaced) entries.push_back(change);
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
+    return entries;
+}
+
+std::vector<BYTE> Ramp(size_t n)
+{
+    std::vector<BYTE> bytes(n);
+    for (size_t i = 0; i < n; i++) bytes[i] = BYTE(i * 7 + 1);
+    return bytes;
+}
+
+struct Decoded {
+    bool ok;
+    std::string message;
+};
+
+Decoded Decode(std::vector<BYTE> bytes, TifProbe& image, LONG frame = 0)
+{
+    CxMemFile file(bytes.data(), bytes.size());
+    image.Info().nFrame = frame;
+    bool ok = image.Decode(&file);
+    return {ok, image.GetLastError()};
+}
+
+TEST(TiffMalformed, TheValidBaselineDecodes)
+{
+    TifProbe image;
+    Decoded d = Decode(BuildTiff(GreyPage(4, 2), Ramp(8)), image);
+    ASSERT_TRUE(d.ok) << d.message;
+    EXPECT_EQ(image.GetPixelIndex(0, 1), 1);  // first byte, top row
+    EXPECT_EQ(image.GetPixelIndex(3, 0), BYTE(7 * 7 + 1));
+}
+
+struct BadCase {
+    const char* name;
+    std::vector<BYTE> bytes;
+    const char* message;  // nullptr: any message
+};
+
+TEST(TiffMalformed, HostileHeadersFailWithAMessage)
+{
+    const BadCase cases[] = {
+        {"no bytes", {}, "Error encountered while opening TIFF file"},
+        {"not a TIFF", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, "Error encountered while opening TIFF file"},
+        {"IFD past the end", {'I', 'I', 42, 0, 0xFF, 0xFF, 0, 0}, "Error encountered while opening TIFF file"},
+        {"absurd size", BuildTiff(GreyPage(0x7FFFFFFF, 0x7FFFFFFF), Ramp(8)), nullptr},
+        {"absurd colour size", BuildTiff(GreyPage(100000, 100000, {{262, kShort, {2}}, {277, kShort, {3}},
+                                                                   {258, kShort, {8, 8, 8}}}), Ramp(8)), nullptr},
+        {"zero width", BuildTiff(GreyPage(0, 5), Ramp(8)), nullptr},
+        {"zero rows per strip", BuildTiff(GreyPage(4, 2, {{278, kLong, {0}}}), Ramp(8)), nullptr},
+        {"strip past the end", BuildTiff(GreyPage(4, 2, {{273, kLong, {100000}}}), Ramp(8)), "Corrupted TIFF file!"},
+        {"zero tile size", BuildTiff(GreyPage(4, 4, {{322, kLong, {0}}, {323, kLong, {0}}, {324, kLong, {8}},
+                                                     {325, kLong, {16}}}), Ramp(16)), nullptr},
+        {"huge tiles", BuildTiff(GreyPage(4, 4, {{322, kLong, {0x10000000}}, {323, kLong, {0x10000000}},
+                                                 {324, kLong, {8}}, {325, kLong, {16}}}), Ramp(16)), nullptr},
+        {"colour page cut short", BuildTiff(GreyPage(40, 40, {{262, kShort, {2}}, {277, kShort, {3}},
+                                                              {258, kShort, {8, 8, 8}}}), Ramp(8)), nullptr},
+    };
+    for (const BadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TifProbe image;
+        Decoded d = Decode(c.bytes, image);
+        EXPECT_FALSE(d.ok);
+        EXPECT_FALSE(d.message.empty());
+        if (c.message) {
+            EXPECT_EQ(d.message, c.message);
+        }
+    }
+}
+
+// Odd but readable layouts decode without reading outside their buffers.
+TEST(TiffMalformed, OddLayoutsStayInBounds)
+{
+    const std::vector<std::vector<Entry>> layouts = {
+        GreyPage(5, 3, {{258, kShort, {3}}}),                                       // 3-bit samples
+        GreyPage(5, 3, {{258, kShort, {12}}}),                                      // 12-bit samples
+        GreyPage(3, 3, {{258, kShort, {32}}}),                                      // 32-bit samples
+        GreyPage(3, 3, {{277, kShort, {2}}, {258, kShort, {4, 4}}}),                // grey and alpha, 4 bits
+        GreyPage(2, 3, {{277, kShort, {7}}, {258, kShort, {8, 8, 8, 8, 8, 8, 8}}}),  // seven samples
+        GreyPage(3, 2, {{262, kShort, {8}}, {277, kShort, {3}}, {258, kShort, {8, 8, 8}}}),  // CIELab
+        GreyPage(3, 2, {{262, kShort, {4}}, {258, kShort, {1}}}),                  // transparency mask
+        GreyPage(6, 4, {{274, kShort, {6}}, {278, kLong, {1}}}),                   // turned, strips of 1 row
+        GreyPage(4, 2, {{279, kLong, {0x7FFFFFF0}}}),                               // strip count past the end
+        GreyPage(2, 1, {{262, kShort, {3}}, {258, kShort, {32}}}),                  // 32-bit palette
+        GreyPage(2, 1, {{262, kShort, {3}}, {258, kShort, {12}}}),                  // palette without colours
+    };
+    for (size_t i = 0; i < layouts.size(); i++) {
+        SCOPED_TRACE("layout " + std::to_string(i));
+        TifProbe image;
+        Decoded d = Decode(BuildTiff(layouts[i], Ramp(64)), image);
+        if (!d.ok) {
+            EXPECT_FALSE(d.message.empty());
+        }
+    }
+}
+
+// A later damaged strip keeps the rows before it; the rows after are zero.
+TEST(TiffMalformed, ALaterDamagedStripKeepsTheRowsBeforeIt)
+{
+    std::vector<Entry> page = GreyPage(4, 3, {{278, kLong, {1}}, {273, kLong, {8, 12, 900000}}, {279, kLong, {4, 4, 4}}});
+    TifProbe image;
+    Decoded d = Decode(BuildTiff(page, Ramp(12)), image);
+    ASSERT_TRUE(d.ok) << d.message;
+    for (LONG x = 0; x < 4; x++) {
+        EXPECT_EQ(image.GetPixelIndex(x, 2), BYTE(x * 7 + 1));        // top row: strip 0
+        EXPECT_EQ(image.GetPixelIndex(x, 1), BYTE((x + 4) * 7 + 1));  // strip 1
+        EXPECT_EQ(image.GetPixelIndex(x, 0), 0);                      // strip 2 unread
+    }
+}
+
+TEST(TiffMalformed, TruncatedFilesAndLoopsFailCleanly)
+{
+    std::vector<BYTE> whole = BuildTiff(GreyPage(16, 16, {{278, kLong, {4}}, {273, kLong, {8, 72, 136, 200}},
+                                                          {279, kLong, {64, 64, 64, 64}}}),
+                                        Ramp(256));
+    for (size_t length : {size_t(4), size_t(8), size_t(100), size_t(200), size_t(264), whole.size() - 30, whole.size() - 1}) {
+        SCOPED_TRACE("cut at " + std::to_string(length));
+        TifProbe image;
+        Decoded d = Decode(std::vector<BYTE>(whole.begin(), whole.begin() + length), image);
+        if (!d.ok) {
+            EXPECT_FALSE(d.message.empty());
+        }
+    }
+    // An IFD that links to itself is one page.
+    TifProbe looped;
+    Decoded d = Decode(BuildTiff(GreyPage(4, 2), Ramp(8), 1), looped, 1);
+    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(looped.GetNumFrames(), 1);
+    // A page number below zero is no page.
+    TifProbe negative;
+    d = Decode(BuildTiff(GreyPage(4, 2), Ramp(8)), negative, -1);
+    EXPECT_EQ(d.message, "Error: page not present in TIFF file");
+}
+
+}  // namespace
