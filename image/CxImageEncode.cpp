@@ -5,6 +5,7 @@
 
 #include "image/CxImage.h"
 #include "image/CxIOFile.h"
+#include "image/CxImageGIF.h"
 #include "image/CxImagePNG.h"
 
 namespace {
@@ -15,7 +16,6 @@ const char* UnbuiltFormatName(DWORD id)
 {
     switch (id) {
     case CXIMAGE_FORMAT_BMP: return "BMP";
-    case CXIMAGE_FORMAT_GIF: return "GIF";
     case CXIMAGE_FORMAT_JPG: return "JPG";
     case CXIMAGE_FORMAT_ICO: return "ICO";
     case CXIMAGE_FORMAT_TIF: return "TIF";
@@ -90,6 +90,13 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
         format.Ghost(this);
         if (format.Encode(hFile)) return true;
         SetLastError(format.info.szLastError);
+        return false;
+    }
+    if (imagetype == CXIMAGE_FORMAT_GIF) {
+        CxImageGIF format;
+        format.Ghost(this);
+        if (format.Encode(hFile)) return true;
+        SetLastError(format.GetLastError());
         return false;
     }
     if (const char* name = UnbuiltFormatName(imagetype)) {

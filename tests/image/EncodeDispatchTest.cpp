@@ -95,7 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Refused{20, "Encode: Unknown format"},
                     Refused{0xFFFFFFFF, "Encode: Unknown format"},
                     Refused{CXIMAGE_FORMAT_BMP, "Encode: BMP format not available in this build"},
-                    Refused{CXIMAGE_FORMAT_GIF, "Encode: GIF format not available in this build"},
                     Refused{CXIMAGE_FORMAT_JPG, "Encode: JPG format not available in this build"},
                     Refused{CXIMAGE_FORMAT_ICO, "Encode: ICO format not available in this build"},
                     Refused{CXIMAGE_FORMAT_TIF, "Encode: TIF format not available in this build"},
