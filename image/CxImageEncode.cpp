@@ -6,6 +6,7 @@
 #include "image/CxImage.h"
 #include "image/CxIOFile.h"
 #include "image/CxImageGIF.h"
+#include "image/CxImageJAS.h"
 #include "image/CxImagePNG.h"
 
 namespace {
@@ -23,11 +24,6 @@ const char* UnbuiltFormatName(DWORD id)
     case CXIMAGE_FORMAT_PCX: return "PCX";
     case CXIMAGE_FORMAT_WBMP: return "WBMP";
     case CXIMAGE_FORMAT_WMF: return "WMF";
-    case CXIMAGE_FORMAT_JP2: return "JP2";
-    case CXIMAGE_FORMAT_JPC: return "JPC";
-    case CXIMAGE_FORMAT_PGX: return "PGX";
-    case CXIMAGE_FORMAT_PNM: return "PNM";
-    case CXIMAGE_FORMAT_RAS: return "RAS";
     case CXIMAGE_FORMAT_MNG: return "MNG";
     case CXIMAGE_FORMAT_SKA: return "SKA";
     case CXIMAGE_FORMAT_RAW: return "RAW";
@@ -96,6 +92,13 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
         CxImageGIF format;
         format.Ghost(this);
         if (format.Encode(hFile)) return true;
+        SetLastError(format.GetLastError());
+        return false;
+    }
+    if (imagetype >= CXIMAGE_FORMAT_JP2 && imagetype <= CXIMAGE_FORMAT_RAS) {
+        CxImageJAS format;
+        format.Ghost(this);
+        if (format.Encode(hFile, imagetype)) return true;
         SetLastError(format.GetLastError());
         return false;
     }

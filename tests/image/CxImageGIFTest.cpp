@@ -52,23 +52,6 @@ void PaletteImage(CxImage& image, DWORD w, DWORD h, DWORD bpp, Pattern pattern)
     }
 }
 
-bool Has(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-// Output of an outside program that must be installed and must succeed.
-std::string Tool(const std::string& program, const std::string& arguments)
-{
-    std::string missing = MissingTool(program);
-    if (!missing.empty()) {
-        ADD_FAILURE() << missing;
-        return "";
-    }
-    ToolRun run = RunTool(program + " " + arguments + " 2>/dev/null");
-    EXPECT_EQ(run.status, 0) << program << " " << arguments;
-    return run.output;
-}
 
 // The frames as giftopnm decodes them, each image block on its own.
 std::vector<Raster> GiftopnmFrames(const std::string& path)

@@ -102,11 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Refused{CXIMAGE_FORMAT_PCX, "Encode: PCX format not available in this build"},
                     Refused{CXIMAGE_FORMAT_WBMP, "Encode: WBMP format not available in this build"},
                     Refused{CXIMAGE_FORMAT_WMF, "Encode: WMF format not available in this build"},
-                    Refused{CXIMAGE_FORMAT_JP2, "Encode: JP2 format not available in this build"},
-                    Refused{CXIMAGE_FORMAT_JPC, "Encode: JPC format not available in this build"},
-                    Refused{CXIMAGE_FORMAT_PGX, "Encode: PGX format not available in this build"},
-                    Refused{CXIMAGE_FORMAT_PNM, "Encode: PNM format not available in this build"},
-                    Refused{CXIMAGE_FORMAT_RAS, "Encode: RAS format not available in this build"},
                     Refused{CXIMAGE_FORMAT_MNG, "Encode: MNG format not available in this build"},
                     Refused{CXIMAGE_FORMAT_SKA, "Encode: SKA format not available in this build"},
                     Refused{CXIMAGE_FORMAT_RAW, "Encode: RAW format not available in this build"}));

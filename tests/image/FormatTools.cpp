@@ -1,5 +1,7 @@
 #include "FormatTools.h"
 
+#include "OutsideTools.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -20,15 +22,32 @@ std::string ReadFileBytes(const std::string& path)
     return bytes.str();
 }
 
+bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+std::string Tool(const std::string& program, const std::string& arguments)
+{
+    std::string missing = MissingTool(program);
+    if (!missing.empty()) {
+        ADD_FAILURE() << missing;
+        return "";
+    }
+    ToolRun run = RunTool(program + " " + arguments + " 2>/dev/null");
+    EXPECT_EQ(run.status, 0) << program << " " << arguments << ":\n" << run.output;
+    return run.output;
+}
+
 size_t ShortFile::Write(const void* buffer, size_t size, size_t count)
 {
-    if (Size() + long(size * count) > m_room) return 0;
+    if (Tell() + long(size * count) > m_room) return 0;
     return CxMemFile::Write(buffer, size, count);
 }
 
 bool ShortFile::PutC(unsigned char c)
 {
-    if (Size() + 1 > m_room) return false;
+    if (Tell() + 1 > m_room) return false;
     return CxMemFile::PutC(c);
 }
 

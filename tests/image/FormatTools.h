@@ -14,8 +14,15 @@ std::string TempPath(const std::string& name, const std::string& extension);
 // The whole content of a file, empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 
-// A memory stream that takes only its first `room` bytes; later writes fail,
-// byte by byte or in blocks.
+// Whether the text holds the part.
+bool Has(const std::string& text, const std::string& part);
+
+// Standard output of an outside program that must be installed and must
+// succeed; a failed expectation otherwise.
+std::string Tool(const std::string& program, const std::string& arguments);
+
+// A memory stream that takes bytes only below offset `room`; writes past it
+// fail, byte by byte or in blocks.
 class ShortFile : public CxMemFile {
 public:
     explicit ShortFile(long room) : m_room(room) { Open(); }
