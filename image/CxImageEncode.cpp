@@ -7,6 +7,7 @@
 #include "image/CxIOFile.h"
 #include "image/CxImageGIF.h"
 #include "image/CxImageJAS.h"
+#include "image/CxImageMNG.h"
 #include "image/CxImagePNG.h"
 
 namespace {
@@ -24,7 +25,6 @@ const char* UnbuiltFormatName(DWORD id)
     case CXIMAGE_FORMAT_PCX: return "PCX";
     case CXIMAGE_FORMAT_WBMP: return "WBMP";
     case CXIMAGE_FORMAT_WMF: return "WMF";
-    case CXIMAGE_FORMAT_MNG: return "MNG";
     case CXIMAGE_FORMAT_SKA: return "SKA";
     case CXIMAGE_FORMAT_RAW: return "RAW";
     default: return nullptr;
@@ -99,6 +99,13 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
         CxImageJAS format;
         format.Ghost(this);
         if (format.Encode(hFile, imagetype)) return true;
+        SetLastError(format.GetLastError());
+        return false;
+    }
+    if (imagetype == CXIMAGE_FORMAT_MNG) {
+        CxImageMNG format;
+        format.Ghost(this);
+        if (format.Encode(hFile)) return true;
         SetLastError(format.GetLastError());
         return false;
     }

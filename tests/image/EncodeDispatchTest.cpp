@@ -102,7 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Refused{CXIMAGE_FORMAT_PCX, "Encode: PCX format not available in this build"},
                     Refused{CXIMAGE_FORMAT_WBMP, "Encode: WBMP format not available in this build"},
                     Refused{CXIMAGE_FORMAT_WMF, "Encode: WMF format not available in this build"},
-                    Refused{CXIMAGE_FORMAT_MNG, "Encode: MNG format not available in this build"},
                     Refused{CXIMAGE_FORMAT_SKA, "Encode: SKA format not available in this build"},
                     Refused{CXIMAGE_FORMAT_RAW, "Encode: RAW format not available in this build"}));
 
