@@ -88,26 +88,25 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
         SetLastError(format.info.szLastError);
         return false;
     }
+    // A failing format object's text comes back to this image.
+    auto result = [this](const CxImage& format, bool ok) {
+        if (!ok) SetLastError(format.GetLastError());
+        return ok;
+    };
     if (imagetype == CXIMAGE_FORMAT_GIF) {
         CxImageGIF format;
         format.Ghost(this);
-        if (format.Encode(hFile)) return true;
-        SetLastError(format.GetLastError());
-        return false;
+        return result(format, format.Encode(hFile));
     }
     if (imagetype >= CXIMAGE_FORMAT_JP2 && imagetype <= CXIMAGE_FORMAT_RAS) {
         CxImageJAS format;
         format.Ghost(this);
-        if (format.Encode(hFile, imagetype)) return true;
-        SetLastError(format.GetLastError());
-        return false;
+        return result(format, format.Encode(hFile, imagetype));
     }
     if (imagetype == CXIMAGE_FORMAT_MNG) {
         CxImageMNG format;
         format.Ghost(this);
-        if (format.Encode(hFile)) return true;
-        SetLastError(format.GetLastError());
-        return false;
+        return result(format, format.Encode(hFile));
     }
     if (const char* name = UnbuiltFormatName(imagetype)) {
         char text[sizeof(info.szLastError)];

@@ -27,6 +27,20 @@ bool Has(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
+void ExpectHasAll(const std::string& text, const std::vector<std::string>& parts)
+{
+    for (const std::string& part : parts) EXPECT_TRUE(Has(text, part)) << "no \"" << part << "\" in:\n" << text;
+}
+
+void ExpectRefused(CxImage& image, DWORD imagetype, const char* text)
+{
+    CxMemFile file;
+    ASSERT_TRUE(file.Open());
+    EXPECT_FALSE(image.Encode(&file, imagetype));
+    EXPECT_STREQ(image.GetLastError(), text);
+    EXPECT_EQ(file.Size(), 0);
+}
+
 std::string Tool(const std::string& program, const std::string& arguments)
 {
     std::string missing = MissingTool(program);

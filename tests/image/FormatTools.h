@@ -17,6 +17,12 @@ std::string ReadFileBytes(const std::string& path);
 // Whether the text holds the part.
 bool Has(const std::string& text, const std::string& part);
 
+// Expects every part in the text (a tool's report), naming the missing ones.
+void ExpectHasAll(const std::string& text, const std::vector<std::string>& parts);
+
+// Expects the encode to fail with the text and write nothing.
+void ExpectRefused(CxImage& image, DWORD imagetype, const char* text);
+
 // Standard output of an outside program that must be installed and must
 // succeed; a failed expectation otherwise.
 std::string Tool(const std::string& program, const std::string& arguments);
