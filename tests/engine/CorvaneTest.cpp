@@ -5,7 +5,9 @@
 #include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
+#include "tests/ScopedEnv.h"
 #include "tests/engine/FolderFiles.h"
+#include "tests/engine/ScopedScriptRunner.h"
 #include "tests/engine/NamedProcesses.h"
 #include "tests/engine/PdfMaker.h"
 
@@ -53,19 +55,9 @@ class Conversion : public testing::Test {
 protected:
     void SetUp() override
     {
-        const char* old = std::getenv("TMPDIR");
-        oldTmp_ = old ? old : "";
-        hadTmp_ = old != nullptr;
         std::filesystem::create_directory(temp());
-        setenv("TMPDIR", temp().c_str(), 1); // temporary pictures go here
+        tmpdir_.Set(temp().c_str()); // temporary pictures go here
         CorvaneSetup("");
-    }
-    void TearDown() override
-    {
-        if (hadTmp_)
-            setenv("TMPDIR", oldTmp_.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
     }
     std::string temp() const { return folder.File("temp"); }
 
@@ -82,8 +74,7 @@ protected:
     std::string printed;
 
 private:
-    std::string oldTmp_;
-    bool hadTmp_ = false;
+    ScopedEnv tmpdir_{"TMPDIR", std::getenv("TMPDIR")};
 };
 
 TEST_F(Conversion, APageWithTextAndGraphicsGivesAPresentation)
@@ -111,9 +102,10 @@ TEST_F(Conversion, ThePagePictureHasTheGraphicsButNoText)
     std::string pdf = MakePdf(folder, "hello", helloPage);
     keptPictures = folder.File("kept");
     std::filesystem::create_directory(keptPictures);
-    ScriptRunner previous = SetScriptRunner(KeepPicturesThenRun);
-    EXPECT_EQ(Convert(pdf, folder.File("hello.ppt")), kCorvaneOk);
-    SetScriptRunner(previous);
+    {
+        ScopedScriptRunner keep(KeepPicturesThenRun);
+        EXPECT_EQ(Convert(pdf, folder.File("hello.ppt")), kCorvaneOk);
+    }
     ASSERT_TRUE(std::filesystem::exists(keptPictures + "/page1.png"));
     // 150 dpi: "Hello" lies in x 40..190, y 90..170; the blue rectangle in
     // x 417..541, y 333..375 (pixels from the top left).
@@ -151,7 +143,7 @@ TEST_F(Conversion, ProgressCountsPagesFromTheFirstToTheLast)
     for (int page = 1; page <= 10; ++page)
         tenPages += "10 50 moveto (Page " + std::to_string(page) + ") show showpage\n";
     std::string pdf = MakePdf(folder, "ten", tenPages);
-    ScriptRunner previous = SetScriptRunner(CaptureScript);
+    ScopedScriptRunner capture(CaptureScript);
     struct Case {
         const char* pageSet;
         std::vector<int> percentages;
@@ -170,7 +162,6 @@ TEST_F(Conversion, ProgressCountsPagesFromTheFirstToTheLast)
     CorvaneSetup("");
     Convert(one, folder.File("one.ppt"));
     EXPECT_EQ(ProgressPercentages(capturedScript), std::vector<int>{99});
-    SetScriptRunner(previous);
 }
 
 TEST_F(Conversion, ADocumentThatCannotBeOpenedGivesMinusTwo)
@@ -232,9 +223,10 @@ TEST_F(Conversion, NothingSavedAtTheOutputPathGivesMinusFive)
     // here the program is not run at all, as when the application is missing.
     std::string stale = folder.File("stale.ppt");
     std::ofstream(stale) << "old";
-    ScriptRunner previous = SetScriptRunner([](const char*) { return 0; });
-    EXPECT_EQ(Convert(pdf, stale), kCorvaneNothingSaved);
-    SetScriptRunner(previous);
+    {
+        ScopedScriptRunner notRun([](const char*) { return 0; });
+        EXPECT_EQ(Convert(pdf, stale), kCorvaneNothingSaved);
+    }
     EXPECT_EQ(Bytes(stale, 16), "old");
     EXPECT_EQ(Convert(pdf, stale), kCorvaneOk);
     EXPECT_TRUE(IsCompoundFile(stale));
