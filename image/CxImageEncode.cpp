@@ -9,6 +9,9 @@
 #include "image/CxImageICO.h"
 #include "image/CxImageJPG.h"
 #include "image/CxImagePCX.h"
+#include "image/CxImageGIF.h"
+#include "image/CxImageJAS.h"
+#include "image/CxImageMNG.h"
 #include "image/CxImagePNG.h"
 #include "image/CxImageRAW.h"
 #include "image/CxImageSKA.h"
@@ -19,22 +22,6 @@
 
 namespace {
 
-// Formats whose encoders this build does not hold yet; the dispatch names
-// them in its refusal.
-const char* UnbuiltFormatName(DWORD id)
-{
-    switch (id) {
-    case CXIMAGE_FORMAT_GIF: return "GIF";
-    case CXIMAGE_FORMAT_JP2: return "JP2";
-    case CXIMAGE_FORMAT_JPC: return "JPC";
-    case CXIMAGE_FORMAT_PGX: return "PGX";
-    case CXIMAGE_FORMAT_PNM: return "PNM";
-    case CXIMAGE_FORMAT_RAS: return "RAS";
-    case CXIMAGE_FORMAT_MNG: return "MNG";
-    default: return nullptr;
-    }
-}
-
 // Runs a format object's encoder (ICO: a one-image icon) on a ghost of the
 // image; on failure `failure` receives the format object's text.
 template <class Format>
@@ -43,6 +30,16 @@ bool EncodeAs(const CxImage* image, CxFile* hFile, char (&failure)[256])
     Format format;
     format.Ghost(image);
     if (format.Encode(hFile)) return true;
+    snprintf(failure, sizeof(failure), "%s", format.GetLastError());
+    return false;
+}
+
+// The JPEG 2000 family shares one format object that takes the id.
+bool EncodeJasper(const CxImage* image, CxFile* hFile, DWORD imagetype, char (&failure)[256])
+{
+    CxImageJAS format;
+    format.Ghost(image);
+    if (format.Encode(hFile, imagetype)) return true;
     snprintf(failure, sizeof(failure), "%s", format.GetLastError());
     return false;
 }
@@ -118,20 +115,21 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
     case CXIMAGE_FORMAT_SKA: written = EncodeAs<CxImageSKA>(this, hFile, failure); break;
     case CXIMAGE_FORMAT_RAW: written = EncodeAs<CxImageRAW>(this, hFile, failure); break;
     case CXIMAGE_FORMAT_TIF: written = EncodeAs<CxImageTIF>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_GIF: written = EncodeAs<CxImageGIF>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_MNG: written = EncodeAs<CxImageMNG>(this, hFile, failure); break;
+    case CXIMAGE_FORMAT_JP2:
+    case CXIMAGE_FORMAT_JPC:
+    case CXIMAGE_FORMAT_PGX:
+    case CXIMAGE_FORMAT_PNM:
+    case CXIMAGE_FORMAT_RAS: written = EncodeJasper(this, hFile, imagetype, failure); break;
     default:
         known = false;
         break;
     }
-    if (known) {
-        if (!written) SetLastError(failure);
-        return written;
-    }
-    if (const char* name = UnbuiltFormatName(imagetype)) {
-        char text[sizeof(info.szLastError)];
-        snprintf(text, sizeof(text), "Encode: %s format not available in this build", name);
-        SetLastError(text);
+    if (!known) {
+        SetLastError("Encode: Unknown format");
         return false;
     }
-    SetLastError("Encode: Unknown format");
-    return false;
+    if (!written) SetLastError(failure);
+    return written;
 }
