@@ -8,7 +8,10 @@
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
 #include "engine/TerminateProcesses.h"
+#include "engine/EngineApp.h"
+#include "engine/resources/CoreData.h"
 #include "engine/resources/InstalledFonts.h"
+#include "engine/resources/LayerStream.h"
 #include "platform/com/ComRuntime.h"
 
 #include <Error.h>
@@ -19,6 +22,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -27,15 +31,29 @@ constexpr int pictureOn = 1;
 
 void SilentError(ErrorCategory, Goffset, const char*) {}
 
+// The document read through the file layer, a fresh stream per attempt:
+// with the password, then with none.
 std::unique_ptr<PDFDoc> OpenDocument(const char* pdfPath, const char* password)
 {
     const std::optional<GooString> secret(GooString(password ? password : ""));
-    auto doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(pdfPath), secret, secret);
-    if (!doc->isOk())
-        doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(pdfPath));
-    if (!doc->isOk())
-        return nullptr;
-    return doc;
+    for (bool withPassword : {true, false}) {
+        BaseStream* stream = OpenLayerStream(pdfPath);
+        if (!stream)
+            return nullptr;
+        auto doc = withPassword ? std::make_unique<PDFDoc>(stream, secret, secret) : std::make_unique<PDFDoc>(stream);
+        if (doc->isOk())
+            return doc;
+    }
+    return nullptr;
+}
+
+// The private folder the core takes its language data from; the core keeps
+// the pointer, so the text lives as long as the library.
+const char* CoreDataFolder()
+{
+    static std::string folder;
+    folder = std::string(g_tempFolder) + "coredata";
+    return folder.c_str();
 }
 
 // trunc(((n - first + 1) * 100 - 1) / (last - first + 1)): 99 for the last page.
@@ -91,7 +109,8 @@ extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* 
     CoInitialize(nullptr);
     setErrorCallback(SilentError);
 
-    globalParams = std::make_unique<GlobalParams>();
+    PrepareCoreDataFolder(CoreDataFolder());
+    globalParams = std::make_unique<GlobalParams>(CoreDataFolder());
     SetupBaseFonts(globalParams.get(), BaseFontFolder());
     globalParams->setTextEncoding("UTF-8");
     RegisterWindowsFonts(globalParams.get());
@@ -99,6 +118,7 @@ extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* 
     int result = Convert(pdfPath, outputPath, password);
 
     globalParams.reset();
+    RemoveCoreDataFolder(CoreDataFolder());
     DeleteTempFiles();
     return result;
 }
