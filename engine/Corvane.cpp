@@ -10,6 +10,7 @@
 #include "engine/TerminateProcesses.h"
 #include "engine/EngineApp.h"
 #include "engine/resources/CoreData.h"
+#include "engine/resources/DisplayFonts.h"
 #include "engine/resources/InstalledFonts.h"
 #include "engine/resources/LayerStream.h"
 #include "platform/com/ComRuntime.h"
@@ -117,6 +118,7 @@ extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* 
 
     int result = Convert(pdfPath, outputPath, password);
 
+    ForgetDisplayFonts(globalParams.get());
     globalParams.reset();
     RemoveCoreDataFolder(CoreDataFolder());
     DeleteTempFiles();
