@@ -4,6 +4,7 @@
 #include "engine/resources/CoreData.h"
 #include "tests/engine/HandMadePdf.h"
 #include "tests/engine/PdfMaker.h"
+#include "tests/engine/PelmoraModule.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string FileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::set<std::string> Names(const std::string& folder)
 {
@@ -80,13 +75,13 @@ TEST(CoreData, TheFolderIsLaidOutAsTheCoreReadsItAndRemovedWhole)
 TEST(CoreData, CMapsBesideTheProgramComeFirst)
 {
     ScratchFolder program;
-    fs::copy_file(ZLIB_SHARED_OBJECT, program.File("Pelmora.dll"));
-    void* module = dlopen(program.File("Pelmora.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(module, nullptr) << dlerror();
-    EXPECT_EQ(CMapFolder("Adobe-Japan1"), "/usr/share/poppler/cMap/Adobe-Japan1");
-    fs::create_directories(program.File("Resource/CMap"));
-    EXPECT_EQ(CMapFolder("Adobe-Japan1"), program.File("Resource/CMap"));
-    dlclose(module);
+    {
+        PelmoraModule pelmora(program.Path());
+        ASSERT_TRUE(pelmora.Loaded()) << dlerror();
+        EXPECT_EQ(CMapFolder("Adobe-Japan1"), "/usr/share/poppler/cMap/Adobe-Japan1");
+        fs::create_directories(program.File("Resource/CMap"));
+        EXPECT_EQ(CMapFolder("Adobe-Japan1"), program.File("Resource/CMap"));
+    }
     EXPECT_EQ(CMapFolder("No-Such-Collection"), "");
 }
 

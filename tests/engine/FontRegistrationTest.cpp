@@ -9,6 +9,7 @@
 #include "platform/win32/FontKey.h"
 #include "tests/engine/HandMadePdf.h"
 #include "tests/engine/PdfMaker.h"
+#include "tests/engine/PelmoraModule.h"
 
 #include <GfxFont.h>
 #include <GlobalParams.h>
@@ -33,27 +34,20 @@ const char* const dejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 // folder, and a scratch Windows folder with its "fonts" goes with it.
 class ScratchProgram {
 public:
-    ScratchProgram()
+    ScratchProgram() : pelmora_(program_.Path())
     {
-        fs::copy_file(ZLIB_SHARED_OBJECT, program_.File("Pelmora.dll"));
-        module_ = dlopen(program_.File("Pelmora.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
         fs::create_directory(windows_.File("fonts"));
         setenv("VANTREL_WINDOWS_DIR", windows_.Path().c_str(), 1);
     }
-    ~ScratchProgram()
-    {
-        unsetenv("VANTREL_WINDOWS_DIR");
-        if (module_)
-            dlclose(module_);
-    }
-    bool Loaded() const { return module_ != nullptr; }
+    ~ScratchProgram() { unsetenv("VANTREL_WINDOWS_DIR"); }
+    bool Loaded() const { return pelmora_.Loaded(); }
     std::string Program(const std::string& name) const { return program_.File(name); }
     std::string Font(const std::string& name) const { return windows_.File("fonts/" + name); }
     void Map(const std::string& text) const { std::ofstream(Program("fontfile.map"), std::ios::binary) << text; }
 
 private:
     ScratchFolder program_, windows_;
-    void* module_ = nullptr;
+    PelmoraModule pelmora_;
 };
 
 // Adds a value at the end of the installed-font key.

@@ -4,6 +4,7 @@
 #include "engine/resources/ResourceFolders.h"
 #include "engine/resources/ResourceTable.h"
 #include "tests/engine/PdfMaker.h"
+#include "tests/engine/PelmoraModule.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,6 @@
 #include <string>
 
 namespace {
-
-std::string FileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void WriteText(const std::string& path, const std::string& text)
 {
@@ -69,26 +64,6 @@ public:
 private:
     std::string old_;
     bool had_ = false;
-};
-
-// A module named "Pelmora.dll" loaded from the folder: the program folder
-// while the object lives. Any small shared object serves as its body.
-class PelmoraModule {
-public:
-    explicit PelmoraModule(const std::string& folder)
-    {
-        std::filesystem::copy_file(ZLIB_SHARED_OBJECT, folder + "/Pelmora.dll");
-        handle_ = dlopen((folder + "/Pelmora.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
-    }
-    ~PelmoraModule()
-    {
-        if (handle_)
-            dlclose(handle_);
-    }
-    bool Loaded() const { return handle_ != nullptr; }
-
-private:
-    void* handle_ = nullptr;
 };
 
 TEST(ResourceTable, HoldsTheRowsInOrderEachExpandingToItsSource)
