@@ -48,12 +48,16 @@ std::unique_ptr<PDFDoc> OpenDocument(const char* pdfPath, const char* password)
     return nullptr;
 }
 
-// The private folder the core takes its language data from; the core keeps
-// the pointer, so the text lives as long as the library.
+// The private folder the core takes its language data from, or null for
+// the core's own when this load has no temporary folder. The core keeps the
+// pointer, so the text lives as long as the library.
 const char* CoreDataFolder()
 {
     static std::string folder;
-    folder = std::string(g_tempFolder) + "coredata";
+    folder = std::string(g_tempFolder);
+    if (folder.empty())
+        return nullptr;
+    folder += "coredata";
     return folder.c_str();
 }
 
@@ -110,7 +114,8 @@ extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* 
     CoInitialize(nullptr);
     setErrorCallback(SilentError);
 
-    PrepareCoreDataFolder(CoreDataFolder());
+    if (CoreDataFolder())
+        PrepareCoreDataFolder(CoreDataFolder());
     globalParams = std::make_unique<GlobalParams>(CoreDataFolder());
     SetupBaseFonts(globalParams.get(), BaseFontFolder());
     globalParams->setTextEncoding("UTF-8");
@@ -120,7 +125,8 @@ extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* 
 
     ForgetDisplayFonts(globalParams.get());
     globalParams.reset();
-    RemoveCoreDataFolder(CoreDataFolder());
+    if (CoreDataFolder())
+        RemoveCoreDataFolder(CoreDataFolder());
     DeleteTempFiles();
     return result;
 }

@@ -44,7 +44,7 @@ std::string ProgramFolder()
 
 FILE* OpenResourceFile(const char* name, const char* mode)
 {
-    if (!name || !mode)
+    if (!name || !*name || !mode)
         return nullptr;
     if (FILE* file = std::fopen(name, mode))
         return file;
@@ -60,7 +60,7 @@ FILE* OpenResourceFile(const char* name, const char* mode)
         }
     }
     const std::string temp = TempFolderPath();
-    if (temp.empty() || IsAbsolute(name))
+    if (temp.empty() || IsAbsolute(name) || bare.empty())
         return nullptr;
     return std::fopen((temp + name).c_str(), mode);
 }

@@ -252,6 +252,9 @@ TEST(ResourceFolders, ReadsFallBackToTheProgramAndResourceFoldersThenTheTemporar
     // The temporary folder takes the name as given: a bare name is not
     // enough, and an absolute name is never put under it.
     EXPECT_EQ(res_fopen("temp.txt", "r"), nullptr);
+    // A folder is no file to open, nor is an empty name.
+    EXPECT_EQ(res_fopen("sub/", "r"), nullptr);
+    EXPECT_EQ(res_fopen("", "r"), nullptr);
     WriteText(temp.File("abs/only.txt"), "under temp");
     EXPECT_EQ(res_fopen("/abs/only.txt", "r"), nullptr);
 }
