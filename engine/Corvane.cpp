@@ -2,6 +2,7 @@
 
 #include "engine/BaseFonts.h"
 #include "engine/DisplayPage.h"
+#include "engine/EngineApp.h"
 #include "engine/EngineOutputDevs.h"
 #include "engine/OutputWritten.h"
 #include "engine/PageBitmap.h"
@@ -10,7 +11,10 @@
 #include "engine/ScriptWriterTempFiles.h"
 #include "engine/TerminateProcesses.h"
 #include "engine/TextBoxes.h"
+#include "engine/resources/CoreData.h"
+#include "engine/resources/DisplayFonts.h"
 #include "engine/resources/InstalledFonts.h"
+#include "engine/resources/LayerStream.h"
 #include "platform/com/ComRuntime.h"
 
 #include <Error.h>
@@ -21,6 +25,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -28,15 +33,33 @@ constexpr int pictureOn = 1;
 
 void SilentError(ErrorCategory, Goffset, const char*) {}
 
+// The document read through the file layer, a fresh stream per attempt:
+// with the password, then with none.
 std::unique_ptr<PDFDoc> OpenDocument(const char* pdfPath, const char* password)
 {
     const std::optional<GooString> secret(GooString(password ? password : ""));
-    auto doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(pdfPath), secret, secret);
-    if (!doc->isOk())
-        doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(pdfPath));
-    if (!doc->isOk())
+    for (bool withPassword : {true, false}) {
+        BaseStream* stream = OpenLayerStream(pdfPath);
+        if (!stream)
+            return nullptr;
+        auto doc = withPassword ? std::make_unique<PDFDoc>(stream, secret, secret) : std::make_unique<PDFDoc>(stream);
+        if (doc->isOk())
+            return doc;
+    }
+    return nullptr;
+}
+
+// The private folder the core takes its language data from, or null for
+// the core's own when this load has no temporary folder. The core keeps the
+// pointer, so the text lives as long as the library.
+const char* CoreDataFolder()
+{
+    static std::string folder;
+    folder = std::string(g_tempFolder);
+    if (folder.empty())
         return nullptr;
-    return doc;
+    folder += "coredata";
+    return folder.c_str();
 }
 
 // trunc(((n - first + 1) * 100 - 1) / (last - first + 1)): 99 for the last page.
@@ -94,14 +117,19 @@ extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* 
     CoInitialize(nullptr);
     setErrorCallback(SilentError);
 
-    globalParams = std::make_unique<GlobalParams>();
+    if (CoreDataFolder())
+        PrepareCoreDataFolder(CoreDataFolder());
+    globalParams = std::make_unique<GlobalParams>(CoreDataFolder());
     SetupBaseFonts(globalParams.get(), BaseFontFolder());
     globalParams->setTextEncoding("UTF-8");
     RegisterWindowsFonts(globalParams.get());
 
     int result = Convert(pdfPath, outputPath, password);
 
+    ForgetDisplayFonts(globalParams.get());
     globalParams.reset();
+    if (CoreDataFolder())
+        RemoveCoreDataFolder(CoreDataFolder());
     DeleteTempFiles();
     return result;
 }

@@ -1,8 +1,10 @@
 #include "engine/EngineOutputDevs.h"
 
 #include "engine/PageDeviceHooks.h"
+#include "engine/resources/DisplayFonts.h"
 
 #include <GfxState.h>
+#include <GlobalParams.h>
 
 static SplashColor whitePaper = {255, 255, 255};
 
@@ -21,6 +23,12 @@ void EngineSplashOutputDev::drawChar(GfxState* state, double x, double y, double
     g_drawingGlyph = 1;
     SplashOutputDev::drawChar(state, x, y, dx, dy, originX, originY, code, nBytes, u, uLen);
     g_drawingGlyph = 0;
+}
+
+void EngineSplashOutputDev::updateFont(GfxState* state)
+{
+    RegisterDisplayCIDFont(globalParams.get(), state->getFont().get());
+    SplashOutputDev::updateFont(state);
 }
 
 EngineTextOutputDev::EngineTextOutputDev() : TextOutputDev(nullptr, true, 0.0, false, false) {}

@@ -12,6 +12,9 @@ public:
     // 24-bit BGR, rows aligned to 1 byte, white paper, top-down rows.
     EngineSplashOutputDev();
 
+    // A CID font the document does not carry first gets its display font.
+    void updateFont(GfxState* state) override;
+
     void drawChar(GfxState* state, double x, double y, double dx, double dy, double originX, double originY,
                   CharCode code, int nBytes, const Unicode* u, int uLen) override;
 };

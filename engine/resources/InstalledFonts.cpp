@@ -1,10 +1,16 @@
 #include "engine/resources/InstalledFonts.h"
 
+#include "engine/resources/DisplayFonts.h"
+#include "engine/resources/FontCollections.h"
+#include "engine/resources/FontFileMap.h"
+#include "engine/resources/FontRegistry.h"
+#include "engine/resources/FontsFolder.h"
 #include "platform/win32/FontFamilies.h"
 
 #include <GlobalParams.h>
 
 #include <algorithm>
+#include <new>
 #include <strings.h>
 
 std::vector<std::string> installedFontFamilies;
@@ -30,10 +36,22 @@ int EnumFontFamilyProc(const LOGFONTA* font, const TEXTMETRICA*, DWORD fontType,
     if (fontType & RASTER_FONTTYPE)
         return 1;
     AddFamilyName(font->lfFaceName);
-    // The family's display font, looked up in the installed-font list, is
-    // registered with the GlobalParams in lParam here (AddInstalledFont);
-    // that comes with the registry stand-in.
-    (void)lParam;
+    AddInstalledFont(font->lfFaceName, reinterpret_cast<GlobalParams*>(lParam));
+    return 1;
+}
+
+int AddInstalledFont(const char* face, GlobalParams* params)
+{
+    if (!face || !params)
+        return 0;
+    std::unique_ptr<DisplayFontParam> font(new (std::nothrow) DisplayFontParam(face, displayFontTT));
+    if (!font)
+        return 0;
+    char valueName[1000], fileName[1000];
+    if (!LookupFontFileInRegistry(face, valueName, sizeof valueName, fileName, sizeof fileName))
+        return 1;
+    font->tt.fileName = fileName[0] == '/' ? fileName : WindowsFontsFolder() + fileName;
+    AddNamedDisplayFont(params, std::move(font), false);
     return 1;
 }
 
@@ -41,12 +59,11 @@ int RegisterWindowsFonts(GlobalParams* params)
 {
     if (!params)
         return 0;
-    // 1. TrueType collections in the fonts folder are split here
-    //    (SplitFontCollections), once the fonts folder is in place.
+    ForgetDisplayFonts(params); // each registration starts afresh
+    SplitFontCollections();
     HDC screen = GetDC(nullptr);
     EnumFontFamiliesA(screen, nullptr, EnumFontFamilyProc, LPARAM(params));
     ReleaseDC(nullptr, screen);
-    // 3. The named display fonts of "fontfile.map" are registered here
-    //    (LoadFontFileMap), with the file layer of the resource folders.
+    LoadFontFileMap(params);
     return 1;
 }

@@ -20,6 +20,13 @@ int IsFontFamilyInstalled(const char* name);
 // The font enumeration's callback; lParam is the conversion's GlobalParams.
 int EnumFontFamilyProc(const LOGFONTA* font, const TEXTMETRICA* metrics, DWORD fontType, LPARAM lParam);
 
-// Makes the installed fonts known to the conversion: 0 for a null object,
-// else 1.
+// Registers the face's file from the installed-font list as a named display
+// font, unless a font of that name is registered already. The list's file is
+// taken in the Windows fonts folder, or as is when it is a full path.
+// Returns 0 for a null argument or when memory runs out, else 1.
+int AddInstalledFont(const char* face, GlobalParams* params);
+
+// Makes the installed fonts known to the conversion: splits the fonts
+// folder's collections, lists and registers the installed families, then
+// the lines of "fontfile.map". 0 for a null object, else 1.
 int RegisterWindowsFonts(GlobalParams* params);

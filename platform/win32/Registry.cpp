@@ -1,5 +1,6 @@
 #include "platform/win32/Registry.h"
 
+#include "platform/win32/FontKey.h"
 #include "platform/win32/RegistryHive.h"
 #include "platform/win32/SharedFile.h"
 
@@ -22,6 +23,18 @@ struct OpenKey {
 std::mutex g_mutex; // guards the handle set and the machine hive
 std::set<OpenKey*> g_openKeys;
 RegistryKey g_machineHive;
+
+// The machine hive, its installed-font key filled at first use. The caller
+// holds g_mutex.
+RegistryKey& MachineHive()
+{
+    static bool filled = false;
+    if (!filled) {
+        filled = true;
+        FillFontKey(g_machineHive);
+    }
+    return g_machineHive;
+}
 
 bool IsRoot(HKEY key)
 {
@@ -59,7 +72,7 @@ LONG ReadHive(HKEY root, const HiveReader& reader)
 {
     if (root == HKEY_LOCAL_MACHINE) {
         std::lock_guard<std::mutex> lock(g_mutex);
-        return reader(g_machineHive);
+        return reader(MachineHive());
     }
     RegistryKey hive;
     std::string text;
@@ -91,7 +104,7 @@ LONG WriteHive(HKEY root, const HiveWriter& writer)
     bool changed = false;
     if (root == HKEY_LOCAL_MACHINE) {
         std::lock_guard<std::mutex> lock(g_mutex);
-        return writer(g_machineHive, changed);
+        return writer(MachineHive(), changed);
     }
     std::string path = UserRegistryPath();
     LONG result = ERROR_ACCESS_DENIED;

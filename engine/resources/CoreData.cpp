@@ -1,0 +1,136 @@
+#include "engine/resources/CoreData.h"
+
+#include "engine/resources/PathParts.h"
+#include "engine/resources/ResStdio.h"
+#include "engine/resources/ResourceFolders.h"
+
+#include <cstdio>
+#include <ftw.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const systemCMaps = "/usr/share/poppler/cMap/";
+
+int RemoveEntry(const char* path, const struct stat*, int, FTW*)
+{
+    std::remove(path);
+    return 0;
+}
+
+bool IsFolder(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The whole content of a file opened through the stdio layer.
+bool ReadThroughLayer(const std::string& path, std::string& content)
+{
+    FILE* file = res_fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    content.clear();
+    char chunk[4096];
+    size_t got;
+    while ((got = res_fread(chunk, 1, sizeof chunk, file)) > 0)
+        content.append(chunk, got);
+    res_fclose(file);
+    return true;
+}
+
+bool WriteFile(const std::string& path, const std::string& content)
+{
+    std::string partial = path + ".part";
+    FILE* file = std::fopen(partial.c_str(), "wb");
+    if (!file)
+        return false;
+    bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+    written = std::fclose(file) == 0 && written;
+    if (!written || std::rename(partial.c_str(), path.c_str()) != 0) {
+        std::remove(partial.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool MakeFolder(const std::string& path)
+{
+    return mkdir(path.c_str(), 0700) == 0 || IsFolder(path);
+}
+
+// The place a binding takes in the core's layout, or empty for none.
+std::string Destination(const std::string& root, const CoreDataBinding& binding)
+{
+    return root + binding.kind + "/" + BareName(binding.name);
+}
+
+bool Serve(const std::string& root, const CoreDataBinding& binding)
+{
+    if (binding.kind == "cMapDir") {
+        std::string link = root + "cMap/" + BareName(binding.name), target = CMapFolder(binding.name);
+        unlink(link.c_str());
+        return !target.empty() && symlink(target.c_str(), link.c_str()) == 0;
+    }
+    std::string content;
+    return ReadThroughLayer(binding.file, content) && WriteFile(Destination(root, binding), content);
+}
+
+} // namespace
+
+std::vector<CoreDataBinding> ReadCoreConfiguration(const std::string& path)
+{
+    std::vector<CoreDataBinding> bindings;
+    std::string content;
+    if (!ReadThroughLayer(path, content))
+        return bindings;
+    std::istringstream lines(content);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        CoreDataBinding binding;
+        if (!(words >> binding.kind) || binding.kind[0] == '#' || !(words >> binding.name))
+            continue;
+        if (binding.kind == "nameToUnicode") {
+            binding.file = binding.name;
+        } else if (binding.kind == "cidToUnicode" || binding.kind == "unicodeMap") {
+            if (!(words >> binding.file))
+                continue;
+        } else if (binding.kind != "cMapDir") {
+            continue;
+        }
+        bindings.push_back(binding);
+    }
+    return bindings;
+}
+
+std::string CMapFolder(const std::string& collection)
+{
+    std::string program = ProgramFolder();
+    if (!program.empty() && IsFolder(program + "Resource/CMap"))
+        return program + "Resource/CMap";
+    std::string system = systemCMaps + BareName(collection);
+    return IsFolder(system) ? system : "";
+}
+
+int PrepareCoreDataFolder(const std::string& folder)
+{
+    const std::string root = WithSeparator(folder);
+    if (root.empty() || !MakeFolder(root))
+        return 0;
+    for (const char* kind : {"nameToUnicode", "cidToUnicode", "unicodeMap", "cMap"})
+        if (!MakeFolder(root + kind))
+            return 0;
+    int served = 0;
+    for (const CoreDataBinding& binding : ReadCoreConfiguration(root + "rc"))
+        served += Serve(root, binding);
+    return served;
+}
+
+void RemoveCoreDataFolder(const std::string& folder)
+{
+    if (!folder.empty())
+        nftw(folder.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+}

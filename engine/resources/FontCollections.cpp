@@ -1,0 +1,194 @@
+#include "engine/resources/FontCollections.h"
+
+#include "engine/resources/FontsFolder.h"
+#include "engine/resources/PathParts.h"
+#include "platform/win32/FindFile.h"
+#include "platform/win32/Folders.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <strings.h>
+
+namespace {
+
+typedef std::vector<unsigned char> Bytes;
+
+constexpr uint32_t kHeadTag = 0x68656164;        // 'head'
+constexpr uint32_t kChecksumMagic = 0xB1B0AFBA; // OpenType 'head' checkSumAdjustment
+
+uint32_t Big32(const unsigned char* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+uint16_t Big16(const unsigned char* p)
+{
+    return uint16_t(p[0] << 8 | p[1]);
+}
+
+void PutBig32(unsigned char* p, uint32_t value)
+{
+    p[0] = uint8_t(value >> 24), p[1] = uint8_t(value >> 16), p[2] = uint8_t(value >> 8), p[3] = uint8_t(value);
+}
+
+uint64_t Padded(uint64_t length)
+{
+    return (length + 3) & ~uint64_t(3);
+}
+
+bool IsFile(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ReadWholeFile(const char* path, Bytes& bytes)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+    bool read = std::fseek(file, 0, SEEK_END) == 0;
+    long length = read ? std::ftell(file) : -1;
+    read = length >= 1 && std::fseek(file, 0, SEEK_SET) == 0;
+    try {
+        if (read) {
+            bytes.resize(size_t(length));
+            read = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        }
+    } catch (const std::bad_alloc&) {
+        read = false;
+    }
+    std::fclose(file);
+    return read;
+}
+
+// The face at the offset as a standalone font (OpenType section 5, "Font
+// Collections"), or false when any part of it lies outside the collection.
+bool BuildFace(const Bytes& collection, uint64_t offset, Bytes& face)
+{
+    const uint64_t size = collection.size();
+    if (offset + 12 > size)
+        return false;
+    const uint16_t numTables = Big16(&collection[offset + 4]);
+    const uint64_t directory = 12 + 16 * uint64_t(numTables);
+    if (offset + directory > size)
+        return false;
+    uint64_t faceSize = directory;
+    for (uint16_t t = 0; t < numTables; ++t) {
+        const unsigned char* record = &collection[offset + 12 + 16 * t];
+        uint64_t tableOffset = Big32(record + 8), tableLength = Big32(record + 12);
+        if (tableOffset + tableLength > size)
+            return false;
+        faceSize += Padded(tableLength);
+    }
+    if (faceSize > UINT32_MAX)
+        return false;
+    try {
+        face.assign(size_t(faceSize), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    std::memcpy(face.data(), &collection[offset], size_t(directory));
+    uint64_t position = directory;
+    int64_t head = -1;
+    for (uint16_t t = 0; t < numTables; ++t) {
+        unsigned char* record = &face[12 + 16 * t];
+        uint32_t tableOffset = Big32(record + 8), tableLength = Big32(record + 12);
+        unsigned char* table = &face[position];
+        std::memcpy(table, &collection[tableOffset], tableLength);
+        if (Big32(record) == kHeadTag && tableLength >= 12) {
+            // The whole-font adjustment is summed as 0 (OpenType 'head').
+            std::memset(table + 8, 0, 4);
+            head = int64_t(position);
+        }
+        PutBig32(record + 4, CalcTableChecksum(table, tableLength));
+        PutBig32(record + 8, uint32_t(position));
+        position += Padded(tableLength);
+    }
+    if (head >= 0)
+        PutBig32(&face[size_t(head) + 8], kChecksumMagic - CalcTableChecksum(face.data(), uint32_t(face.size())));
+    return true;
+}
+
+// Written whole under a passing name, then put in place, so that a face
+// file, the one that marks the collection as split included, is never cut.
+void WriteFace(const std::string& path, const Bytes& face)
+{
+    const std::string partial = path + ".part";
+    FILE* file = std::fopen(partial.c_str(), "wb");
+    if (!file)
+        return;
+    bool written = std::fwrite(face.data(), 1, face.size(), file) == face.size();
+    written = std::fclose(file) == 0 && written;
+    if (!written || std::rename(partial.c_str(), path.c_str()) != 0)
+        std::remove(partial.c_str());
+}
+
+} // namespace
+
+uint32_t CalcTableChecksum(const unsigned char* table, uint32_t length)
+{
+    uint32_t sum = 0;
+    for (uint32_t i = 0; i < length; i += 4) {
+        unsigned char word[4] = {0, 0, 0, 0};
+        std::memcpy(word, table + i, length - i < 4 ? length - i : 4);
+        sum += Big32(word);
+    }
+    return sum;
+}
+
+int SplitTrueTypeCollection(char* path)
+{
+    Bytes collection;
+    if (!path || !ReadWholeFile(path, collection))
+        return 0;
+    size_t length = std::strlen(path);
+    if (length > 4 && strcasecmp(path + length - 4, ".ttc") == 0)
+        path[length - 4] = '\0';
+    if (collection.size() < 4 || strncasecmp(reinterpret_cast<const char*>(collection.data()), "ttcf", 4) != 0)
+        return 0;
+    const uint64_t count = collection.size() >= 12 ? Big32(&collection[8]) : 0;
+    for (uint64_t i = 0; i < count && 12 + 4 * (i + 1) <= collection.size(); ++i) {
+        Bytes face;
+        if (BuildFace(collection, Big32(&collection[12 + 4 * i]), face))
+            WriteFace(std::string(path) + std::to_string(i) + ".ttf", face);
+    }
+    return 1;
+}
+
+size_t FindFiles(const char* pattern, std::vector<std::string>& files)
+{
+    const std::string folder = FolderOf(pattern);
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(pattern, &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return files.size();
+    do {
+        std::string path = folder + entry.cFileName;
+        if (IsFile(path))
+            files.push_back(path);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return files.size();
+}
+
+int SplitFontCollections()
+{
+    const std::string fonts = WindowsFontsFolder();
+    if (fonts.empty())
+        return 0;
+    std::vector<std::string> collections;
+    FindFiles((fonts + "*.ttc").c_str(), collections);
+    int split = 0;
+    for (const std::string& path : collections) {
+        std::string name = BareName(path);
+        std::string firstFace = FolderOf(path) + name.substr(0, name.rfind('.')) + "0.ttf";
+        if (IsFile(firstFace))
+            continue;
+        std::vector<char> buffer(path.begin(), path.end());
+        buffer.push_back('\0');
+        split += SplitTrueTypeCollection(buffer.data());
+    }
+    return split;
+}

@@ -1,0 +1,25 @@
+// TrueType collections in the fonts folder split into standalone fonts:
+// "<collection name><index>.ttf" beside the collection, one per face.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Splits each "*.ttc" of the Windows fonts folder whose face file with
+// index 0 is missing. Returns the number of collections split.
+int SplitFontCollections();
+
+// Appends the full path of every file (not folder) matching the wildcard
+// pattern; returns the list's size.
+size_t FindFiles(const char* pattern, std::vector<std::string>& files);
+
+// Writes the face files of the collection at path. Cuts a ".ttc" ending (any
+// letter case) off the caller's buffer. Returns 1 for a collection, face
+// files written or not, 0 when the file cannot be read or is none. A face
+// whose offsets, counts or lengths reach past the file is skipped.
+int SplitTrueTypeCollection(char* path);
+
+// The TrueType table checksum: the sum of the big-endian 32-bit words over
+// the length rounded up to 4, bytes past the length counting as zero.
+uint32_t CalcTableChecksum(const unsigned char* table, uint32_t length);

@@ -1,0 +1,85 @@
+#include "engine/resources/FontFileMap.h"
+
+#include "engine/resources/DisplayFonts.h"
+#include "engine/resources/FontsFolder.h"
+#include "engine/resources/ResStdio.h"
+#include "engine/resources/ResourceFolders.h"
+#include "platform/win32/Folders.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr size_t kLineBuffer = 1024;
+
+// The next line without its end, in at most kLineBuffer - 1 characters;
+// false at the end of the file. A longer line is read to its end and comes
+// back marked too long.
+bool ReadLine(FILE* file, std::string& line, bool& tooLong)
+{
+    line.clear();
+    tooLong = false;
+    int c;
+    while ((c = res_fgetc(file)) != EOF && c != '\n') {
+        if (line.size() < kLineBuffer - 1)
+            line += char(c);
+        else
+            tooLong = true;
+    }
+    return c != EOF || !line.empty() || tooLong;
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The font file of a map line, or empty when neither folder holds it.
+std::string FontFilePath(const std::string& programFolder, const std::string& file)
+{
+    if (Exists(programFolder + file))
+        return programFolder + file;
+    std::string fonts = WindowsFontsFolder();
+    if (!fonts.empty() && Exists(fonts + file))
+        return fonts + file;
+    return "";
+}
+
+bool RegisterLine(GlobalParams* params, const std::string& programFolder, std::string line)
+{
+    if (line.empty() || line[0] == ';' || line[0] == '\r')
+        return false;
+    const char* separators = "=\t\r\n";
+    char* rest = nullptr;
+    const char* name = strtok_r(line.data(), separators, &rest);
+    const char* file = name ? strtok_r(nullptr, separators, &rest) : nullptr;
+    if (!name || !file)
+        return false;
+    std::string path = FontFilePath(programFolder, file);
+    if (path.empty())
+        return false;
+    auto font = std::make_unique<DisplayFontParam>(name, displayFontTT);
+    font->tt.fileName = path;
+    return AddNamedDisplayFont(params, std::move(font), true);
+}
+
+} // namespace
+
+int LoadFontFileMap(GlobalParams* params)
+{
+    const std::string folder = ProgramFolder();
+    if (!params || folder.empty())
+        return 0;
+    FILE* map = res_fopen((folder + "fontfile.map").c_str(), "r");
+    if (!map)
+        return 0;
+    int registered = 0;
+    std::string line;
+    bool tooLong;
+    while (ReadLine(map, line, tooLong))
+        if (!tooLong)
+            registered += RegisterLine(params, folder, line);
+    res_fclose(map);
+    return registered;
+}

@@ -1,0 +1,36 @@
+// The stdio layer under the PDF core's file reads: seven stand-ins for the
+// C runtime's calls. A handle is either a real runtime stream or a
+// MemoryStream holding one embedded resource, told apart by the tag.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+constexpr uint32_t kMemoryStreamTag = 0xAABBCCDD;
+
+struct MemoryStream {
+    uint32_t tag = 0; // first, so a FILE* can be tested for it; set once loaded
+    std::vector<unsigned char> data;
+    uint32_t pos = 0; // may lie beyond the end after a seek
+};
+
+// Mode exactly "r" or "rb": an embedded resource of the same bare name, if
+// any, as a MemoryStream. Otherwise the real file that OpenResourceFile
+// finds. Null when nothing opens.
+FILE* res_fopen(const char* name, const char* mode);
+int res_fclose(FILE* stream);
+long res_ftell(FILE* stream);
+// On a memory stream: whence 0 from the start, 2 from the end, any other
+// value from the current position; no bound checked; returns the new
+// position.
+int res_fseek(FILE* stream, long offset, int whence);
+// On a memory stream: returns the number of BYTES copied.
+size_t res_fread(void* buffer, size_t size, size_t count, FILE* stream);
+int res_fgetc(FILE* stream);
+// On a memory stream: steps back one byte and returns c; the buffer keeps
+// its byte.
+int res_ungetc(int c, FILE* stream);
+
+// The memory stream behind the handle, or null for a runtime stream.
+MemoryStream* AsMemoryStream(FILE* stream);

@@ -1,0 +1,21 @@
+// The real-file search behind the stdio layer, and the program folder.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Tries, in order, with the caller's mode: the name as passed; then, for a
+// mode that only reads, the bare name in the program folder, in its
+// "encoding/", "Resource/" and "Resource/CMap/" folders, and last the name
+// as passed under the temporary folder (never for an absolute name). A mode
+// that writes or creates ("w", "a" or "+" anywhere) stops after the first
+// candidate. Returns the first stream that opens, or null.
+FILE* OpenResourceFile(const char* name, const char* mode);
+
+// The path of the module "Pelmora.dll" when one is loaded, else that of the
+// running program; returns its length. The first argument is not used.
+unsigned long GetMyModuleFileName(int unused, char* buffer, unsigned long size);
+
+// The folder of GetMyModuleFileName with a trailing separator; empty when
+// it cannot be had.
+std::string ProgramFolder();

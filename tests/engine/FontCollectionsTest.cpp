@@ -1,0 +1,225 @@
+// TrueType collections split into standalone fonts, judged by fontTools and
+// fc-scan; damaged collections give no file and no crash.
+#include "engine/resources/FontCollections.h"
+#include "tests/engine/PdfMaker.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const notoFolder = "/usr/share/fonts/opentype/noto/";
+const char* const notoCollections[] = {"NotoSansCJK-Regular", "NotoSansCJK-Bold", "NotoSerifCJK-Regular",
+                                       "NotoSerifCJK-Bold"};
+
+// Points the Windows folder at a scratch folder with an empty "fonts".
+class ScratchWindowsFolder {
+public:
+    ScratchWindowsFolder()
+    {
+        fs::create_directory(folder_.File("fonts"));
+        setenv("VANTREL_WINDOWS_DIR", folder_.Path().c_str(), 1);
+    }
+    ~ScratchWindowsFolder() { unsetenv("VANTREL_WINDOWS_DIR"); }
+    std::string Font(const std::string& name) const { return folder_.File("fonts/" + name); }
+
+private:
+    ScratchFolder folder_;
+};
+
+// Everything the command writes until it ends; its status in *status.
+std::string FinishCommand(FILE* pipe, int* status = nullptr)
+{
+    std::string output;
+    char chunk[4096];
+    for (size_t got; pipe && (got = fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        output.append(chunk, got);
+    int result = pipe ? pclose(pipe) : -1;
+    if (status)
+        *status = result;
+    return output;
+}
+
+std::string ShellOutput(const std::string& command)
+{
+    return FinishCommand(popen(command.c_str(), "r"));
+}
+
+std::vector<std::string> TtfFilesIn(const std::string& folder)
+{
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() != ".ttc")
+            files.push_back(entry.path().filename());
+    return files;
+}
+
+// Big-endian byte writers for hand-made collections.
+void Put32(std::string& bytes, uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes += char(value >> shift);
+}
+
+void Put16(std::string& bytes, uint16_t value)
+{
+    bytes += char(value >> 8);
+    bytes += char(value);
+}
+
+// A font's offset table with the records given (tag, offset, length).
+struct Record {
+    const char* tag;
+    uint32_t offset, length;
+};
+
+std::string OffsetTable(const std::vector<Record>& records, uint16_t numTables)
+{
+    std::string bytes;
+    Put32(bytes, 0x00010000);
+    Put16(bytes, numTables);
+    Put16(bytes, 16), Put16(bytes, 0), Put16(bytes, 0);
+    for (const Record& r : records) {
+        bytes.append(r.tag, 4);
+        Put32(bytes, 0), Put32(bytes, r.offset), Put32(bytes, r.length);
+    }
+    return bytes;
+}
+
+std::string CollectionHeader(uint32_t count, const std::vector<uint32_t>& offsets)
+{
+    std::string bytes = "ttcf";
+    Put32(bytes, 0x00010000);
+    Put32(bytes, count);
+    for (uint32_t offset : offsets)
+        Put32(bytes, offset);
+    return bytes;
+}
+
+TEST(FontCollections, TableChecksumSumsBigEndianWordsWithZeroPadding)
+{
+    struct Case {
+        std::vector<unsigned char> bytes;
+        uint32_t expected;
+    } cases[] = {
+        {{}, 0},
+        {{0, 0, 0, 1}, 1},
+        {{1}, 0x01000000},
+        {{0, 0, 0, 1, 0xFF, 0xEE}, 0xFFEE0001},
+        {{0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 2}, 1}, // modulo 2^32
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CalcTableChecksum(c.bytes.data(), uint32_t(c.bytes.size())), c.expected);
+}
+
+TEST(FontCollections, NotoCjkCollectionsSplitIntoFontsThatFontToolsAndFontconfigRead)
+{
+    ScratchWindowsFolder windows;
+    for (const char* name : notoCollections)
+        fs::create_symlink(std::string(notoFolder) + name + ".ttc", windows.Font(std::string(name) + ".ttc"));
+    ASSERT_EQ(SplitFontCollections(), 4);
+
+    // fontTools checks the collections side by side, one process each.
+    std::vector<std::pair<std::string, FILE*>> checks;
+    for (const char* name : notoCollections) {
+        SCOPED_TRACE(name);
+        const std::string collection = std::string(notoFolder) + name + ".ttc";
+        // fontconfig's faces of the collection, by index, and of the files.
+        std::istringstream scan(ShellOutput("fc-scan --format '%{index}\\t%{fullname}\\n' '" + collection + "' | sort -n"));
+        std::string line, list;
+        int faces = 0;
+        for (; std::getline(scan, line); ++faces) {
+            std::string face = windows.Font(name + std::to_string(faces) + ".ttf");
+            ASSERT_EQ(line.substr(0, line.find('\t')), std::to_string(faces));
+            ASSERT_TRUE(fs::exists(face));
+            list += " '" + face + "'";
+            EXPECT_EQ("0\t" + ShellOutput("fc-scan --format '%{fullname}' '" + face + "'"),
+                      "0" + line.substr(line.find('\t')));
+        }
+        ASSERT_GT(faces, 1);
+        EXPECT_FALSE(fs::exists(windows.Font(name + std::to_string(faces) + ".ttf")));
+        std::string command = "/usr/bin/python3 " ENGINE_TEST_SOURCE_DIR "/check_split_fonts.py '" + collection + "'" + list;
+        checks.emplace_back(name, popen((command + " 2>&1").c_str(), "r"));
+    }
+    for (auto& [name, pipe] : checks) {
+        int status = -1;
+        std::string output = FinishCommand(pipe, &status);
+        EXPECT_EQ(status, 0) << name << "\n" << output;
+    }
+
+    // A collection whose first face file exists is left alone, even with
+    // another face file missing.
+    fs::remove(windows.Font("NotoSansCJK-Bold1.ttf"));
+    EXPECT_EQ(SplitFontCollections(), 0);
+    EXPECT_FALSE(fs::exists(windows.Font("NotoSansCJK-Bold1.ttf")));
+}
+
+TEST(FontCollections, DamagedCollectionsGiveNoFileAndNoCrash)
+{
+    // One good table of 8 bytes, for faces that are otherwise sound.
+    const std::string table = "ABCDEFGH";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int result;
+    } cases[] = {
+        {"empty", "", 0},
+        {"not a collection", "OTTO" + std::string(100, '\0'), 0},
+        {"tag only", "ttcf", 1},
+        {"count past the end", CollectionHeader(0xFFFFFFFF, {}), 1},
+        {"offset past the end", CollectionHeader(1, {0xFFFFFFF0}), 1},
+        {"offset table cut short", CollectionHeader(1, {16}) + "\0\1\0", 1},
+        {"records past the end", CollectionHeader(1, {16}) + OffsetTable({}, 40), 1},
+        {"table past the end", CollectionHeader(1, {16}) + OffsetTable({{"cmap", 44, 9}}, 1) + table, 1},
+        {"table offset wrapping 32 bits", CollectionHeader(1, {16}) + OffsetTable({{"cmap", 0xFFFFFFF8, 0x10}}, 1) + table, 1},
+        {"length wrapping 32 bits", CollectionHeader(1, {16}) + OffsetTable({{"cmap", 44, 0xFFFFFFFF}}, 1) + table, 1},
+        {"no fonts", CollectionHeader(0, {}), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder;
+        std::string path = folder.File("damaged.TTC");
+        std::ofstream(path, std::ios::binary) << c.bytes;
+        std::vector<char> buffer(path.begin(), path.end());
+        buffer.push_back('\0');
+        EXPECT_EQ(SplitTrueTypeCollection(buffer.data()), c.result);
+        EXPECT_EQ(TtfFilesIn(folder.Path()), std::vector<std::string>{"damaged.TTC"});
+    }
+}
+
+TEST(FontCollections, ADamagedFaceIsSkippedAndTheSoundOnesWritten)
+{
+    ScratchFolder folder;
+    // Face 0 at 20 is sound; face 1 at 48 names a table past the end.
+    const std::string table = "ABCDEFGHI"; // 9 bytes: padded to 12 in the face
+    std::string bytes = CollectionHeader(2, {20, 48});
+    bytes += OffsetTable({{"cmap", 76, 9}}, 1);
+    bytes += OffsetTable({{"cmap", 76, 900}}, 1);
+    bytes += table;
+    std::string path = folder.File("pair.ttc");
+    std::ofstream(path, std::ios::binary) << bytes;
+    std::vector<char> buffer(path.begin(), path.end());
+    buffer.push_back('\0');
+    ASSERT_EQ(SplitTrueTypeCollection(buffer.data()), 1);
+    EXPECT_STREQ(buffer.data(), folder.File("pair").c_str());
+    EXPECT_EQ(TtfFilesIn(folder.Path()), std::vector<std::string>{"pair0.ttf"});
+
+    std::ifstream in(folder.File("pair0.ttf"), std::ios::binary);
+    std::string face((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string expected = OffsetTable({{"cmap", 28, 9}}, 1) + table + std::string(3, '\0');
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(expected.data()) + 28;
+    uint32_t checksum = CalcTableChecksum(data, 9);
+    for (int i = 0; i < 4; ++i)
+        expected[16 + i] = char(checksum >> (24 - 8 * i));
+    EXPECT_EQ(face, expected);
+}
+
+} // namespace
