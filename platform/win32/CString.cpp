@@ -31,6 +31,18 @@ int CString::Find(const char* sub, int start) const
     return at == std::string::npos ? -1 : int(at);
 }
 
+CString& CString::Trim()
+{
+    const char* blanks = " \t\r\n\v\f";
+    const std::string& text = Text();
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        Empty();
+    else if (first > 0 || text.find_last_not_of(blanks) + 1 < text.size())
+        Assign(text.substr(first, text.find_last_not_of(blanks) - first + 1));
+    return *this;
+}
+
 CString& CString::operator=(const char* text)
 {
     Assign(text ? std::string(text) : std::string());

@@ -19,6 +19,10 @@ public:
     operator const char*() const { return Text().c_str(); }
     const std::string& Text() const { return data_ ? *data_ : empty(); }
 
+    // Removes blanks, tabs and line breaks at both ends; the bytes of
+    // multibyte characters are never taken for them.
+    CString& Trim();
+
     // -1 when not found.
     int Find(const char* sub, int start = 0) const;
 

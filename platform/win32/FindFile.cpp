@@ -20,6 +20,18 @@ bool HasWildcards(const std::string& name)
     return name.find_first_of("*?") != std::string::npos;
 }
 
+// Only "*" and "?" are wildcards, as on Windows: "[" stands for itself.
+// "*.*" matches every name, with a dot or without.
+std::string FnmatchPattern(const std::string& pattern)
+{
+    if (pattern == "*.*")
+        return "*";
+    std::string out;
+    for (char c : pattern)
+        out += c == '[' ? std::string("[[]") : std::string(1, c);
+    return out;
+}
+
 std::vector<std::string> MatchingNames(const std::string& folder, const std::string& pattern)
 {
     std::vector<std::string> names;
@@ -32,8 +44,9 @@ std::vector<std::string> MatchingNames(const std::string& folder, const std::str
     DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
     if (!dir)
         return names;
+    std::string match = FnmatchPattern(pattern);
     while (dirent* entry = readdir(dir))
-        if (fnmatch(pattern.c_str(), entry->d_name, FNM_CASEFOLD) == 0)
+        if (fnmatch(match.c_str(), entry->d_name, FNM_CASEFOLD | FNM_NOESCAPE) == 0)
             names.push_back(entry->d_name);
     closedir(dir);
     return names;
@@ -53,6 +66,9 @@ bool Fill(const FindSearch& search, const std::string& name, WIN32_FIND_DATAA* d
         return false;
     std::memset(data, 0, sizeof *data);
     data->dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    struct stat link;
+    if (lstat((search.folder + name).c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+        data->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     data->ftCreationTime = ToFileTime(st.st_ctim);
     data->ftLastAccessTime = ToFileTime(st.st_atim);
     data->ftLastWriteTime = ToFileTime(st.st_mtim);

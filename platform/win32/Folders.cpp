@@ -25,3 +25,13 @@ DWORD GetFileAttributesA(LPCSTR lpFileName)
         attributes |= FILE_ATTRIBUTE_READONLY;
     return attributes;
 }
+
+UINT GetDriveTypeA(LPCSTR lpRootPathName)
+{
+    if (!lpRootPathName)
+        return DRIVE_FIXED;
+    const char* p = lpRootPathName;
+    while (*p == '/')
+        ++p;
+    return p != lpRootPathName && *p == 0 ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
+}

@@ -113,6 +113,8 @@ typedef LONG HRESULT;
 typedef WCHAR OLECHAR;
 typedef OLECHAR* LPOLESTR;
 typedef intptr_t LPARAM;
+typedef uintptr_t WPARAM;
+typedef intptr_t LRESULT;
 typedef intptr_t INT_PTR;
 typedef void* HDC;
 typedef INT_PTR (*FARPROC)();
@@ -130,6 +132,7 @@ typedef INT_PTR (*FARPROC)();
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
 
 #define CP_ACP 0
 #define CP_UTF8 65001

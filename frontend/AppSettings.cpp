@@ -1,0 +1,74 @@
+#include "frontend/AppSettings.h"
+
+#include <new>
+
+namespace {
+
+const char kSection[] = "Settings";
+
+CAppSettings* g_instance = nullptr;
+
+} // namespace
+
+CAppSettings* CAppSettings::Instance()
+{
+    if (!g_instance)
+        g_instance = new (std::nothrow) CAppSettings;
+    return g_instance;
+}
+
+void CAppSettings::Release()
+{
+    delete g_instance;
+    g_instance = nullptr;
+}
+
+CAppSettings::CAppSettings() : store(new CSettingsStore) {}
+
+CAppSettings::~CAppSettings()
+{
+    delete store;
+}
+
+void CAppSettings::LoadSettings()
+{
+    OutputFolder = store->ReadString(kSection, "OutputFolder", "");
+    OutputLocation = store->ReadInt(kSection, "OutputLocation", 0);
+    CvtPage = store->ReadInt(kSection, "CvtPage", 0);
+    CvtPages = store->ReadString(kSection, "CvtPages", "");
+    PDFPWD = store->ReadString(kSection, "PDFPWD", "");
+    RunOCR = store->ReadInt(kSection, "RunOCR", 1);
+    OCRLan = store->ReadInt(kSection, "OCRLan", 0);
+    AutoRotate = store->ReadInt(kSection, "AutoRotate", 1);
+    IncSubDir = store->ReadInt(kSection, "IncSubDir", 1);
+    Overwrite = store->ReadInt(kSection, "Overwrite", 0);
+    OpenOutput = store->ReadInt(kSection, "OpenOutput", 1);
+}
+
+// In the order CvtPage, CvtPages, PDFPWD, then the integers from RunOCR on.
+void CAppSettings::WriteSheetKeys(const CString& cvtPages, const CString& password, const int (&values)[7])
+{
+    static const char* const intKeys[] = {"RunOCR", "OCRLan", "AutoRotate", "IncSubDir", "Overwrite", "OpenOutput"};
+    store->WriteInt(kSection, "CvtPage", values[0]);
+    store->WriteString(kSection, "CvtPages", cvtPages);
+    store->WriteString(kSection, "PDFPWD", password);
+    for (int i = 0; i < 6; ++i)
+        store->WriteInt(kSection, intKeys[i], values[i + 1]);
+}
+
+void CAppSettings::SaveSheetSettings()
+{
+    WriteSheetKeys(CvtPages, PDFPWD, {CvtPage, RunOCR, OCRLan, AutoRotate, IncSubDir, Overwrite, OpenOutput});
+}
+
+void CAppSettings::RestoreDefaults()
+{
+    WriteSheetKeys("", "", {0, 1, 0, 1, 1, 0, 1});
+    LoadSettings();
+}
+
+void CAppSettings::SaveOutputSettings()
+{
+    store->WriteString(kSection, "OutputFolder", OutputFolder);
+    store->WriteInt(kSection, "OutputLocation", OutputLocation);
+}

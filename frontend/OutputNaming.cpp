@@ -1,0 +1,152 @@
+#include "frontend/OutputNaming.h"
+
+#include "platform/win32/CharCase.h"
+#include "platform/win32/FindFile.h"
+#include "platform/win32/Folders.h"
+
+#include <cctype>
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool EndsWithSeparator(const CString& path)
+{
+    return !path.IsEmpty() && IsPathSeparator(path.GetAt(path.GetLength() - 1));
+}
+
+struct SplitPath {
+    std::string drive, directory, title, extension;
+};
+
+// A drive ("C:"), the directory up to its last separator, the title up to
+// its last dot, and the extension from that dot.
+SplitPath Split(const std::string& path)
+{
+    SplitPath parts;
+    size_t start = 0;
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+        parts.drive = path.substr(0, 2);
+        start = 2;
+    }
+    size_t lastSeparator = path.find_last_of("/\\");
+    size_t nameStart = lastSeparator == std::string::npos || lastSeparator < start ? start : lastSeparator + 1;
+    parts.directory = path.substr(start, nameStart - start);
+    std::string name = path.substr(nameStart);
+    size_t dot = name.rfind('.');
+    parts.title = name.substr(0, dot);
+    parts.extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    return parts;
+}
+
+// The first of base.ext, base_2.ext, base_3.ext ... that does not exist.
+std::string Numbered(const std::string& base, const char* ext, BOOL overwrite)
+{
+    std::string path = base + "." + ext;
+    for (unsigned long n = 2; !overwrite && FileExists(path.c_str()); ++n)
+        path = base + "_" + std::to_string(n) + "." + ext;
+    return path;
+}
+
+// Trash folders: Windows' recycle bins, and the desktop trash of this
+// system (~/.local/share/Trash, and .Trash or .Trash-<uid> on other drives).
+bool IsTrashFolder(const CString& folder)
+{
+    std::string lower = folder.Text();
+    CharLowerA(lower.data());
+    if (lower.find(":\\recycled\\") != std::string::npos || lower.find(":\\recycler\\") != std::string::npos ||
+        lower.find("/.local/share/trash/") != std::string::npos)
+        return true;
+    for (size_t at = lower.find("/.trash"); at != std::string::npos; at = lower.find("/.trash", at + 1)) {
+        size_t end = at + 7;
+        if (lower[end] == '/')
+            return true;
+        if (lower[end] == '-') {
+            size_t digits = end + 1;
+            while (digits < lower.size() && std::isdigit(static_cast<unsigned char>(lower[digits])))
+                ++digits;
+            if (digits > end + 1 && lower[digits] == '/')
+                return true;
+        }
+    }
+    return false;
+}
+
+bool HasExtension(const char* name, const std::string& filter)
+{
+    size_t length = std::strlen(name);
+    const char* tail = length > filter.size() ? name + length - filter.size() : name;
+    return lstrcmpiA(tail, filter.c_str()) == 0;
+}
+
+} // namespace
+
+CString MakeOutputPath(CString outDir, const char* sourcePath, const char* ext, BOOL overwrite)
+{
+    // One separator goes, but the root "/" stays itself.
+    if (EndsWithSeparator(outDir) && outDir.GetLength() > 1)
+        outDir = outDir.Text().substr(0, size_t(outDir.GetLength() - 1));
+    UINT driveType = GetDriveTypeA(outDir);
+    bool isRoot = driveType >= DRIVE_REMOVABLE && driveType <= DRIVE_RAMDISK;
+    if (!isRoot && !CreateDirectoryTree(outDir) && !outDir.IsEmpty())
+        outDir.Empty();
+    SplitPath source = Split(sourcePath ? sourcePath : "");
+    if (!outDir.IsEmpty()) {
+        if (!EndsWithSeparator(outDir))
+            outDir += '/';
+        return CString(Numbered(outDir.Text() + source.title, ext, overwrite));
+    }
+    return CString(Numbered(source.drive + source.directory + source.title, ext, overwrite));
+}
+
+void ScanFolderForPdfs(CString folder, const char* ext, int recurse, std::vector<CString>& list)
+{
+    std::string filter = std::string(".") + ext;
+    if (!EndsWithSeparator(folder))
+        folder += '/';
+    if (IsTrashFolder(folder))
+        return;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(folder + "*.*", &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        bool isFolder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        if (isFolder && recurse) {
+            // A link to a folder may lead back up the tree: never followed.
+            bool isLink = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+            if (!isLink && std::strcmp(entry.cFileName, ".") != 0 && std::strcmp(entry.cFileName, "..") != 0)
+                ScanFolderForPdfs(folder + entry.cFileName, ext, recurse, list);
+        } else if (!isFolder && HasExtension(entry.cFileName, filter)) {
+            list.push_back(folder + entry.cFileName);
+        }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
+BOOL FileExists(const char* path)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(path, &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return FALSE;
+    FindClose(search);
+    return TRUE;
+}
+
+BOOL CreateDirectoryTree(const char* path)
+{
+    if (!path)
+        return FALSE;
+    if (FileExists(path))
+        return TRUE;
+    std::string text = path;
+    for (size_t slash = text.find('/'); slash != std::string::npos; slash = text.find('/', slash + 1)) {
+        std::string prefix = text.substr(0, slash);
+        if (!prefix.empty() && !FileExists(prefix.c_str()))
+            CreateDirectoryA(prefix.c_str(), nullptr);
+    }
+    if (!FileExists(path))
+        return CreateDirectoryA(path, nullptr);
+    return TRUE;
+}

@@ -1,0 +1,31 @@
+// Output paths for converted files, and the search of folders for PDFs.
+// Paths use "/"; a "\\" is still taken for a separator where a path is cut.
+#pragma once
+
+#include "platform/win32/CString.h"
+#include "platform/win32/wintypes.h"
+
+#include <vector>
+
+// The file that sourcePath converts into: title.ext in outDir, created when
+// missing, or beside the source when outDir is empty or cannot be created.
+// Unless overwrite is set, an existing name becomes title_2.ext, title_3.ext
+// and so on up to the first free one.
+CString MakeOutputPath(CString outDir, const char* sourcePath, const char* ext, BOOL overwrite);
+
+// Appends every file of the folder (and with recurse of its sub-folders,
+// depth first) whose name ends in "." + ext, ignoring case. Recycle-bin and
+// trash folders add nothing, and links to folders are not followed.
+void ScanFolderForPdfs(CString folder, const char* ext, int recurse, std::vector<CString>& list);
+
+// TRUE when a file or folder of that name exists.
+BOOL FileExists(const char* path);
+
+// Creates the folder and every missing folder above it; TRUE when it exists
+// afterwards.
+BOOL CreateDirectoryTree(const char* path);
+
+inline bool IsPathSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}

@@ -1,0 +1,89 @@
+// The registry calls the program and the engine make.
+//
+// HKEY_CURRENT_USER persists in one file per user: $VANTREL_REGISTRY when set,
+// else $XDG_CONFIG_HOME/vantrel/registry, else ~/.config/vantrel/registry.
+// Every call reads the file afresh and every change rewrites it at once, so
+// processes sharing it keep each other's keys. A file that is not ours (no
+// header line, an unknown format, a binary or oversized file) reads as empty
+// and is never written. A file of ours with a damaged body reads as empty
+// too; the first change keeps it as "<file>.damaged" and starts afresh.
+//
+// HKEY_LOCAL_MACHINE lives in this process's memory only.
+//
+// Key and value names compare ignoring ASCII letter case. Values keep the
+// order in which they were first set.
+#pragma once
+
+#include "platform/win32/wintypes.h"
+
+#include <string>
+
+struct HKEY__;
+typedef HKEY__* HKEY;
+typedef HKEY* PHKEY;
+typedef DWORD REGSAM;
+
+#define HKEY_CURRENT_USER ((HKEY)(uintptr_t)0x80000001u)
+#define HKEY_LOCAL_MACHINE ((HKEY)(uintptr_t)0x80000002u)
+
+#ifndef ERROR_SUCCESS
+#define ERROR_SUCCESS 0L
+#endif
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_OUTOFMEMORY 14L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_BADDB 1009L
+#define ERROR_KEY_DELETED 1018L
+
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_CREATE_SUB_KEY 0x0004
+#define KEY_ENUMERATE_SUB_KEYS 0x0008
+#define KEY_NOTIFY 0x0010
+#define KEY_CREATE_LINK 0x0020
+#define KEY_READ 0x20019
+#define KEY_WRITE 0x20006
+#define KEY_ALL_ACCESS 0xF003F
+
+#define REG_OPTION_NON_VOLATILE 0x00000000L
+#define REG_CREATED_NEW_KEY 0x00000001L
+#define REG_OPENED_EXISTING_KEY 0x00000002L
+
+#define REG_NONE 0
+#define REG_SZ 1
+#define REG_EXPAND_SZ 2
+#define REG_BINARY 3
+#define REG_DWORD 4
+
+// Opens, creating when missing, every key along lpSubKey ("a\\b\\c"; "/"
+// also separates). Creating needs KEY_CREATE_SUB_KEY on hKey.
+LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
+                     REGSAM samDesired, const SECURITY_ATTRIBUTES* lpSecurityAttributes,
+                     PHKEY phkResult, LPDWORD lpdwDisposition);
+
+// Opens an existing key; ERROR_FILE_NOT_FOUND when it is missing.
+LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
+
+// With lpData null, reports the size in *lpcbData. A buffer too small gives
+// ERROR_MORE_DATA with the size needed in *lpcbData. Needs KEY_QUERY_VALUE.
+LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                      LPBYTE lpData, LPDWORD lpcbData);
+
+// Stores cbData bytes as given. Needs KEY_SET_VALUE.
+LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
+                    const BYTE* lpData, DWORD cbData);
+
+// The value at dwIndex: *lpcchValueName holds the name buffer's size on entry
+// and the name's length on return. ERROR_NO_MORE_ITEMS past the last value,
+// ERROR_MORE_DATA when the name or the data does not fit. Needs KEY_QUERY_VALUE.
+LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
+                   LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
+
+LONG RegCloseKey(HKEY hKey);
+
+// The file that holds HKEY_CURRENT_USER; empty when no home folder is known.
+std::string UserRegistryPath();

@@ -1,0 +1,47 @@
+// The registry's key tree and its text form in the per-user file.
+//
+// The file's first line is the format's name; each key follows as a line
+// "K", tab, its path from the root, and each of its values as a line "V",
+// tab, name, tab, type in decimal, tab, data in hexadecimal. Names escape
+// "%", control characters and DEL as "%XX". Every line ends in a line feed.
+#pragma once
+
+#include "platform/win32/wintypes.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct RegistryValue {
+    std::string name;
+    DWORD type = 0;
+    std::string data;
+};
+
+struct RegistryKey {
+    std::string name;
+    std::vector<RegistryValue> values;
+    std::vector<std::unique_ptr<RegistryKey>> subkeys;
+
+    // Names compare ignoring ASCII letter case; null when missing.
+    RegistryKey* Subkey(std::string_view subkeyName);
+    RegistryKey* Descend(const std::vector<std::string>& path);
+    RegistryValue* Value(std::string_view valueName);
+
+    RegistryKey& AddSubkey(std::string subkeyName);
+    // Replaces the value of that name in place, or appends a new one.
+    void SetValue(std::string_view valueName, DWORD type, std::string data);
+};
+
+// Splits "a\\b/c" into its names, dropping empty ones.
+std::vector<std::string> SplitKeyPath(std::string_view path);
+
+enum class HiveText {
+    Ours,     // parsed whole into the tree
+    Damaged,  // our header, but a body that does not parse
+    Foreign,  // not a registry file of this format
+};
+
+HiveText ParseHive(const std::string& text, RegistryKey& root);
+std::string FormatHive(const RegistryKey& root);

@@ -1,0 +1,156 @@
+#include "frontend/OutputNaming.h"
+#include "tests/engine/PdfMaker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Touch(const std::string& path)
+{
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path) << "x";
+}
+
+class OutputNamingTest : public ::testing::Test {
+protected:
+    ScratchFolder folder;
+    std::string root = folder.Path();
+    std::string source = root + "/in/report.pdf";
+
+    void SetUp() override { Touch(source); }
+};
+
+TEST_F(OutputNamingTest, NamesFollowTheOutputFolderAndNumberExistingFiles)
+{
+    struct Case {
+        const char* what;
+        std::string outDir;
+        std::vector<std::string> existing;
+        BOOL overwrite;
+        std::string expected;
+    } cases[] = {
+        {"folder with separator", root + "/out/", {}, FALSE, root + "/out/report.ppt"},
+        {"folder with backslash", root + "/out\\", {}, FALSE, root + "/out/report.ppt"},
+        {"taken once", root + "/out", {"out/report.ppt"}, FALSE, root + "/out/report_2.ppt"},
+        {"taken twice", root + "/out", {"out/report.ppt", "out/report_2.ppt"}, FALSE, root + "/out/report_3.ppt"},
+        {"a folder of that name", root + "/out", {"out/report.ppt/"}, FALSE, root + "/out/report_2.ppt"},
+        {"overwrite", root + "/out", {"out/report.ppt"}, TRUE, root + "/out/report.ppt"},
+        {"beside the source", "", {}, FALSE, root + "/in/report.ppt"},
+        {"beside, taken", "", {"in/report.ppt"}, FALSE, root + "/in/report_2.ppt"},
+        {"missing tree is made", root + "/new/deep/er", {}, FALSE, root + "/new/deep/er/report.ppt"},
+        // Kept one separator: the folder "exists" for no test and the
+        // output goes beside the source.
+        {"two separators", root + "/out//", {}, FALSE, root + "/in/report.ppt"},
+        {"cannot be made", root + "/in/report.pdf/sub", {}, FALSE, root + "/in/report.ppt"},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(root + "/out");
+        fs::remove_all(root + "/new");
+        fs::remove(root + "/in/report.ppt");
+        fs::remove(root + "/in/report_2.ppt");
+        fs::create_directories(root + "/out");
+        for (const std::string& name : c.existing) {
+            if (name.back() == '/')
+                fs::create_directories(root + "/" + name);
+            else
+                Touch(root + "/" + name);
+        }
+        EXPECT_EQ(MakeOutputPath(CString(c.outDir), source.c_str(), "ppt", c.overwrite).Text(), c.expected) << c.what;
+    }
+    MakeOutputPath(CString(root + "/new/deep/er"), source.c_str(), "ppt", FALSE);
+    EXPECT_TRUE(fs::is_directory(root + "/new/deep/er"));
+}
+
+TEST_F(OutputNamingTest, TheTitleIsTheNameUpToItsLastDot)
+{
+    struct Case {
+        std::string name;
+        std::string expected;
+    } cases[] = {
+        {"a.b.pdf", "a.b.ppt"},
+        {".pdf", ".ppt"},
+        {"noext", "noext.ppt"},
+        {"report[1].pdf", "report[1].ppt"},
+        {"dir.d\\x.pdf", "x.ppt"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MakeOutputPath(CString(root + "/out"), (root + "/in/" + c.name).c_str(), "ppt", FALSE).Text(),
+                  root + "/out/" + c.expected)
+            << c.name;
+}
+
+// "[" is no wildcard: an existing "report[1].ppt" must be seen, or the
+// conversion would overwrite it.
+TEST_F(OutputNamingTest, BracketsInANameAreNoPattern)
+{
+    Touch(root + "/out/report[1].ppt");
+    Touch(root + "/out/report1.ppt");
+    fs::remove(root + "/out/report1.ppt");
+    EXPECT_EQ(MakeOutputPath(CString(root + "/out"), (root + "/in/report[1].pdf").c_str(), "ppt", FALSE).Text(),
+              root + "/out/report[1]_2.ppt");
+    EXPECT_FALSE(FileExists((root + "/out/report1.ppt").c_str()));
+}
+
+TEST_F(OutputNamingTest, ExistenceAndFolderTrees)
+{
+    EXPECT_TRUE(FileExists(source.c_str()));
+    EXPECT_TRUE(FileExists((root + "/in").c_str()));
+    EXPECT_FALSE(FileExists((root + "/in/").c_str()));
+    EXPECT_FALSE(FileExists((root + "/none").c_str()));
+    EXPECT_TRUE(CreateDirectoryTree((root + "/a/b/c").c_str()));
+    EXPECT_TRUE(fs::is_directory(root + "/a/b/c"));
+    EXPECT_TRUE(CreateDirectoryTree((root + "/a/b/c").c_str()));
+    EXPECT_FALSE(CreateDirectoryTree((source + "/x").c_str()));
+}
+
+std::vector<std::string> Scan(const std::string& folder, int recurse)
+{
+    std::vector<CString> found;
+    ScanFolderForPdfs(CString(folder), "PDF", recurse, found);
+    std::vector<std::string> names;
+    for (const CString& path : found)
+        names.push_back(path.Text());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(OutputNamingTest, ScanningFindsPdfsSkipsTrashAndFollowsNoFolderLink)
+{
+    std::string data = root + "/data";
+    for (const char* name : {"top.pdf", "UPPER.PDF", ".pdf", "notes.pdfx", "pdf", "mixed.PdF", "sub/x.PDF",
+                             "sub/deeper/y.pdf", ".Trash-1000/files/t1.pdf", ".Trash/t2.pdf",
+                             "home/.local/share/Trash/files/t3.pdf", ".Trash-x/kept.pdf", "Trashy/kept2.pdf"})
+        Touch(data + "/" + name);
+    fs::create_directories(data + "/folder.pdf");
+    fs::create_directory_symlink(data, data + "/sub/loop");
+    fs::create_symlink(data + "/top.pdf", data + "/linked.pdf");
+
+    EXPECT_EQ(Scan(data, 0), (std::vector<std::string>{data + "/.pdf", data + "/UPPER.PDF", data + "/linked.pdf",
+                                                        data + "/mixed.PdF", data + "/top.pdf"}));
+    EXPECT_EQ(Scan(data + "/", 1),
+              (std::vector<std::string>{data + "/.Trash-x/kept.pdf", data + "/.pdf", data + "/Trashy/kept2.pdf",
+                                        data + "/UPPER.PDF", data + "/linked.pdf", data + "/mixed.PdF",
+                                        data + "/sub/deeper/y.pdf", data + "/sub/x.PDF", data + "/top.pdf"}));
+    EXPECT_TRUE(Scan(data + "/.Trash-1000", 1).empty());
+    EXPECT_TRUE(Scan(root + "/missing", 1).empty());
+}
+
+TEST_F(OutputNamingTest, ASubFolderIsListedWhereItWasMet)
+{
+    std::string data = root + "/order";
+    Touch(data + "/sub/inner.pdf");
+    std::vector<CString> found;
+    ScanFolderForPdfs(CString(data), "pdf", 1, found);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].Text(), data + "/sub/inner.pdf");
+}
+
+} // namespace

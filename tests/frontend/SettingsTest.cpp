@@ -1,0 +1,234 @@
+#include "frontend/AppSettings.h"
+#include "tests/engine/PdfMaker.h"
+#include "tests/frontend/ScopedEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const char kSettingsKey[] = "software\\Norvik\\Slidemint\\Settings";
+
+struct Values {
+    CString outputFolder;
+    int outputLocation, cvtPage;
+    CString cvtPages, password;
+    int runOcr, ocrLan, autoRotate, incSubDir, overwrite, openOutput;
+};
+
+Values Read(CAppSettings& s)
+{
+    Values v;
+    s.GetOutputFolder(v.outputFolder);
+    s.GetOutputLocation(v.outputLocation);
+    s.GetCvtPage(v.cvtPage);
+    s.GetCvtPages(v.cvtPages);
+    s.GetPDFPWD(v.password);
+    s.GetRunOCR(v.runOcr);
+    s.GetOCRLan(v.ocrLan);
+    s.GetAutoRotate(v.autoRotate);
+    s.GetIncSubDir(v.incSubDir);
+    s.GetOverwrite(v.overwrite);
+    s.GetOpenOutput(v.openOutput);
+    return v;
+}
+
+void Write(CAppSettings& s, const Values& v)
+{
+    s.SetOutputFolder(v.outputFolder);
+    s.SetOutputLocation(v.outputLocation);
+    s.SetCvtPage(v.cvtPage);
+    s.SetCvtPages(v.cvtPages);
+    s.SetPDFPWD(v.password);
+    s.SetRunOCR(v.runOcr);
+    s.SetOCRLan(v.ocrLan);
+    s.SetAutoRotate(v.autoRotate);
+    s.SetIncSubDir(v.incSubDir);
+    s.SetOverwrite(v.overwrite);
+    s.SetOpenOutput(v.openOutput);
+}
+
+std::string Describe(const Values& v)
+{
+    std::ostringstream out;
+    out << "[" << v.outputFolder << "] " << v.outputLocation << " " << v.cvtPage << " [" << v.cvtPages << "] ["
+        << v.password << "] " << v.runOcr << " " << v.ocrLan << " " << v.autoRotate << " " << v.incSubDir << " "
+        << v.overwrite << " " << v.openOutput;
+    return out.str();
+}
+
+const Values kDefaults{"", 0, 0, "", "", 1, 0, 1, 1, 0, 1};
+const Values kCustom{"/home/u/out put", 1, 1, "  1, 3, 5-12 ", "pa ss", 0, 4, 0, 0, 1, 0};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    ScratchFolder folder;
+    std::string file = folder.File("registry");
+    ScopedEnv env{"VANTREL_REGISTRY", file};
+
+    void TearDown() override { CAppSettings::Release(); }
+
+    // A fresh instance over the program's registry key, loaded.
+    CAppSettings& Fresh()
+    {
+        CAppSettings::Release();
+        CAppSettings* settings = CAppSettings::Instance();
+        settings->GetStore()->SetStoreNames("Norvik", "Slidemint");
+        settings->LoadSettings();
+        return *settings;
+    }
+
+    void SetRaw(const char* name, DWORD type, const std::string& data)
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()), DWORD(data.size()));
+        RegCloseKey(key);
+    }
+};
+
+TEST_F(SettingsTest, AFirstStartGivesTheDefaultsAndLeavesTheEmptyKeys)
+{
+    EXPECT_EQ(Describe(Read(Fresh())), Describe(kDefaults));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    char name[64];
+    DWORD size = sizeof name;
+    EXPECT_EQ(RegEnumValueA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+    RegCloseKey(key);
+}
+
+TEST_F(SettingsTest, SavedSettingsComeBackInANewProcessAsTheyWere)
+{
+    CAppSettings& settings = Fresh();
+    Write(settings, kCustom);
+    settings.SaveSheetSettings();
+    settings.SaveOutputSettings();
+    EXPECT_EQ(Describe(Read(Fresh())), Describe(kCustom));
+}
+
+TEST_F(SettingsTest, SettersAloneNeverReachTheStore)
+{
+    CAppSettings& settings = Fresh();
+    Write(settings, kCustom);
+    EXPECT_EQ(Describe(Read(settings)), Describe(kCustom));
+    EXPECT_EQ(Describe(Read(Fresh())), Describe(kDefaults));
+}
+
+TEST_F(SettingsTest, OnlyTheSheetOrOnlyTheOutputKeysAreSaved)
+{
+    CAppSettings& settings = Fresh();
+    Write(settings, kCustom);
+    settings.SaveOutputSettings();
+    Values outputOnly = kDefaults;
+    outputOnly.outputFolder = kCustom.outputFolder;
+    outputOnly.outputLocation = kCustom.outputLocation;
+    EXPECT_EQ(Describe(Read(Fresh())), Describe(outputOnly));
+}
+
+TEST_F(SettingsTest, RestoreDefaultsKeepsTheOutputLocation)
+{
+    CAppSettings& settings = Fresh();
+    Write(settings, kCustom);
+    settings.SaveSheetSettings();
+    settings.SaveOutputSettings();
+    settings.RestoreDefaults();
+    Values expected = kDefaults;
+    expected.outputFolder = kCustom.outputFolder;
+    expected.outputLocation = kCustom.outputLocation;
+    EXPECT_EQ(Describe(Read(settings)), Describe(expected));
+    EXPECT_EQ(Describe(Read(Fresh())), Describe(expected));
+}
+
+TEST_F(SettingsTest, IntegersCountOnlyAsFourByteDwords)
+{
+    struct Case {
+        const char* what;
+        DWORD type;
+        std::string data;
+        int expected;
+    } cases[] = {
+        {"dword", REG_DWORD, std::string("\x05\x00\x00\x00", 4), 5},
+        {"negative dword", REG_DWORD, std::string("\xff\xff\xff\xff", 4), -1},
+        {"short dword", REG_DWORD, std::string("\x05\x00", 2), 1},
+        {"text", REG_SZ, std::string("5\0", 2), 1},
+        {"binary of four bytes", REG_BINARY, std::string("\x05\x00\x00\x00", 4), 1},
+        {"empty", REG_DWORD, std::string(), 1},
+        {"long", REG_DWORD, std::string(8, '\x05'), 1},
+    };
+    for (const Case& c : cases) {
+        SetRaw("RunOCR", c.type, c.data);
+        int value = 99;
+        Fresh().GetRunOCR(value);
+        EXPECT_EQ(value, c.expected) << c.what;
+    }
+}
+
+TEST_F(SettingsTest, StringsAreReadWholeAndAlwaysEnded)
+{
+    struct Case {
+        const char* what;
+        std::string data;
+        std::string expected;
+    } cases[] = {
+        {"ended", std::string("/out\0", 5), "/out"},
+        {"not ended", std::string("/out", 4), "/out"},
+        {"inner NUL", std::string("/a\0/b\0", 6), "/a"},
+        {"empty data", std::string(), ""},
+        {"long", std::string(20000, 'd') + '\0', std::string(20000, 'd')},
+    };
+    for (const Case& c : cases) {
+        SetRaw("OutputFolder", REG_SZ, c.data);
+        CString value = "unset";
+        Fresh().GetOutputFolder(value);
+        EXPECT_EQ(value.Text(), c.expected) << c.what;
+    }
+}
+
+TEST_F(SettingsTest, AForeignRegistryFileGivesTheDefaultsAndStaysAsItWas)
+{
+    const std::string foreign = "[Settings]\nOverwrite=1\n";
+    std::ofstream(file) << foreign;
+    CAppSettings& settings = Fresh();
+    EXPECT_EQ(Describe(Read(settings)), Describe(kDefaults));
+    Write(settings, kCustom);
+    settings.SaveSheetSettings();
+    EXPECT_EQ(ReadFile(file), foreign);
+}
+
+TEST_F(SettingsTest, TheIniFormKeepsTheSameValues)
+{
+    std::string ini = folder.File("settings.ini");
+    CAppSettings::Release();
+    CAppSettings& settings = *CAppSettings::Instance();
+    settings.GetStore()->SetStoreNames(nullptr, ini.c_str());
+    settings.LoadSettings();
+    EXPECT_EQ(Describe(Read(settings)), Describe(kDefaults));
+    Values custom = kCustom;
+    custom.cvtPages = "1-3"; // the INI form drops blanks around a value
+    Write(settings, custom);
+    settings.SaveSheetSettings();
+    settings.SaveOutputSettings();
+    settings.SetOutputFolder(CString(std::string(5000, 'f')));
+    settings.SaveOutputSettings();
+    settings.LoadSettings();
+    Values expected = custom;
+    expected.outputFolder = CString(std::string(4095, 'f'));
+    EXPECT_EQ(Describe(Read(settings)), Describe(expected));
+    EXPECT_NE(ReadFile(ini).find("[Settings]\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(file), "") << "the registry is not touched";
+}
+
+} // namespace
