@@ -5,9 +5,6 @@
 
 #include "platform/win32/wintypes.h"
 
-typedef uintptr_t WPARAM;
-typedef intptr_t LRESULT;
-
 struct MSG {
     HWND hwnd;
     UINT message;
@@ -30,7 +27,9 @@ struct MSG {
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 #define WM_DROPFILES 0x0233
+#ifndef WM_USER
 #define WM_USER 0x0400
+#endif
 
 #define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B
