@@ -47,6 +47,8 @@ void Settle(WxMessagePump& pump) {
     RunUntil(pump, [&] { return ++ticks > 3; });
 }
 
+void Pause(WxMessagePump& pump, int ms) { RunUntil(pump, [] { return false; }, ms); }
+
 void PostCommand(wxWindow* dialog, int id) {
     wxWindow* control = dialog->FindWindow(ToolkitId(id));
     auto* event = new wxCommandEvent(wxEVT_BUTTON, ToolkitId(id));

@@ -52,6 +52,8 @@ constexpr int kConditionMet = -1000, kTimedOut = -1001;
 int RunUntil(WxMessagePump& pump, const std::function<bool()>& until, int timeoutMs = 5000);
 // Lets the loop dispatch what is queued and go idle twice.
 void Settle(WxMessagePump& pump);
+// Runs the loop for a while, so that windows draw what changed.
+void Pause(WxMessagePump& pump, int ms);
 
 // Queues a button's command as a click delivers it.
 void PostCommand(wxWindow* dialog, int id);
