@@ -9,6 +9,8 @@
 #include <memory>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 #include "frontend/DialogTemplate.h"
 
 namespace {
@@ -56,26 +58,40 @@ void PostCommand(wxWindow* dialog, int id) {
     (control ? control : dialog)->GetEventHandler()->QueueEvent(event);
 }
 
-void WhenModalShows(const std::function<void(wxDialog*)>& action) {
-    auto shownAt = std::make_shared<std::chrono::steady_clock::time_point>();
+void InModalDialog(const std::vector<std::function<void(wxDialog*)>>& steps) {
     auto* poll = new PollTimer;
+    auto next = std::make_shared<size_t>(0);
     poll->tick = [=] {
         for (wxWindow* window : wxTopLevelWindows) {
             auto* dialog = wxDynamicCast(window, wxDialog);
             if (!dialog || !dialog->IsModal())
                 continue;
-            auto now = std::chrono::steady_clock::now();
-            if (*shownAt == std::chrono::steady_clock::time_point())
-                *shownAt = now;
-            if (now - *shownAt < std::chrono::milliseconds(400))
-                return;  // let it draw
-            poll->Stop();
-            action(dialog);
-            wxTheApp->CallAfter([poll] { delete poll; });
+            // What the previous step queued runs first.
+            wxTheApp->ProcessPendingEvents();
+            steps[(*next)++](dialog);
+            if (*next == steps.size()) {
+                poll->Stop();
+                wxTheApp->CallAfter([poll] { delete poll; });
+            }
             return;
         }
     };
-    poll->Start(20);
+    poll->Start(500);
+}
+
+void ExpectScreenshotOf(wxWindow* window, const std::string& title, const std::string& name) {
+    // Let the toolkit draw what the last steps changed.
+    window->Refresh();
+    for (int i = 0; i < 30; i++) {
+        wxTheApp->Yield(true);
+        wxMilliSleep(10);
+    }
+    std::string shot = Screenshot(title, name);
+    ASSERT_FALSE(shot.empty()) << name;
+    ImageFacts facts = ReadImageFacts(shot);
+    EXPECT_EQ(facts.width, window->GetSize().x) << name;
+    EXPECT_EQ(facts.height, window->GetSize().y) << name;
+    EXPECT_GT(facts.deviation, 0.05) << name << " is blank";
 }
 
 std::string Capture(const std::string& command) {

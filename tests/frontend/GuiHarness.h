@@ -58,8 +58,12 @@ void Pause(WxMessagePump& pump, int ms);
 // Queues a button's command as a click delivers it.
 void PostCommand(wxWindow* dialog, int id);
 
-// Runs `action` on the first modal dialog that shows, once it has drawn.
-void WhenModalShows(const std::function<void(wxDialog*)>& action);
+// Runs the steps one by one on the modal dialog that shows next, each some
+// time after the one before, so that the dialog draws in between.
+void InModalDialog(const std::vector<std::function<void(wxDialog*)>>& steps);
+
+// Checks a screenshot: it exists, has the window's size and is not blank.
+void ExpectScreenshotOf(wxWindow* window, const std::string& title, const std::string& name);
 
 // Saves the top-level window titled `title` as PNG with ImageMagick's
 // import, by the X server's own copy of it. Returns the path, or "".
