@@ -102,6 +102,8 @@ bool IsItemChecked(wxWindow* parent, int id) {
     return check && check->GetValue();
 }
 
+int GetCheck(wxWindow* parent, int id) { return IsItemChecked(parent, id) ? 1 : 0; }
+
 void CheckItem(wxWindow* parent, int id, bool check) {
     if (auto* box = wxDynamicCast(parent->FindWindow(ToolkitId(id)), wxCheckBox))
         box->SetValue(check);

@@ -54,4 +54,6 @@ wxString GetItemText(wxWindow* parent, int id);
 void SetItemText(wxWindow* parent, int id, const wxString& text);
 void EnableItem(wxWindow* parent, int id, bool enable);
 bool IsItemChecked(wxWindow* parent, int id);
+// A check box's state as the settings hold it: 1 checked, 0 not.
+int GetCheck(wxWindow* parent, int id);
 void CheckItem(wxWindow* parent, int id, bool check);

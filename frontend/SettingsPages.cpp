@@ -51,8 +51,6 @@ void ExchangeCheck(wxWindow* page, int id, int& value) {
     CheckItem(page, id, value != 0);
 }
 
-int ReadCheck(wxWindow* page, int id) { return IsItemChecked(page, id) ? 1 : 0; }
-
 }  // namespace
 
 CSettingsPage::CSettingsPage(wxWindow* parent, int templateId, int width, int height)
@@ -144,7 +142,7 @@ BOOL COcrSettingsPage::OnInitDialog() {
 }
 
 void COcrSettingsPage::OnRunOcr(wxCommandEvent&) {
-    m_bRunOcr = ReadCheck(this, IDC_RUN_OCR);
+    m_bRunOcr = GetCheck(this, IDC_RUN_OCR);
     EnableItem(this, IDC_OCR_LANGUAGE, m_bRunOcr == 1);
 }
 

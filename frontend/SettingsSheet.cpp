@@ -49,17 +49,17 @@ void CSettingsSheet::OnOK(wxCommandEvent&) {
     if (m_pPageRange->HasWindow())
         m_pPageRange->Save();
     if (m_pOcr->HasWindow()) {
-        m_pOcr->m_bRunOcr = IsItemChecked(m_pOcr, IDC_RUN_OCR) ? 1 : 0;
+        m_pOcr->m_bRunOcr = GetCheck(m_pOcr, IDC_RUN_OCR);
         int language = wxDynamicCast(m_pOcr->FindWindow(IDC_OCR_LANGUAGE), wxChoice)->GetSelection();
         m_pOcr->m_nOcrLanguage = language < 0 ? 0 : language;
         settings->SetRunOCR(m_pOcr->m_bRunOcr);
         settings->SetOCRLan(m_pOcr->m_nOcrLanguage);
     }
     if (m_pOther->HasWindow()) {
-        m_pOther->m_bAutoRotate = IsItemChecked(m_pOther, IDC_AUTO_ROTATE) ? 1 : 0;
-        m_pOther->m_bIncSubDir = IsItemChecked(m_pOther, IDC_INC_SUBDIR) ? 1 : 0;
-        m_pOther->m_bOverwrite = IsItemChecked(m_pOther, IDC_OVERWRITE) ? 1 : 0;
-        m_pOther->m_bOpenOutput = IsItemChecked(m_pOther, IDC_OPEN_OUTPUT) ? 1 : 0;
+        m_pOther->m_bAutoRotate = GetCheck(m_pOther, IDC_AUTO_ROTATE);
+        m_pOther->m_bIncSubDir = GetCheck(m_pOther, IDC_INC_SUBDIR);
+        m_pOther->m_bOverwrite = GetCheck(m_pOther, IDC_OVERWRITE);
+        m_pOther->m_bOpenOutput = GetCheck(m_pOther, IDC_OPEN_OUTPUT);
         settings->SetAutoRotate(m_pOther->m_bAutoRotate);
         settings->SetIncSubDir(m_pOther->m_bIncSubDir);
         settings->SetOverwrite(m_pOther->m_bOverwrite);

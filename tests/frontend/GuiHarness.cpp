@@ -2,6 +2,9 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/radiobut.h>
+#include <wx/textctrl.h>
 #include <wx/timer.h>
 
 #include <chrono>
@@ -56,6 +59,27 @@ void PostCommand(wxWindow* dialog, int id) {
     auto* event = new wxCommandEvent(wxEVT_BUTTON, ToolkitId(id));
     event->SetEventObject(control);
     (control ? control : dialog)->GetEventHandler()->QueueEvent(event);
+}
+
+void ChooseRadio(wxWindow* parent, int id) {
+    auto* radio = wxDynamicCast(parent->FindWindow(id), wxRadioButton);
+    radio->SetValue(true);
+    auto* event = new wxCommandEvent(wxEVT_RADIOBUTTON, id);
+    event->SetEventObject(radio);
+    radio->GetEventHandler()->QueueEvent(event);
+}
+
+void Toggle(wxWindow* parent, int id, bool checked) {
+    auto* box = wxDynamicCast(parent->FindWindow(id), wxCheckBox);
+    box->SetValue(checked);
+    auto* event = new wxCommandEvent(wxEVT_CHECKBOX, id);
+    event->SetEventObject(box);
+    event->SetInt(checked);
+    box->GetEventHandler()->QueueEvent(event);
+}
+
+void Type(wxWindow* parent, int id, const std::string& text) {
+    wxDynamicCast(parent->FindWindow(id), wxTextCtrl)->ChangeValue(wxString::FromUTF8(text));
 }
 
 void InModalDialog(const std::vector<std::function<void(wxDialog*)>>& steps) {

@@ -58,6 +58,12 @@ void Pause(WxMessagePump& pump, int ms);
 // Queues a button's command as a click delivers it.
 void PostCommand(wxWindow* dialog, int id);
 
+// A user's choice in a dialog: a radio button, a check box, typed text.
+// The radio and check box tell their window, as a click does.
+void ChooseRadio(wxWindow* parent, int id);
+void Toggle(wxWindow* parent, int id, bool checked);
+void Type(wxWindow* parent, int id, const std::string& text);
+
 // Runs the steps one by one on the modal dialog that shows next, each some
 // time after the one before, so that the dialog draws in between.
 void InModalDialog(const std::vector<std::function<void(wxDialog*)>>& steps);

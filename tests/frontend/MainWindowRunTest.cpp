@@ -39,12 +39,8 @@ protected:
     }
 
     void UseOtherFolder(const std::string& typed) {
-        auto* radio = wxDynamicCast(dialog->FindWindow(IDC_OTHER_FOLDER), wxRadioButton);
-        radio->SetValue(true);
-        auto* event = new wxCommandEvent(wxEVT_RADIOBUTTON, IDC_OTHER_FOLDER);
-        event->SetEventObject(radio);
-        radio->GetEventHandler()->QueueEvent(event);
-        wxDynamicCast(dialog->FindWindow(IDC_OUTPUT_FOLDER), wxTextCtrl)->ChangeValue(wxString::FromUTF8(typed));
+        ChooseRadio(dialog, IDC_OTHER_FOLDER);
+        Type(dialog, IDC_OUTPUT_FOLDER, typed);
         Settle(*pump);
     }
 

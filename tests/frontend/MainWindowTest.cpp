@@ -23,11 +23,8 @@ using Paths = std::vector<std::string>;
 class MainWindowTest : public MainWindowFixture {
 protected:
     void ChooseOutput(int radioId, const std::string& folder) {
-        wxDynamicCast(dialog->FindWindow(radioId), wxRadioButton)->SetValue(true);
-        auto* event = new wxCommandEvent(wxEVT_RADIOBUTTON, radioId);
-        event->SetEventObject(dialog->FindWindow(radioId));
-        dialog->FindWindow(radioId)->GetEventHandler()->QueueEvent(event);
-        wxDynamicCast(dialog->FindWindow(IDC_OUTPUT_FOLDER), wxTextCtrl)->ChangeValue(wxString::FromUTF8(folder));
+        ChooseRadio(dialog, radioId);
+        Type(dialog, IDC_OUTPUT_FOLDER, folder);
         Settle(*pump);
     }
 };

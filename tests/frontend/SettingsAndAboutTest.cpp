@@ -27,27 +27,6 @@ struct StoredSettings {
     CSettingsStore store;
 };
 
-void Toggle(wxWindow* page, int id, bool checked) {
-    auto* box = wxDynamicCast(page->FindWindow(id), wxCheckBox);
-    box->SetValue(checked);
-    auto* event = new wxCommandEvent(wxEVT_CHECKBOX, id);
-    event->SetEventObject(box);
-    event->SetInt(checked);
-    box->GetEventHandler()->QueueEvent(event);
-}
-
-void ChooseRadio(wxWindow* parent, int id) {
-    auto* radio = wxDynamicCast(parent->FindWindow(id), wxRadioButton);
-    radio->SetValue(true);
-    auto* event = new wxCommandEvent(wxEVT_RADIOBUTTON, id);
-    event->SetEventObject(radio);
-    radio->GetEventHandler()->QueueEvent(event);
-}
-
-void Type(wxWindow* parent, int id, const std::string& text) {
-    wxDynamicCast(parent->FindWindow(id), wxTextCtrl)->ChangeValue(wxString::FromUTF8(text));
-}
-
 using SettingsAndAboutTest = MainWindowFixture;
 
 TEST_F(SettingsAndAboutTest, OkWritesTheSheetKeysAndASecondStartShowsThem) {
