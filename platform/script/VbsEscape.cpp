@@ -1,19 +1,10 @@
 #include "platform/script/VbsEscape.h"
 
+#include "platform/win32/HexDigit.h"
+
 namespace vbs {
 
 namespace {
-
-int HexValue(char16_t c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // The value of count hex digits at text[at], or -1.
 int HexRun(std::u16string_view text, size_t at, size_t count)
@@ -22,7 +13,7 @@ int HexRun(std::u16string_view text, size_t at, size_t count)
         return -1;
     int value = 0;
     for (size_t i = 0; i < count; ++i) {
-        int d = HexValue(text[at + i]);
+        int d = HexDigitValue(text[at + i]);
         if (d < 0)
             return -1;
         value = value * 16 + d;

@@ -118,6 +118,19 @@ std::vector<std::string> Joined(const std::vector<std::string>& path, LPCSTR sub
     return joined;
 }
 
+// The checks both ways of opening a key begin with: the parent key and the
+// path of the key below the root.
+LONG StartOpen(HKEY hKey, LPCSTR subKey, PHKEY result, OpenKey& parent, std::vector<std::string>& path)
+{
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    if (!Resolve(hKey, parent))
+        return ERROR_INVALID_HANDLE;
+    path = Joined(parent.path, subKey);
+    return ERROR_SUCCESS;
+}
+
 LONG CreateAlong(RegistryKey& root, const OpenKey& parent, const std::vector<std::string>& path,
                  bool& created)
 {
@@ -166,12 +179,9 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REGSAM sam
                      const SECURITY_ATTRIBUTES*, PHKEY phkResult, LPDWORD lpdwDisposition)
 {
     OpenKey parent;
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
-    if (!Resolve(hKey, parent))
-        return ERROR_INVALID_HANDLE;
-    std::vector<std::string> path = Joined(parent.path, lpSubKey);
+    std::vector<std::string> path;
+    if (LONG status = StartOpen(hKey, lpSubKey, phkResult, parent, path); status != ERROR_SUCCESS)
+        return status;
     bool exists = false;
     LONG result = ReadHive(parent.root, [&](RegistryKey& root) -> LONG {
         if (!root.Descend(parent.path))
@@ -197,12 +207,9 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REGSAM sam
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult)
 {
     OpenKey parent;
-    if (!phkResult)
-        return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
-    if (!Resolve(hKey, parent))
-        return ERROR_INVALID_HANDLE;
-    std::vector<std::string> path = Joined(parent.path, lpSubKey);
+    std::vector<std::string> path;
+    if (LONG status = StartOpen(hKey, lpSubKey, phkResult, parent, path); status != ERROR_SUCCESS)
+        return status;
     LONG result = ReadHive(parent.root, [&](RegistryKey& root) -> LONG {
         return root.Descend(path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });

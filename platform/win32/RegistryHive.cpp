@@ -1,5 +1,7 @@
 #include "platform/win32/RegistryHive.h"
 
+#include "platform/win32/HexDigit.h"
+
 #include <cstdlib>
 
 namespace {
@@ -38,17 +40,6 @@ std::string Escape(std::string_view name)
     return out;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool Unescape(std::string_view text, std::string& out)
 {
     out.clear();
@@ -59,7 +50,8 @@ bool Unescape(std::string_view text, std::string& out)
         }
         if (i + 2 >= text.size())
             return false;
-        int high = HexDigit(text[i + 1]), low = HexDigit(text[i + 2]);
+        int high = HexDigitValue(static_cast<unsigned char>(text[i + 1]));
+        int low = HexDigitValue(static_cast<unsigned char>(text[i + 2]));
         if (high < 0 || low < 0)
             return false;
         out += char(high * 16 + low);
@@ -74,7 +66,8 @@ bool DecodeHex(std::string_view text, std::string& out)
         return false;
     out.clear();
     for (size_t i = 0; i < text.size(); i += 2) {
-        int high = HexDigit(text[i]), low = HexDigit(text[i + 1]);
+        int high = HexDigitValue(static_cast<unsigned char>(text[i]));
+        int low = HexDigitValue(static_cast<unsigned char>(text[i + 1]));
         if (high < 0 || low < 0)
             return false;
         out += char(high * 16 + low);

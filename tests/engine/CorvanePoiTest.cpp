@@ -29,15 +29,6 @@ showpage
 showpage
 )";
 
-std::string Slide(const std::string& description, int n)
-{
-    size_t start = description.find("slide " + std::to_string(n) + "\n");
-    if (start == std::string::npos)
-        return "";
-    size_t end = description.find("\nslide ", start + 1);
-    return description.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
 TEST(ConversionReadBack, SlidesFollowThePagesAndThePageSet)
 {
     ScratchFolder folder;
@@ -50,7 +41,7 @@ TEST(ConversionReadBack, SlidesFollowThePagesAndThePageSet)
     EXPECT_NE(poi.output.find("size 625.000 417.000\n"), std::string::npos) << poi.output;
     EXPECT_NE(poi.output.find("slides 3\n"), std::string::npos) << poi.output;
 
-    std::string first = Slide(poi.output, 1), white = Slide(poi.output, 2), third = Slide(poi.output, 3);
+    std::string first = PoiSlide(poi.output, 1), white = PoiSlide(poi.output, 2), third = PoiSlide(poi.output, 3);
     EXPECT_NE(first.find(" picture 0.000 0.000 625.000 417.000 PNG"), std::string::npos) << first;
     EXPECT_NE(first.find("text \"First"), std::string::npos) << first;
     EXPECT_EQ(white.find("picture"), std::string::npos) << white;
@@ -64,8 +55,8 @@ TEST(ConversionReadBack, SlidesFollowThePagesAndThePageSet)
     poi = DescribeWithPoi(chosen);
     ASSERT_EQ(poi.status, 0) << poi.output;
     EXPECT_NE(poi.output.find("slides 2\n"), std::string::npos) << poi.output;
-    EXPECT_NE(Slide(poi.output, 1).find("text \"First"), std::string::npos) << poi.output;
-    EXPECT_NE(Slide(poi.output, 2).find("text \"Third"), std::string::npos) << poi.output;
+    EXPECT_NE(PoiSlide(poi.output, 1).find("text \"First"), std::string::npos) << poi.output;
+    EXPECT_NE(PoiSlide(poi.output, 2).find("text \"Third"), std::string::npos) << poi.output;
     CorvaneSetup("");
 }
 

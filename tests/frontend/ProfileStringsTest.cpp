@@ -1,22 +1,14 @@
 #include "platform/win32/ProfileStrings.h"
 #include "tests/engine/PdfMaker.h"
+#include "tests/frontend/FileText.h"
 #include "tests/frontend/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class ProfileStringsTest : public ::testing::Test {
 protected:

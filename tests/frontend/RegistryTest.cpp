@@ -1,6 +1,7 @@
 #include "platform/win32/Registry.h"
 #include "platform/win32/SharedFile.h"
 #include "tests/engine/PdfMaker.h"
+#include "tests/frontend/FileText.h"
 #include "tests/frontend/ScopedEnv.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 #include <csignal>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,19 +16,6 @@
 namespace {
 
 const REGSAM kAppAccess = KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE; // 0x2001F
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 class RegistryTest : public ::testing::Test {
 protected:

@@ -1,5 +1,6 @@
 #include "frontend/AppSettings.h"
 #include "tests/engine/PdfMaker.h"
+#include "tests/frontend/FileText.h"
 #include "tests/frontend/ScopedEnv.h"
 
 #include <gtest/gtest.h>
@@ -61,14 +62,6 @@ std::string Describe(const Values& v)
 
 const Values kDefaults{"", 0, 0, "", "", 1, 0, 1, 1, 0, 1};
 const Values kCustom{"/home/u/out put", 1, 1, "  1, 3, 5-12 ", "pa ss", 0, 4, 0, 0, 1, 0};
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class SettingsTest : public ::testing::Test {
 protected:

@@ -24,6 +24,15 @@ std::string ShellQuote(const std::string& text)
     return out + "'";
 }
 
+std::string PoiSlide(const std::string& description, int n)
+{
+    size_t start = description.find("slide " + std::to_string(n) + "\n");
+    if (start == std::string::npos)
+        return "";
+    size_t end = description.find("\nslide ", start + 1);
+    return description.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
 CommandResult DescribeWithPoi(const std::string& path)
 {
     return RunCommand(std::string(JAVA_EXECUTABLE) + " -Djava.awt.headless=true -cp " + POI_CLASSPATH +

@@ -16,6 +16,10 @@ std::string ShellQuote(const std::string& text);
 // POI's description of the file; status 0 when its own copy reads the same.
 CommandResult DescribeWithPoi(const std::string& path);
 
+// Slide n's part of POI's description ("slide n" up to the next slide),
+// empty when there is none.
+std::string PoiSlide(const std::string& description, int n);
+
 // Converts every file to the format (a file name extension) in outDir in
 // one LibreOffice run.
 CommandResult ConvertWithLibreOffice(const std::vector<std::string>& paths, const std::string& outDir,
