@@ -4,10 +4,12 @@
 #include "engine/DisplayPage.h"
 #include "engine/EngineOutputDevs.h"
 #include "engine/OutputWritten.h"
+#include "engine/PageBitmap.h"
 #include "engine/PageSet.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
 #include "engine/TerminateProcesses.h"
+#include "engine/TextBoxes.h"
 #include "engine/resources/InstalledFonts.h"
 #include "platform/com/ComRuntime.h"
 
@@ -22,7 +24,6 @@
 
 namespace {
 
-constexpr int textModeBoxes = 0;
 constexpr int pictureOn = 1;
 
 void SilentError(ErrorCategory, Goffset, const char*) {}
@@ -57,7 +58,9 @@ int WriteSlides(PDFDoc* doc, ScriptWriter* writer)
         DisplayPage(doc, raster.get(), n);
         auto text = std::make_unique<EngineTextOutputDev>();
         DisplayPage(doc, text.get(), n);
-        slides += WriteSlide(writer, raster->getBitmap(), text.get(), textModeBoxes, pictureOn,
+        PageBitmap bitmap = PageBitmapOf(raster->getBitmap());
+        TextDevicePage pageText(text.get());
+        slides += WriteSlide(writer, &bitmap, &pageText, TextMode::Blocks, pictureOn,
                              ProgressPercentage(n, first, last));
     }
     return slides;

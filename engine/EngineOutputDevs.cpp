@@ -11,7 +11,7 @@ EngineSplashOutputDev::EngineSplashOutputDev() : SplashOutputDev(splashModeBGR8,
 void EngineSplashOutputDev::drawChar(GfxState* state, double x, double y, double dx, double dy, double originX,
                                      double originY, CharCode code, int nBytes, const Unicode* u, int uLen)
 {
-    if (g_drawRotatedTextInPicture == 0)
+    if (g_pageDeviceOptions.drawRotatedTextInPicture == 0)
         return;
     if (IsTextRotated(state) == 0)
         return;
@@ -33,7 +33,7 @@ EngineTextOutputDev::EngineTextOutputDev(TextOutputFunc func, void* stream)
 void EngineTextOutputDev::drawChar(GfxState* state, double x, double y, double dx, double dy, double originX,
                                    double originY, CharCode code, int nBytes, const Unicode* u, int uLen)
 {
-    if (g_drawRotatedTextInPicture != 0 && IsTextRotated(state) == 1)
+    if (g_pageDeviceOptions.drawRotatedTextInPicture != 0 && IsTextRotated(state) == 1)
         return; // left to the picture
     TextOutputDev::drawChar(state, x, y, dx, dy, originX, originY, code, nBytes, u, uLen);
 }
@@ -50,7 +50,7 @@ void SeparatorTextOutputDev::endPage()
     EngineTextOutputDev::endPage(); // the core dumps the page's text
     if (!getFlows())
         return; // an empty page gets neither separator nor page break
-    if (!g_pageSeparatorTemplate.empty()) {
+    if (!g_pageDeviceOptions.pageSeparatorTemplate.empty()) {
         std::string separator = PageSeparatorText();
         func_(stream_, separator.data(), int(separator.size()));
     }

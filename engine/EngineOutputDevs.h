@@ -29,7 +29,7 @@ protected:
 };
 
 // A text device that dumps each page's text to a stream, then, after a page
-// with text, the page separator (g_pageSeparatorTemplate) and the page break.
+// with text, the page separator (g_pageDeviceOptions.pageSeparatorTemplate) and the page break.
 class SeparatorTextOutputDev : public EngineTextOutputDev {
 public:
     SeparatorTextOutputDev(TextOutputFunc func, void* stream);

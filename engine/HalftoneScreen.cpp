@@ -6,7 +6,7 @@
 
 int ScreenTest(const HalftoneScreen& screen, int x, int y, unsigned char value)
 {
-    if (g_drawingGlyph == 1 && g_halftoneGlyphs == 0)
+    if (g_drawingGlyph == 1 && g_pageDeviceOptions.halftoneGlyphs == 0)
         return 0;
     if (int(value) >= int(screen.maxVal) - 5)
         return 1;

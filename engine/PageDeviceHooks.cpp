@@ -5,11 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
-int g_drawRotatedTextInPicture = 0;
+PageDeviceOptions g_pageDeviceOptions;
 int g_drawingGlyph = 0;
-int g_halftoneGlyphs = 1;
-std::string g_pageSeparatorTemplate;
-int g_dumpPageCount = 0;
 int g_lastDisplayedPage = 0;
 
 int TransformVector(const double matrix[6], double x, double y, double* outX, double* outY, int linearOnly)
@@ -57,8 +54,8 @@ void replaceAll(std::string& text, const std::string& key, const std::string& re
 
 std::string PageSeparatorText()
 {
-    std::string separator = g_pageSeparatorTemplate;
-    replaceAll(separator, "%PageCount%", std::to_string(g_dumpPageCount));
+    std::string separator = g_pageDeviceOptions.pageSeparatorTemplate;
+    replaceAll(separator, "%PageCount%", std::to_string(g_pageDeviceOptions.dumpPageCount));
     replaceAll(separator, "%PageNumber%", std::to_string(g_lastDisplayedPage));
     return separator;
 }

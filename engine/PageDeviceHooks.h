@@ -7,17 +7,23 @@
 
 class GfxState;
 
-// Non-zero: rotated text is painted into the page picture and left out of the
-// text layer. 0: the picture holds no text drawn through fonts.
-extern int g_drawRotatedTextInPicture;
+// Switches of the page devices. The engine keeps their load values; only
+// tests change them.
+struct PageDeviceOptions {
+    // Non-zero: rotated text is painted into the page picture and left out of
+    // the text layer. 0: the picture holds no text drawn through fonts.
+    int drawRotatedTextInPicture = 0;
+    // 0: while a glyph is filled, the halftone screen turns every pixel off.
+    int halftoneGlyphs = 1;
+    // Written after each non-empty page of a text dump, with "%PageCount%"
+    // and "%PageNumber%" replaced.
+    std::string pageSeparatorTemplate;
+    int dumpPageCount = 0;
+};
+extern PageDeviceOptions g_pageDeviceOptions;
+
 // 1 while the raster device fills a glyph.
 extern int g_drawingGlyph;
-// 0: while a glyph is filled, the halftone screen turns every pixel off.
-extern int g_halftoneGlyphs;
-// Written after each non-empty page of a text dump, with "%PageCount%" and
-// "%PageNumber%" replaced.
-extern std::string g_pageSeparatorTemplate;
-extern int g_dumpPageCount;
 // The page the engine last asked the core to display.
 extern int g_lastDisplayedPage;
 

@@ -1,6 +1,6 @@
 #include "engine/ScriptHost.h"
 
-#include "platform/com/CodePage.h"
+#include "platform/win32/CodePage.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/win32/AfxMessageBox.h"
 

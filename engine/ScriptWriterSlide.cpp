@@ -1,28 +1,23 @@
 // One slide: its head, the page picture and the text boxes.
 #include "engine/ScriptWriter.h"
 
-#include <SplashOutputDev.h>
-#include <TextOutputDev.h>
-#include <splash/SplashBitmap.h>
-
 #include "engine/ScriptWriterTempFiles.h"
-#include "engine/TextBoxes.h"
 #include "image/CxImage.h"
 
 namespace {
 
 // The page picture as an image object. Only 24-bit blue-green-red bitmaps
 // are read; rows may run top-down or bottom-up.
-bool BuildPageImage(CxImage& image, SplashBitmap* bitmap)
+bool BuildPageImage(CxImage& image, const PageBitmap& bitmap)
 {
-    if (bitmap->getMode() != splashModeBGR8 || !bitmap->getDataPtr())
+    if (!bitmap.blueGreenRed || !bitmap.data)
         return false;
-    const int width = bitmap->getWidth();
-    const int height = bitmap->getHeight();
-    const int rowSize = bitmap->getRowSize();
+    const int width = bitmap.width;
+    const int height = bitmap.height;
+    const int rowSize = bitmap.rowSize;
     if (width <= 0 || height <= 0 || rowSize == 0)
         return false;
-    const unsigned char* first = bitmap->getDataPtr();
+    const unsigned char* first = bitmap.data;
     bool topDown = rowSize > 0;
     if (!topDown)
         first += static_cast<long>(rowSize) * (height - 1);
@@ -30,19 +25,19 @@ bool BuildPageImage(CxImage& image, SplashBitmap* bitmap)
     return image.CreateFromArray(first, DWORD(width), DWORD(height), 24, bytesPerLine, topDown);
 }
 
-void WritePageText(ScriptWriter* writer, TextOutputDev* textDevice, int textMode)
+void WritePageText(ScriptWriter* writer, const PageText& text, TextMode textMode)
 {
     switch (textMode) {
-    case 0:
-    case 3:
-        WriteTextBoxes(writer, textDevice, 1.0f, 1.0f, kBoxPerBlock, 0);
+    case TextMode::Blocks:
+    case TextMode::BlocksToo:
+        text.WriteTextBoxes(writer, 1.0f, 1.0f, TextMode::Blocks, 0);
         break;
-    case 2:
-        WriteTextBoxes(writer, textDevice, 1.0f, 1.0f, kBoxPerLine, 0);
+    case TextMode::Lines:
+        text.WriteTextBoxes(writer, 1.0f, 1.0f, TextMode::Lines, 0);
         break;
-    case 1:
-    case 4:
-        WriteTextFragBoxes(writer, textDevice, 1.0f, 1.0f, textMode);
+    case TextMode::WordsInBlocks:
+    case TextMode::WordsInFragments:
+        text.WriteTextFragBoxes(writer, 1.0f, 1.0f, textMode);
         break;
     default:
         break;
@@ -68,27 +63,27 @@ void BeginSlide(ScriptWriter* writer, int width, int height, int percentage)
     AppendScriptText("\nSet ppSlide = ppPres.Slides.Add(ppPres.Slides.Count+1,ppLayoutBlank)\n", writer);
 }
 
-int WriteSlide(ScriptWriter* writer, SplashBitmap* bitmap, TextOutputDev* textDevice, int textMode,
+int WriteSlide(ScriptWriter* writer, const PageBitmap* bitmap, const PageText* text, TextMode textMode,
                int picture, int percentage)
 {
     if (!writer || !bitmap)
         return 0;
-    const int width = bitmap->getWidth();
-    const int height = bitmap->getHeight();
+    const int width = bitmap->width;
+    const int height = bitmap->height;
     CxImage image;
-    if (picture && !BuildPageImage(image, bitmap))
+    if (picture && !BuildPageImage(image, *bitmap))
         return 0;
-    if (textDevice) {
+    if (text) {
         // The styles are gathered for registration steps that do nothing yet.
         std::vector<int> colors;
         std::vector<std::string> fontNames;
-        CollectTextStyles(textDevice, colors, fontNames);
+        text->CollectTextStyles(colors, fontNames);
     }
     BeginSlide(writer, width, height, percentage);
     if (image.IsValid() && !IsImageAllWhite(&image))
         AddPictureShape(writer, &image, 0, 0, width, height);
-    if (textDevice)
-        WritePageText(writer, textDevice, textMode);
+    if (text)
+        WritePageText(writer, *text, textMode);
     return 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/win32/FindFile.h"
 #include "platform/win32/Folders.h"
+#include "platform/win32/CodePage.h"
 #include "platform/win32/Guid.h"
 #include "platform/win32/TempFiles.h"
 

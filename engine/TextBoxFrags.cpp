@@ -1,5 +1,5 @@
 // Text boxes with one run per word, each line closed by a line-break run:
-// one box per block (mode 1), or one box per line fragment (mode 4), the
+// one box per block, or one box per line fragment, the
 // fragments in top-to-bottom, left-to-right order.
 #include "engine/TextBoxes.h"
 
@@ -9,15 +9,10 @@
 
 #include <TextOutputDev.h>
 
-#include "engine/ScriptWriter.h"
 #include "engine/TextBoxLayout.h"
 #include "engine/TextBoxWords.h"
-#include "engine/TextRun.h"
 
 namespace {
-
-constexpr int kRunPerWordInBlocks = 1;
-constexpr int kRunPerWordInFragments = 4;
 
 // A whole line with the box its characters span.
 struct LineFragment {
@@ -90,17 +85,17 @@ std::vector<LineFragment> PageFragments(TextOutputDev* textDevice)
 
 } // namespace
 
-int WriteTextFragBoxes(ScriptWriter* writer, TextOutputDev* textDevice, float sx, float sy, int textMode)
+int WriteTextFragBoxes(ScriptWriter* writer, TextOutputDev* textDevice, float sx, float sy, TextMode textMode)
 {
     if (!writer)
         return 0;
     if (!textDevice)
         return 1;
-    if (textMode == kRunPerWordInBlocks) {
+    if (textMode == TextMode::WordsInBlocks) {
         for (const TextFlow* flow = textDevice->getFlows(); flow; flow = flow->getNext())
             for (const TextBlock* block = flow->getBlocks(); block; block = block->getNext())
                 WriteBlockOfWordRuns(writer, block, sx, sy);
-    } else if (textMode == kRunPerWordInFragments) {
+    } else if (textMode == TextMode::WordsInFragments) {
         for (const LineFragment& fragment : PageFragments(textDevice)) {
             WriteBoxShape(writer, fragment.xMin, fragment.yMin, fragment.xMax, fragment.yMax, sx, sy);
             AddWordRuns(writer, fragment.line, std::string(), sy);

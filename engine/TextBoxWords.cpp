@@ -6,7 +6,6 @@
 #include <TextOutputDev.h>
 
 #include "engine/ScriptWriter.h"
-#include "engine/TextBoxes.h"
 #include "engine/TextRun.h"
 
 int TruncToInt(double value)

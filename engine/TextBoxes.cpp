@@ -8,10 +8,8 @@
 
 #include <TextOutputDev.h>
 
-#include "engine/ScriptWriter.h"
 #include "engine/TextBoxLayout.h"
 #include "engine/TextBoxWords.h"
-#include "engine/TextRun.h"
 
 namespace {
 
@@ -95,9 +93,9 @@ void WriteLineBox(ScriptWriter* writer, const TextLine* line, float sx, float sy
     FlushTextRuns(writer);
 }
 
-void WriteBlock(ScriptWriter* writer, const TextBlock* block, float sx, float sy, int lineMode)
+void WriteBlock(ScriptWriter* writer, const TextBlock* block, float sx, float sy, TextMode lineMode)
 {
-    if (lineMode == kBoxPerLine) {
+    if (lineMode == TextMode::Lines) {
         for (const TextLine* line = block->getLines(); line; line = line->getNext())
             WriteLineBox(writer, line, sx, sy);
     } else {
@@ -127,7 +125,7 @@ void CollectWordStyle(const TextWord* word, std::vector<int>& colors, std::vecto
 
 } // namespace
 
-int WriteTextBoxes(ScriptWriter* writer, TextOutputDev* textDevice, float sx, float sy, int lineMode,
+int WriteTextBoxes(ScriptWriter* writer, TextOutputDev* textDevice, float sx, float sy, TextMode lineMode,
                    [[maybe_unused]] int boxMode)
 {
     if (!writer)
@@ -139,12 +137,6 @@ int WriteTextBoxes(ScriptWriter* writer, TextOutputDev* textDevice, float sx, fl
             WriteBlock(writer, block, sx, sy, lineMode);
     }
     return 1;
-}
-
-void AddTextboxShape(ScriptWriter* writer, int left, int top, int width, int height)
-{
-    AppendScriptFormat(writer, "\nSet ppShape = ppSlide.Shapes.AddTextbox(1,%d,%d,%d,%d)\n", left, top, width,
-                       height);
 }
 
 int CollectTextStyles(TextOutputDev* textDevice, std::vector<int>& colors, std::vector<std::string>& fontNames)

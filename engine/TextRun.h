@@ -1,10 +1,8 @@
 // Formatted runs of a text box: pieces of escaped text of one size, colour
-// and font, written into the slide script when the box is flushed.
+// and font, kept by the writer until the box is flushed.
 #pragma once
 
 #include <string>
-
-struct ScriptWriter;
 
 struct TextRun {
     int start = 0;  // 1-based position of the first character in the box
@@ -19,14 +17,8 @@ struct TextRun {
     int lineEnd = 0; // a paragraph break follows the run
 };
 
-void AddTextRun(ScriptWriter* writer, const char* text, int fontSize, int color, const char* fontName,
-                int bold, int italic, int underline, int lineEnd);
-// A run that stands for one line break and carries no font.
-void AddLineBreakRun(ScriptWriter* writer);
-
-// Writes the statements of the current box from its runs, empties the runs
-// and ends the box.
-void FlushTextRuns(ScriptWriter* writer);
+// The text of a run that stands for a line break.
+inline constexpr const char* kLineBreakRunText = "vbCrLf";
 
 // One character code in the form VBScript's unescape reads back.
 std::string EscapeChar(unsigned int code);

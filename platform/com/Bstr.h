@@ -3,6 +3,7 @@
 // text. A null BSTR is the empty string.
 #pragma once
 
+#include "platform/win32/Utf16.h"
 #include "platform/win32/wintypes.h"
 
 #include <string>
@@ -20,8 +21,6 @@ void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);
 UINT SysStringByteLen(BSTR text);
 
-// Conveniences of this layer: UTF-8 in and out.
+// Conveniences of this layer: UTF-8 in and out (through Utf16.h).
 BSTR SysAllocStringUtf8(std::string_view text);
-std::string Utf8FromWide(const OLECHAR* text, size_t length);
 std::string Utf8FromBstr(BSTR text);
-std::u16string WideFromUtf8(std::string_view text);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/com/Bstr.h"
-#include "platform/com/CodePage.h"
+#include "platform/win32/CodePage.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/com/ComSupport.h"
 #include "platform/com/Dispatch.h"

@@ -2,9 +2,8 @@
 //   constexpr CLSID CLSID_Thing = {0x0E59F1D5, 0x1FBE, 0x11D0, {0x8F, 0xF2, ...}};
 #pragma once
 
+#include "platform/win32/GuidText.h"
 #include "platform/win32/wintypes.h"
-
-#include <string>
 
 // GUID itself is a base type of wintypes.h.
 typedef GUID IID;
@@ -28,6 +27,3 @@ constexpr bool IsEqualGUID(REFGUID a, REFGUID b)
 constexpr bool operator==(REFGUID a, REFGUID b) { return IsEqualGUID(a, b); }
 
 inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
-
-// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper case.
-std::string GuidToString(REFGUID guid);

@@ -1,4 +1,5 @@
 #include "platform/com/Variant.h"
+#include "platform/com/NumberText.h"
 
 #include "platform/com/Dispatch.h"
 #include "platform/com/SafeArray.h"
@@ -92,14 +93,11 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANT* src)
 
 namespace {
 
-std::string FormatDouble(double d)
+std::string FormatNumber(double d)
 {
     if (d == 0)
         return "0";
-    char text[40];
-    std::snprintf(text, sizeof text, "%.15G", d);
-    // "1.5E+020" style exponents have at least two digits here already.
-    return text;
+    return FormatDouble(d, 15);
 }
 
 std::string Trim(std::string s)
@@ -132,7 +130,7 @@ bool ParseNumber(const std::string& raw, double* out)
               c == 'e' || c == 'E'))
             return false;
     char* end = nullptr;
-    double v = std::strtod(s.c_str(), &end);
+    double v = ParseDouble(s.c_str(), &end);
     if (*end)
         return false;
     *out = v;
@@ -202,8 +200,8 @@ HRESULT ToText(const VARIANT& v, USHORT flags, std::string* out)
     case VT_I2: *out = std::to_string(v.iVal); return S_OK;
     case VT_I4: *out = std::to_string(v.lVal); return S_OK;
     case VT_UI1: *out = std::to_string(v.bVal); return S_OK;
-    case VT_R4: *out = FormatDouble(v.fltVal); return S_OK;
-    case VT_R8: case VT_DATE: *out = FormatDouble(v.dblVal); return S_OK;
+    case VT_R4: *out = FormatNumber(v.fltVal); return S_OK;
+    case VT_R8: case VT_DATE: *out = FormatNumber(v.dblVal); return S_OK;
     default: return DISP_E_TYPEMISMATCH;
     }
 }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,11 @@ static bool writeStream(GsfOutfile* ole, const char* name, const std::vector<uin
     return ok;
 }
 
+// The root storage's class id names the application that owns the file;
+// readers that sniff the file's kind look at it.
+static const guint8 PresentationClassId[16] = {0x10, 0x8D, 0x81, 0x64, 0x9B, 0x4F, 0xCF, 0x11,
+                                               0x86, 0xEA, 0x00, 0xAA, 0x00, 0xB9, 0x29, 0xE8};
+
 static std::string writeCompoundFile(const PptStreams& streams, const std::string& path)
 {
     GError* error = nullptr;
@@ -36,9 +42,11 @@ static std::string writeCompoundFile(const PptStreams& streams, const std::strin
         return message;
     }
     GsfOutfile* ole = gsf_outfile_msole_new(file);
-    bool ok = ole != nullptr;
+    bool ok = ole != nullptr && gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole), PresentationClassId);
     ok = ok && writeStream(ole, "Current User", streams.currentUser);
+    ok = ok && writeStream(ole, SummaryInformationName, streams.properties.summary);
     ok = ok && writeStream(ole, "PowerPoint Document", streams.document);
+    ok = ok && writeStream(ole, DocumentSummaryInformationName, streams.properties.documentSummary);
     ok = ok && writeStream(ole, "Pictures", streams.pictures);
     if (ole) {
         ok = gsf_output_close(GSF_OUTPUT(ole)) && ok;
@@ -60,6 +68,8 @@ static std::string folderOf(const std::string& path)
 
 std::string SavePptStreams(const PptStreams& streams, const std::string& path)
 {
+    if (streams.properties.summary.empty() || streams.properties.documentSummary.empty())
+        return "cannot save '" + path + "': the document properties could not be written";
     gsf_init();
     std::string temp = folderOf(path) + "/.ppt-save-XXXXXX";
     int fd = mkstemp(temp.data());
@@ -77,6 +87,14 @@ std::string SavePptStreams(const PptStreams& streams, const std::string& path)
     return {};
 }
 
+// The file's name without folder and extension, as the title.
+static std::string titleOf(const std::string& path)
+{
+    std::string name = path.substr(path.rfind('/') + 1);
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
 // Drawing ids, picture store entries and font indexes are 12-bit
 // instance fields of their records.
 static std::string checkLimits(const Presentation& p)
@@ -91,7 +109,7 @@ std::string SavePptFile(const Presentation& presentation, const std::string& pat
 {
     if (std::string limit = checkLimits(presentation); !limit.empty())
         return "cannot save '" + path + "': " + limit;
-    return SavePptStreams(WritePptStreams(presentation), path);
+    return SavePptStreams(WritePptStreams(presentation, {titleOf(path), std::time(nullptr)}), path);
 }
 
 } // namespace presentation

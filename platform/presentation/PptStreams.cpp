@@ -137,9 +137,10 @@ static void writeCurrentUser(RecordWriter& w, uint32_t userEditOffset)
     w.end(long(20 + user.size() * 3 + 4));
 }
 
-PptStreams WritePptStreams(const Presentation& p)
+PptStreams WritePptStreams(const Presentation& p, const DocumentInfo& info)
 {
     PptStreams streams;
+    streams.properties = WritePropertySets(p, info);
     {
         RecordWriter pictures(streams.pictures);
         for (const PictureData& picture : p.pictures) WritePictureBlip(pictures, picture);

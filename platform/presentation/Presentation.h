@@ -5,6 +5,7 @@
 #include "platform/presentation/PictureData.h"
 #include "platform/presentation/TextBody.h"
 
+#include <ctime>
 #include <memory>
 #include <variant>
 #include <vector>
@@ -39,6 +40,7 @@ struct Presentation {
     uint16_t slideSizeType = 0;  // the file's size kind: 0 on-screen ... 6 custom
     std::vector<std::unique_ptr<Slide>> slides;
     std::vector<PictureData> pictures;
+    std::time_t created = std::time(nullptr);
 
     // The index of an identical picture already stored, or of the new one.
     size_t addPicture(PictureData picture);

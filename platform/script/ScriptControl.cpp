@@ -6,6 +6,7 @@
 #include "platform/script/VbsInterpreter.h"
 
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -172,7 +173,7 @@ public:
     {
         if (HRESULT hr = CheckLanguage(); FAILED(hr))
             return hr;
-        return Outcome(interpreter_->AddCode(std::u16string_view(code ? code : u"", SysStringLen(code))));
+        return Outcome([&] { return interpreter_->AddCode(std::u16string_view(code ? code : u"", SysStringLen(code))); });
     }
     HRESULT Eval(BSTR expression, VARIANT* result) override
     {
@@ -181,12 +182,14 @@ public:
         VariantInit(result);
         if (HRESULT hr = CheckLanguage(); FAILED(hr))
             return hr;
-        vbs::Value value;
-        bool ok = interpreter_->Eval(std::u16string_view(expression ? expression : u"",
-                                                         SysStringLen(expression)), &value);
-        if (ok)
-            *result = value.Detach();
-        return Outcome(ok);
+        return Outcome([&] {
+            vbs::Value value;
+            bool ok = interpreter_->Eval(std::u16string_view(expression ? expression : u"",
+                                                             SysStringLen(expression)), &value);
+            if (ok)
+                *result = value.Detach();
+            return ok;
+        });
     }
     HRESULT ExecuteStatement(BSTR statement) override { return AddCode(statement); }
     HRESULT Run(BSTR name, SAFEARRAY** parameters, VARIANT* result) override
@@ -195,24 +198,28 @@ public:
             VariantInit(result);
         if (HRESULT hr = CheckLanguage(); FAILED(hr))
             return hr;
-        std::vector<vbs::Value> args;
         if (parameters && *parameters) {
-            SAFEARRAY* a = *parameters;
             VARTYPE vt = VT_EMPTY;
-            if (SafeArrayGetDim(a) != 1 || FAILED(SafeArrayGetVartype(a, &vt)) || vt != VT_VARIANT)
+            if (SafeArrayGetDim(*parameters) != 1 || FAILED(SafeArrayGetVartype(*parameters, &vt)) ||
+                vt != VT_VARIANT)
                 return E_INVALIDARG;
-            LONG lo = 0, hi = -1;
-            SafeArrayGetLBound(a, 1, &lo);
-            SafeArrayGetUBound(a, 1, &hi);
-            for (LONG i = lo; i <= hi; ++i)
-                args.emplace_back(*static_cast<VARIANT*>(SafeArrayElementPointer(a, &i)));
         }
-        vbs::Value value;
-        bool ok = interpreter_->Run(std::u16string_view(name ? name : u"", SysStringLen(name)),
-                                    std::move(args), &value);
-        if (ok && result)
-            *result = value.Detach();
-        return Outcome(ok);
+        return Outcome([&] {
+            std::vector<vbs::Value> args;
+            if (parameters && *parameters) {
+                LONG lo = 0, hi = -1;
+                SafeArrayGetLBound(*parameters, 1, &lo);
+                SafeArrayGetUBound(*parameters, 1, &hi);
+                for (LONG i = lo; i <= hi; ++i)
+                    args.emplace_back(*static_cast<VARIANT*>(SafeArrayElementPointer(*parameters, &i)));
+            }
+            vbs::Value value;
+            bool ok = interpreter_->Run(std::u16string_view(name ? name : u"", SysStringLen(name)),
+                                        std::move(args), &value);
+            if (ok && result)
+                *result = value.Detach();
+            return ok;
+        });
     }
 
 private:
@@ -228,11 +235,22 @@ private:
                                         : "The script language has not been set";
         return language_ == Language::JScript ? E_NOTIMPL : E_UNEXPECTED;
     }
-    HRESULT Outcome(bool ok)
+    // Runs an interpreter call; a failure leaves its error in the record.
+    // Memory that runs out where no statement catches it (compiling, say)
+    // is the language's error 7 all the same, whether the allocation threw
+    // or a component reported it: the call fails, it never throws.
+    template <class Call>
+    HRESULT Outcome(Call call)
     {
-        if (ok)
-            return S_OK;
-        state_->error = interpreter_->Failure();
+        try {
+            if (call())
+                return S_OK;
+            state_->error = interpreter_->Failure();
+        } catch (const std::bad_alloc&) {
+            state_->error = vbs::RuntimeFailure(vbs::kOutOfMemory);
+        } catch (const _com_error& e) {
+            state_->error = vbs::RuntimeFailure(vbs::ErrorOfHResult(e.Error()));
+        }
         return vbs::HResultOfError(state_->error.number);
     }
 

@@ -54,6 +54,11 @@ const char* DescribeError(LONG number)
     }
 }
 
+Error RuntimeFailure(LONG number)
+{
+    return Error{number, DescribeError(number), kRuntimeSource, 0, 0, {}, true};
+}
+
 void Raise(LONG number)
 {
     Raise(number, DescribeError(number));

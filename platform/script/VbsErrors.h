@@ -73,6 +73,10 @@ struct Error {
 inline constexpr const char* kCompileSource = "VBScript compilation error";
 inline constexpr const char* kRuntimeSource = "VBScript runtime error";
 
+// A run-time error with the language's text for its number and no line,
+// for a failure met where no statement is known (memory that ran out).
+Error RuntimeFailure(LONG number);
+
 // Raised inside the interpreter for a run-time error; it never leaves it.
 struct RuntimeError {
     Error error;

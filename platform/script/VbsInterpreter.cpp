@@ -7,6 +7,7 @@
 #include "platform/script/VbsParser.h"
 
 #include <functional>
+#include <new>
 
 namespace vbs {
 
@@ -75,6 +76,12 @@ bool Interpreter::RunGuarded(const std::function<void()>& body)
     } catch (RuntimeError& e) {
         failure_ = e.error;
         Fill(failure_, e.module);
+        return false;
+    } catch (const std::bad_alloc&) {
+        failure_ = RuntimeFailure(kOutOfMemory);
+        return false;
+    } catch (const _com_error& e) {
+        failure_ = RuntimeFailure(ErrorOfHResult(e.Error()));
         return false;
     }
 }
@@ -192,7 +199,14 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block, Frame& frame)
     for (const StmtPtr& stmt : block) {
         Tick();
         try {
-            Flow flow = Exec(*stmt, frame);
+            Flow flow = Flow::Normal;
+            try {
+                flow = Exec(*stmt, frame);
+            } catch (const std::bad_alloc&) {
+                Raise(kOutOfMemory);  // the language's own error, on this statement's line
+            } catch (const _com_error& e) {
+                Raise(ErrorOfHResult(e.Error()));  // a value the runtime could not copy, out of memory
+            }
             if (flow != Flow::Normal)
                 return flow;
         } catch (RuntimeError& e) {

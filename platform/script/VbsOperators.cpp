@@ -18,6 +18,8 @@ Value Text(const std::u16string& s)
     Value v;
     v.vt = VT_BSTR;
     v.bstrVal = SysAllocStringLen(s.data(), UINT(s.size()));
+    if (!v.bstrVal)
+        Raise(kOutOfMemory);  // never an empty text in its place
     return v;
 }
 

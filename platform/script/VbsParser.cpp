@@ -1,5 +1,7 @@
 #include "platform/script/VbsParser.h"
 
+#include "platform/com/NumberText.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -832,7 +834,7 @@ ExprPtr Parser::ParseLiteral()
             LONG n = v <= 0xFFFF && !longSuffix ? LONG(int16_t(uint16_t(v))) : LONG(uint32_t(v));
             lit->value = _variant_t(n);
         } else {
-            double v = std::strtod(digits.c_str(), nullptr);
+            double v = ParseDouble(digits.c_str(), nullptr);
             if (v <= 2147483647.0)
                 lit->value = _variant_t(LONG(v));
             else
@@ -842,7 +844,7 @@ ExprPtr Parser::ParseLiteral()
     }
     case Tok::Float: {
         std::string digits(text.begin(), text.end());
-        lit->value = _variant_t(std::strtod(digits.c_str(), nullptr));
+        lit->value = _variant_t(ParseDouble(digits.c_str(), nullptr));
         break;
     }
     default: return nullptr;

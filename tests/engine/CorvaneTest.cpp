@@ -5,12 +5,15 @@
 #include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
+#include "tests/ScopedEnv.h"
 #include "tests/engine/FolderFiles.h"
+#include "tests/engine/ScopedScriptRunner.h"
 #include "tests/engine/NamedProcesses.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,28 +47,27 @@ std::string Bytes(const std::string& path, size_t count)
     return bytes;
 }
 
-bool IsCompoundFile(const std::string& path)
+// A compound file that `file` takes for a presentation.
+bool IsPresentationFile(const std::string& path)
 {
-    return Bytes(path, 8) == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    if (Bytes(path, 8) != std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        return false;
+    FILE* pipe = popen(("file --mime-type -b '" + path + "'").c_str(), "r");
+    if (!pipe)
+        return false;
+    char kind[128] = {};
+    size_t n = fread(kind, 1, sizeof kind - 1, pipe);
+    pclose(pipe);
+    return std::string(kind, n) == "application/vnd.ms-powerpoint\n";
 }
 
 class Conversion : public testing::Test {
 protected:
     void SetUp() override
     {
-        const char* old = std::getenv("TMPDIR");
-        oldTmp_ = old ? old : "";
-        hadTmp_ = old != nullptr;
         std::filesystem::create_directory(temp());
-        setenv("TMPDIR", temp().c_str(), 1); // temporary pictures go here
+        tmpdir_.Set(temp().c_str()); // temporary pictures go here
         CorvaneSetup("");
-    }
-    void TearDown() override
-    {
-        if (hadTmp_)
-            setenv("TMPDIR", oldTmp_.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
     }
     std::string temp() const { return folder.File("temp"); }
 
@@ -82,8 +84,7 @@ protected:
     std::string printed;
 
 private:
-    std::string oldTmp_;
-    bool hadTmp_ = false;
+    ScopedEnv tmpdir_{"TMPDIR", std::getenv("TMPDIR")};
 };
 
 TEST_F(Conversion, APageWithTextAndGraphicsGivesAPresentation)
@@ -91,7 +92,7 @@ TEST_F(Conversion, APageWithTextAndGraphicsGivesAPresentation)
     std::string pdf = MakePdf(folder, "hello", helloPage);
     std::string out = folder.File("hello.ppt");
     EXPECT_EQ(Convert(pdf, out), kCorvaneOk) << printed;
-    EXPECT_TRUE(IsCompoundFile(out));
+    EXPECT_TRUE(IsPresentationFile(out));
 }
 
 // Keeps a copy of each page picture before the program runs, for PIL to read.
@@ -111,9 +112,10 @@ TEST_F(Conversion, ThePagePictureHasTheGraphicsButNoText)
     std::string pdf = MakePdf(folder, "hello", helloPage);
     keptPictures = folder.File("kept");
     std::filesystem::create_directory(keptPictures);
-    ScriptRunner previous = SetScriptRunner(KeepPicturesThenRun);
-    EXPECT_EQ(Convert(pdf, folder.File("hello.ppt")), kCorvaneOk);
-    SetScriptRunner(previous);
+    {
+        ScopedScriptRunner keep(KeepPicturesThenRun);
+        EXPECT_EQ(Convert(pdf, folder.File("hello.ppt")), kCorvaneOk);
+    }
     ASSERT_TRUE(std::filesystem::exists(keptPictures + "/page1.png"));
     // 150 dpi: "Hello" lies in x 40..190, y 90..170; the blue rectangle in
     // x 417..541, y 333..375 (pixels from the top left).
@@ -151,7 +153,7 @@ TEST_F(Conversion, ProgressCountsPagesFromTheFirstToTheLast)
     for (int page = 1; page <= 10; ++page)
         tenPages += "10 50 moveto (Page " + std::to_string(page) + ") show showpage\n";
     std::string pdf = MakePdf(folder, "ten", tenPages);
-    ScriptRunner previous = SetScriptRunner(CaptureScript);
+    ScopedScriptRunner capture(CaptureScript);
     struct Case {
         const char* pageSet;
         std::vector<int> percentages;
@@ -170,7 +172,6 @@ TEST_F(Conversion, ProgressCountsPagesFromTheFirstToTheLast)
     CorvaneSetup("");
     Convert(one, folder.File("one.ppt"));
     EXPECT_EQ(ProgressPercentages(capturedScript), std::vector<int>{99});
-    SetScriptRunner(previous);
 }
 
 TEST_F(Conversion, ADocumentThatCannotBeOpenedGivesMinusTwo)
@@ -217,7 +218,7 @@ TEST_F(Conversion, APageSetThatSelectsNothingGivesMinusFourAndStillSaves)
         CorvaneSetup(set);
         std::string out = folder.File("empty" + std::to_string(n++) + ".ppt");
         EXPECT_EQ(Convert(pdf, out), kCorvaneNoSlide) << set;
-        EXPECT_TRUE(IsCompoundFile(out)) << "the empty presentation is saved all the same";
+        EXPECT_TRUE(IsPresentationFile(out)) << "the empty presentation is saved all the same";
     }
     CorvaneSetup("2");
     EXPECT_EQ(Convert(pdf, folder.File("second.ppt")), kCorvaneOk);
@@ -232,12 +233,13 @@ TEST_F(Conversion, NothingSavedAtTheOutputPathGivesMinusFive)
     // here the program is not run at all, as when the application is missing.
     std::string stale = folder.File("stale.ppt");
     std::ofstream(stale) << "old";
-    ScriptRunner previous = SetScriptRunner([](const char*) { return 0; });
-    EXPECT_EQ(Convert(pdf, stale), kCorvaneNothingSaved);
-    SetScriptRunner(previous);
+    {
+        ScopedScriptRunner notRun([](const char*) { return 0; });
+        EXPECT_EQ(Convert(pdf, stale), kCorvaneNothingSaved);
+    }
     EXPECT_EQ(Bytes(stale, 16), "old");
     EXPECT_EQ(Convert(pdf, stale), kCorvaneOk);
-    EXPECT_TRUE(IsCompoundFile(stale));
+    EXPECT_TRUE(IsPresentationFile(stale));
 }
 
 TEST_F(Conversion, AnExistingPresentationIsReplaced)
@@ -246,7 +248,7 @@ TEST_F(Conversion, AnExistingPresentationIsReplaced)
     std::string out = folder.File("again.ppt");
     std::ofstream(out) << "old";
     EXPECT_EQ(Convert(pdf, out), kCorvaneOk);
-    EXPECT_TRUE(IsCompoundFile(out));
+    EXPECT_TRUE(IsPresentationFile(out));
 }
 
 TEST_F(Conversion, EndsRunningPresentationApplicationsFirst)

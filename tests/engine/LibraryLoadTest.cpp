@@ -1,6 +1,8 @@
 // Loading the engine library makes its own temporary folder; unloading it
 // removes the folder again. The test loads the real library with dlopen,
 // under a private TMPDIR.
+#include "tests/ScopedEnv.h"
+
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -25,7 +27,7 @@ TEST(LibraryLoad, TheTemporaryFolderLivesAsLongAsTheLibrary)
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "engine-load-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    setenv("TMPDIR", pattern.c_str(), 1);
+    ScopedEnv tmpdir("TMPDIR", pattern.c_str());
 
     void* library = dlopen(CORVANE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();

@@ -2,6 +2,7 @@
 // screen test.
 #include "engine/HalftoneScreen.h"
 #include "engine/PageDeviceHooks.h"
+#include "tests/ScopedValue.h"
 
 #include <GfxState.h>
 #include <Page.h>
@@ -83,10 +84,10 @@ TEST(ReplaceAll, ReplacesLeftToRightWithoutSearchingInsertedText)
 
 TEST(PageSeparatorText, FillsPageNumberAndCount)
 {
-    g_pageSeparatorTemplate = "-- %PageNumber% of %PageCount% (%PageNumber%) --\n";
-    g_lastDisplayedPage = 3;
+    ScopedValue separator(g_pageDeviceOptions.pageSeparatorTemplate,
+                          "-- %PageNumber% of %PageCount% (%PageNumber%) --\n");
+    ScopedValue page(g_lastDisplayedPage, 3);
     EXPECT_EQ(PageSeparatorText(), "-- 3 of 0 (3) --\n");
-    g_pageSeparatorTemplate.clear();
 }
 
 HalftoneScreen TwoByTwo()
@@ -131,22 +132,23 @@ TEST(ScreenTest, AScreenUpTo255TurnsOnFrom250)
 TEST(ScreenTest, GlyphPixelsAreOffOnlyWhenGlyphsAreNotScreened)
 {
     HalftoneScreen screen = TwoByTwo();
-    g_drawingGlyph = 1;
-    EXPECT_EQ(ScreenTest(screen, 0, 0, 255), 1); // glyphs are screened at load
-    g_halftoneGlyphs = 0;
-    EXPECT_EQ(ScreenTest(screen, 0, 0, 255), 0);
-    g_drawingGlyph = 0;
+    {
+        ScopedValue drawing(g_drawingGlyph, 1);
+        EXPECT_EQ(ScreenTest(screen, 0, 0, 255), 1); // glyphs are screened at load
+        ScopedValue screened(g_pageDeviceOptions.halftoneGlyphs, 0);
+        EXPECT_EQ(ScreenTest(screen, 0, 0, 255), 0);
+    }
+    ScopedValue screened(g_pageDeviceOptions.halftoneGlyphs, 0);
     EXPECT_EQ(ScreenTest(screen, 0, 0, 255), 1);
-    g_halftoneGlyphs = 1;
 }
 
 TEST(PageDeviceSettings, HaveTheirLoadValues)
 {
-    EXPECT_EQ(g_drawRotatedTextInPicture, 0);
+    EXPECT_EQ(g_pageDeviceOptions.drawRotatedTextInPicture, 0);
     EXPECT_EQ(g_drawingGlyph, 0);
-    EXPECT_EQ(g_halftoneGlyphs, 1);
-    EXPECT_TRUE(g_pageSeparatorTemplate.empty());
-    EXPECT_EQ(g_dumpPageCount, 0);
+    EXPECT_EQ(g_pageDeviceOptions.halftoneGlyphs, 1);
+    EXPECT_TRUE(g_pageDeviceOptions.pageSeparatorTemplate.empty());
+    EXPECT_EQ(g_pageDeviceOptions.dumpPageCount, 0);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "engine/DisplayPage.h"
 #include "engine/EngineOutputDevs.h"
 #include "engine/PageDeviceHooks.h"
+#include "tests/ScopedValue.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <Error.h>
@@ -34,11 +35,7 @@ protected:
         globalParams = std::make_unique<GlobalParams>();
         globalParams->setTextEncoding("UTF-8");
     }
-    void TearDown() override
-    {
-        g_drawRotatedTextInPicture = 0;
-        globalParams.reset();
-    }
+    void TearDown() override { globalParams.reset(); }
 
     std::unique_ptr<PDFDoc> Open(const std::string& name, const std::string& postScript)
     {
@@ -165,7 +162,7 @@ TEST_F(PageDevices, RotatedTextIsDetectedAndKeptInTheTextLayer)
 
 TEST_F(PageDevices, WithRotatedTextInThePictureOnlyThatTextIsPainted)
 {
-    g_drawRotatedTextInPicture = 1;
+    ScopedValue rotatedInPicture(g_pageDeviceOptions.drawRotatedTextInPicture, 1);
     auto doc = Open("rotated", rotatedPage);
     EngineSplashOutputDev raster;
     PaintFirstPage(doc.get(), &raster);
@@ -293,12 +290,13 @@ showpage
 20 100 moveto (Three) show showpage
 )");
     ASSERT_EQ(doc->getNumPages(), 3);
-    g_pageSeparatorTemplate = "<%PageNumber%/%PageCount%>";
     std::string dump;
-    SeparatorTextOutputDev device(Append, &dump);
-    for (int page = 1; page <= 3; ++page)
-        DisplayPage(doc.get(), &device, page);
-    g_pageSeparatorTemplate.clear();
+    {
+        ScopedValue separator(g_pageDeviceOptions.pageSeparatorTemplate, "<%PageNumber%/%PageCount%>");
+        SeparatorTextOutputDev device(Append, &dump);
+        for (int page = 1; page <= 3; ++page)
+            DisplayPage(doc.get(), &device, page);
+    }
     EXPECT_EQ(dump, "One\n<1/0>\fThree\n<3/0>\f");
 
     std::string plain;

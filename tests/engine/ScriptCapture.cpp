@@ -13,14 +13,15 @@
 #include <TextOutputDev.h>
 #include <splash/SplashBitmap.h>
 
+#include "engine/PageBitmap.h"
 #include "engine/ScriptWriter.h"
+#include "engine/TextBoxes.h"
 #include "engine/resources/InstalledFonts.h"
 
 namespace {
 
 std::string g_captured;
 int g_runs = 0;
-ScriptRunner g_previous = nullptr;
 
 int Capture(const char* script)
 {
@@ -33,17 +34,13 @@ void IgnoreCoreErrors(ErrorCategory, Goffset, const char*) { }
 
 } // namespace
 
-ScriptCapture::ScriptCapture()
+ScriptCapture::ScriptCapture() : runner_(Capture)
 {
     g_captured.clear();
     g_runs = 0;
-    g_previous = SetScriptRunner(Capture);
 }
 
-ScriptCapture::~ScriptCapture()
-{
-    SetScriptRunner(g_previous);
-}
+ScriptCapture::~ScriptCapture() = default;
 
 const std::string& ScriptCapture::Text()
 {
@@ -60,7 +57,8 @@ std::string FixturePdf(const std::string& name)
     return std::string(WRITER_FIXTURES) + "/" + name;
 }
 
-int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, int textMode, const std::vector<int>& pages)
+int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, TextMode textMode,
+                       const std::vector<int>& pages)
 {
     if (!globalParams)
         globalParams = std::make_unique<GlobalParams>();
@@ -81,7 +79,9 @@ int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, int tex
         TextOutputDev text(nullptr, true, 0.0, false, false);
         doc.displayPage(&text, n, 150, 150, 0, false, true, false);
         int percentage = int((n * 100.0 - 1) / count);
-        written += WriteSlide(writer, raster.getBitmap(), &text, textMode, 1, percentage);
+        PageBitmap bitmap = PageBitmapOf(raster.getBitmap());
+        TextDevicePage pageText(&text);
+        written += WriteSlide(writer, &bitmap, &pageText, textMode, 1, percentage);
     }
     return written;
 }
@@ -119,13 +119,25 @@ int RunTool(const std::string& command, std::string* output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string UsePrivateTempFolder()
+namespace {
+
+std::string MakePrivateFolder()
 {
     static const std::filesystem::path base = std::filesystem::temp_directory_path();
     std::string templ = (base / "engine-test-XXXXXX").string();
-    std::string folder = mkdtemp(templ.data()) ? templ : std::string();
-    setenv("TMPDIR", folder.c_str(), 1);
-    return folder;
+    return mkdtemp(templ.data()) ? templ : std::string();
+}
+
+} // namespace
+
+PrivateTempFolder::PrivateTempFolder() : path_(MakePrivateFolder()), tmpdir_("TMPDIR", path_.c_str())
+{
+}
+
+PrivateTempFolder::~PrivateTempFolder()
+{
+    if (!path_.empty())
+        std::filesystem::remove_all(path_);
 }
 
 void LoadInstalledFontFamilies()

@@ -2,12 +2,13 @@
 // slides from the fixture PDFs with the core's own page devices.
 #pragma once
 
+#include "tests/ScopedEnv.h"
 #include "tests/engine/FolderFiles.h"
+#include "tests/engine/ScopedScriptRunner.h"
 
 #include <string>
 #include <vector>
 
-struct ScriptWriter;
 
 // While alive, finished programs are kept in Text() and not run.
 class ScriptCapture {
@@ -19,6 +20,9 @@ public:
 
     static const std::string& Text();
     static int Runs();
+
+private:
+    ScopedScriptRunner runner_;
 };
 
 // The program's opening for the output "/out/deck.ppt" with the progress
@@ -40,7 +44,7 @@ std::string FixturePdf(const std::string& name);
 
 // Renders each page of the PDF at 150 dpi and hands it to WriteSlide with
 // the text mode; pages empty means every page. Returns the slides written.
-int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, int textMode,
+int WriteFixtureSlides(ScriptWriter* writer, const std::string& pdfPath, TextMode textMode,
                        const std::vector<int>& pages = {});
 
 // The program's statements, one per line, empty lines kept.
@@ -52,8 +56,24 @@ std::string TextBoxPart(const std::string& script);
 // Runs a command; returns its exit status and, in output, what it printed.
 int RunTool(const std::string& command, std::string* output = nullptr);
 
-// A fresh private folder for temporary files, made the process's TMPDIR.
-std::string UsePrivateTempFolder();
+// A fresh private folder for temporary files, the process's TMPDIR while
+// the guard lives; the folder goes with it.
+class PrivateTempFolder {
+public:
+    PrivateTempFolder();
+    ~PrivateTempFolder();
+    PrivateTempFolder(const PrivateTempFolder&) = delete;
+    PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
+
+    // Empty when the folder could not be made.
+    const std::string& Path() const { return path_; }
+    // Points TMPDIR elsewhere until the guard ends.
+    void SetTmpDir(const std::string& folder) { tmpdir_.Set(folder.c_str()); }
+
+private:
+    std::string path_;
+    ScopedEnv tmpdir_;
+};
 
 // Fills the installed-family list the font mapping asks, as a conversion does.
 void LoadInstalledFontFamilies();

@@ -10,37 +10,46 @@
 #include <splash/SplashBitmap.h>
 
 #include "ScriptCapture.h"
+#include "engine/PageBitmap.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
 #include "image/CxImage.h"
 
 namespace {
 
-// A blue-green-red bitmap filled with one colour, one pixel set apart.
-std::unique_ptr<SplashBitmap> Bitmap(int width, int height, unsigned char grey, bool topDown = true,
-                                     SplashColorMode mode = splashModeBGR8)
+// The core's bitmap, and the view of it the writer reads.
+struct TestBitmap {
+    std::unique_ptr<SplashBitmap> splash;
+    PageBitmap page;
+    const PageBitmap* get() const { return &page; }
+    SplashBitmap* operator->() const { return splash.get(); }
+};
+
+// A blue-green-red bitmap filled with one colour.
+TestBitmap Bitmap(int width, int height, unsigned char grey, bool topDown = true,
+                  SplashColorMode mode = splashModeBGR8)
 {
     auto bitmap = std::make_unique<SplashBitmap>(width, height, 1, mode, false, topDown);
     unsigned char* data = bitmap->getDataPtr();
     int rowSize = bitmap->getRowSize();
     for (int y = 0; y < height; ++y)
         std::fill_n(data + y * rowSize, std::abs(rowSize), grey);
-    return bitmap;
+    PageBitmap page = PageBitmapOf(bitmap.get());
+    return {std::move(bitmap), page};
 }
 
 class ScriptWriterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tempFolder = UsePrivateTempFolder();
         ASSERT_FALSE(tempFolder.empty());
     }
     void TearDown() override
     {
         DeleteTempFiles();
-        std::filesystem::remove_all(tempFolder);
     }
-    std::string tempFolder;
+    PrivateTempFolder privateTemp;
+    std::string tempFolder = privateTemp.Path();
     ScriptCapture capture;
 };
 
@@ -60,7 +69,7 @@ TEST_F(ScriptWriterTest, OnePageWithPictureAndTextBox)
 {
     ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
     auto bitmap = Bitmap(30, 20, 200);
-    ASSERT_EQ(WriteSlide(writer, bitmap.get(), nullptr, 0, 1, 99), 1);
+    ASSERT_EQ(WriteSlide(writer, bitmap.get(), nullptr, TextMode::Blocks, 1, 99), 1);
     ASSERT_EQ(g_tempFiles.size(), 1u);
     const std::string picture = g_tempFiles[0];
     AppendScriptText("\nSet ppShape = ppSlide.Shapes.AddTextbox(1,1,2,3,4)\n", writer);
@@ -86,7 +95,7 @@ TEST_F(ScriptWriterTest, TheSlideSizeIsWrittenOnceFromTheFirstSlide)
     auto first = Bitmap(40, 30, 255);
     auto second = Bitmap(30, 40, 255);
     BeginSlide(writer, 40, 30, 49);
-    WriteSlide(writer, second.get(), nullptr, 0, 1, 99);
+    WriteSlide(writer, second.get(), nullptr, TextMode::Blocks, 1, 99);
     EXPECT_EQ(writer->slideIndex, 1);
     FinishAndRunScript(writer);
     const std::string& script = ScriptCapture::Text();
@@ -103,7 +112,7 @@ TEST_F(ScriptWriterTest, AWhitePageGetsNoPictureAndNoFile)
 {
     ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
     auto white = Bitmap(50, 40, 255);
-    EXPECT_EQ(WriteSlide(writer, white.get(), nullptr, 0, 1, 99), 1);
+    EXPECT_EQ(WriteSlide(writer, white.get(), nullptr, TextMode::Blocks, 1, 99), 1);
     EXPECT_EQ(writer->script.find("AddPicture"), std::string::npos);
     EXPECT_TRUE(g_tempFiles.empty());
     EXPECT_TRUE(FilesIn(tempFolder).empty());
@@ -134,7 +143,7 @@ TEST_F(ScriptWriterTest, ThePictureIsARealPngOfThePage)
     // A red pixel at the top left of the page.
     unsigned char* top = bitmap->getDataPtr();
     top[0] = 0, top[1] = 0, top[2] = 255;
-    ASSERT_EQ(WriteSlide(writer, bitmap.get(), nullptr, 0, 1, 99), 1);
+    ASSERT_EQ(WriteSlide(writer, bitmap.get(), nullptr, TextMode::Blocks, 1, 99), 1);
     ASSERT_EQ(g_tempFiles.size(), 1u);
     const std::string name = g_tempFiles[0];
     std::string file = std::filesystem::path(name).filename().string();
@@ -163,7 +172,7 @@ TEST_F(ScriptWriterTest, EveryPictureIsGoneAfterDeleteTempFiles)
     ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
     for (int page = 0; page < 12; ++page) {
         auto bitmap = Bitmap(8, 8, static_cast<unsigned char>(page * 10));
-        ASSERT_EQ(WriteSlide(writer, bitmap.get(), nullptr, 0, 1, page), 1);
+        ASSERT_EQ(WriteSlide(writer, bitmap.get(), nullptr, TextMode::Blocks, 1, page), 1);
     }
     FinishAndRunScript(writer);
     ASSERT_EQ(g_tempFiles.size(), 12u);
@@ -237,10 +246,10 @@ TEST_F(ScriptWriterTest, MakeTempFileNameRefusesBuffersTooSmall)
 
 TEST_F(ScriptWriterTest, APictureThatCannotBeSavedLeavesTheSlideWithoutOne)
 {
-    setenv("TMPDIR", (tempFolder + "/missing").c_str(), 1);
+    privateTemp.SetTmpDir(tempFolder + "/missing");
     ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
     auto bitmap = Bitmap(8, 8, 0);
-    EXPECT_EQ(WriteSlide(writer, bitmap.get(), nullptr, 0, 1, 99), 1);
+    EXPECT_EQ(WriteSlide(writer, bitmap.get(), nullptr, TextMode::Blocks, 1, 99), 1);
     EXPECT_NE(writer->script.find("Slides.Add("), std::string::npos);
     EXPECT_EQ(writer->script.find("AddPicture"), std::string::npos);
     FinishAndRunScript(writer);
@@ -250,11 +259,11 @@ TEST_F(ScriptWriterTest, APageWhoseImageCannotBeBuiltGetsNoSlide)
 {
     ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
     auto grey = Bitmap(8, 8, 0, true, splashModeMono8);
-    EXPECT_EQ(WriteSlide(writer, grey.get(), nullptr, 0, 1, 99), 0);
+    EXPECT_EQ(WriteSlide(writer, grey.get(), nullptr, TextMode::Blocks, 1, 99), 0);
     EXPECT_EQ(writer->script, kDeckHeader);
     EXPECT_EQ(writer->slideIndex, -1);
     // Without the picture the same page is a slide.
-    EXPECT_EQ(WriteSlide(writer, grey.get(), nullptr, 0, 0, 99), 1);
+    EXPECT_EQ(WriteSlide(writer, grey.get(), nullptr, TextMode::Blocks, 0, 99), 1);
     EXPECT_EQ(writer->script.find("AddPicture"), std::string::npos);
     EXPECT_TRUE(g_tempFiles.empty());
     FinishAndRunScript(writer);
@@ -263,8 +272,8 @@ TEST_F(ScriptWriterTest, APageWhoseImageCannotBeBuiltGetsNoSlide)
 TEST_F(ScriptWriterTest, NullArgumentsWriteNothing)
 {
     ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
-    EXPECT_EQ(WriteSlide(writer, nullptr, nullptr, 0, 1, 99), 0);
-    EXPECT_EQ(WriteSlide(nullptr, Bitmap(2, 2, 0).get(), nullptr, 0, 1, 99), 0);
+    EXPECT_EQ(WriteSlide(writer, nullptr, nullptr, TextMode::Blocks, 1, 99), 0);
+    EXPECT_EQ(WriteSlide(nullptr, Bitmap(2, 2, 0).get(), nullptr, TextMode::Blocks, 1, 99), 0);
     EXPECT_EQ(AppendScriptText("x", nullptr), 0);
     EXPECT_EQ(AppendScriptFormat(nullptr, "%d", 1), 0);
     EXPECT_EQ(AddPictureShape(nullptr, nullptr, 0, 0, 1, 1), 0);

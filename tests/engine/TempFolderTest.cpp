@@ -1,6 +1,7 @@
 // The per-load temporary folder and the folder helpers under it.
 #include "engine/EngineApp.h"
 #include "engine/TempFolder.h"
+#include "tests/ScopedEnv.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <gtest/gtest.h>
@@ -19,33 +20,10 @@ bool IsFolder(const std::string& path)
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Makes TMPDIR the value for the test's lifetime.
-class TmpDir {
-public:
-    explicit TmpDir(const std::string& value)
-    {
-        const char* old = std::getenv("TMPDIR");
-        had_ = old != nullptr;
-        old_ = old ? old : "";
-        setenv("TMPDIR", value.c_str(), 1);
-    }
-    ~TmpDir()
-    {
-        if (had_)
-            setenv("TMPDIR", old_.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
-
-private:
-    bool had_;
-    std::string old_;
-};
-
 TEST(TempFolder, IsAFreshGuidFolderUnderTheTemporaryPath)
 {
     ScratchFolder scratch;
-    TmpDir tmp(scratch.Path()); // no trailing slash: one is added
+    ScopedEnv tmp("TMPDIR", scratch.Path().c_str()); // no trailing slash: one is added
     CString first = TempFolder();
     CString second = TempFolder();
     const std::regex shape(scratch.Path() + "/\\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\\}/");

@@ -25,16 +25,14 @@ class FixtureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        tempFolder = UsePrivateTempFolder();
         LoadInstalledFontFamilies();
     }
     void TearDown() override
     {
         DeleteTempFiles();
-        std::filesystem::remove_all(tempFolder);
     }
     // The whole program for the PDF's pages.
-    std::string Convert(const std::string& pdf, int textMode = 0, const std::vector<int>& pages = {})
+    std::string Convert(const std::string& pdf, TextMode textMode = TextMode::Blocks, const std::vector<int>& pages = {})
     {
         ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
         slides = WriteFixtureSlides(writer, FixturePdf(pdf), textMode, pages);
@@ -42,7 +40,8 @@ protected:
         FinishAndRunScript(writer);
         return ScriptCapture::Text();
     }
-    std::string tempFolder;
+    PrivateTempFolder privateTemp;
+    std::string tempFolder = privateTemp.Path();
     ScriptCapture capture;
     int slides = 0;
     std::vector<std::string> pictures;
@@ -177,7 +176,7 @@ TEST_F(FixtureTest, AWhitePageAndPagesOfOtherSizes)
 
 TEST_F(FixtureTest, TheSlideSizeFollowsTheFirstSlideWritten)
 {
-    std::string script = Convert("pages.pdf", 0, { 3, 2 });
+    std::string script = Convert("pages.pdf", TextMode::Blocks, { 3, 2 });
     EXPECT_NE(script.find("SlideWidth = 313\nppPres.PageSetup.SlideHeight = 208\n"), std::string::npos);
     EXPECT_EQ(Count(script, "SlideWidth"), 1u);
 }
@@ -192,7 +191,7 @@ TEST_F(FixtureTest, EveryPictureOfARunIsGoneAfterward)
 
 TEST_F(FixtureTest, OneBoxPerLine)
 {
-    std::string boxes = TextBoxPart(Convert("layout.pdf", 2));
+    std::string boxes = TextBoxPart(Convert("layout.pdf", TextMode::Lines));
     EXPECT_EQ(Count(boxes, "AddTextbox("), 5u);
     EXPECT_EQ(Count(boxes, kEnd), 5u);
     // Line boxes: no indent, each line one run ending in a break.
@@ -205,7 +204,7 @@ TEST_F(FixtureTest, OneBoxPerLine)
 
 TEST_F(FixtureTest, OneRunPerWordInBlocks)
 {
-    std::string boxes = TextBoxPart(Convert("layout.pdf", 1));
+    std::string boxes = TextBoxPart(Convert("layout.pdf", TextMode::WordsInBlocks));
     EXPECT_EQ(Count(boxes, "AddTextbox("), 2u);
     // Every line starts with its indent and ends with a line-break run.
     std::string second = Text("    %69%6E%64%65%6E%74%65%64 ") + Text("%73%65%63%6F%6E%64 ") + Text("%6C%69%6E%65") +
@@ -218,7 +217,7 @@ TEST_F(FixtureTest, OneRunPerWordInBlocks)
 
 TEST_F(FixtureTest, OneBoxPerLineFragmentFromTopToBottom)
 {
-    std::string boxes = TextBoxPart(Convert("layout.pdf", 4));
+    std::string boxes = TextBoxPart(Convert("layout.pdf", TextMode::WordsInFragments));
     const std::vector<std::string> order = { "%46%69%72%73%74 ", "%43%6F%6C%75%6D%6E ", "%69%6E%64%65%6E%74%65%64 ",
                                              "%6D%6F%72%65 ", "%74%68%69%72%64 " };
     std::size_t at = 0;
@@ -234,7 +233,7 @@ TEST_F(FixtureTest, OneBoxPerLineFragmentFromTopToBottom)
 
 TEST_F(FixtureTest, TurnedLineFragmentsSpanTheirCharacters)
 {
-    std::string boxes = TextBoxPart(Convert("rotated.pdf", 4));
+    std::string boxes = TextBoxPart(Convert("rotated.pdf", TextMode::WordsInFragments));
     // In flow order the turned text comes first; as fragments, the upright
     // line above it does.
     std::size_t upright = boxes.find(Box(41, 73, 184, 39) + Text("%55%70%72%69%67%68%74"));
@@ -246,9 +245,9 @@ TEST_F(FixtureTest, TurnedLineFragmentsSpanTheirCharacters)
 
 TEST_F(FixtureTest, TextModeThreeIsModeZeroAndOthersWriteNoText)
 {
-    std::string zero = TextBoxPart(Convert("layout.pdf", 0));
-    EXPECT_EQ(TextBoxPart(Convert("layout.pdf", 3)), zero);
-    EXPECT_EQ(Convert("layout.pdf", 5).find("AddTextbox"), std::string::npos);
+    std::string zero = TextBoxPart(Convert("layout.pdf", TextMode::Blocks));
+    EXPECT_EQ(TextBoxPart(Convert("layout.pdf", TextMode::BlocksToo)), zero);
+    EXPECT_EQ(Convert("layout.pdf", static_cast<TextMode>(5)).find("AddTextbox"), std::string::npos);
 }
 
 TEST(TextBoxWords, CoordinatesTruncateTowardZeroWithinIntRange)
@@ -315,10 +314,10 @@ TEST(CollectTextStyles, DistinctColoursAndFontNames)
 
 TEST(WriteTextBoxes, NullWriterOrDevice)
 {
-    EXPECT_EQ(WriteTextBoxes(nullptr, nullptr, 1.0f, 1.0f, 0, 0), 0);
-    EXPECT_EQ(WriteTextFragBoxes(nullptr, nullptr, 1.0f, 1.0f, 1), 0);
+    EXPECT_EQ(WriteTextBoxes(nullptr, nullptr, 1.0f, 1.0f, TextMode::Blocks, 0), 0);
+    EXPECT_EQ(WriteTextFragBoxes(nullptr, nullptr, 1.0f, 1.0f, TextMode::WordsInBlocks), 0);
     ScriptWriter writer;
-    EXPECT_EQ(WriteTextBoxes(&writer, nullptr, 1.0f, 1.0f, 0, 0), 1);
+    EXPECT_EQ(WriteTextBoxes(&writer, nullptr, 1.0f, 1.0f, TextMode::Blocks, 0), 1);
     EXPECT_TRUE(writer.script.empty());
 }
 

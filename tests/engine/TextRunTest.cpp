@@ -5,9 +5,11 @@
 
 #include "ExpectedStatements.h"
 #include "ScriptCapture.h"
+#include "engine/resources/InstalledFonts.h"
 #include "engine/FontNameMap.h"
 #include "engine/ScriptWriter.h"
 #include "engine/TextRun.h"
+#include "tests/ScopedValue.h"
 
 namespace {
 
@@ -183,11 +185,25 @@ TEST(MapFontName, ReplacesTheFirstOccurrenceOfEachPairInOrder)
 {
     LoadInstalledFontFamilies();
     // Each pair replaces once; what a pair leaves is seen by the later ones.
+    // The families below are installed for the test, so that every result
+    // shows instead of falling back to "Times New Roman".
+    std::vector<std::string> families = installedFontFamilies;
+    families.insert(families.end(), {"ArialArialMT", "Courier NewCourierNew"});
+    ScopedValue installed(installedFontFamilies, families);
     EXPECT_STREQ(FontNameReplacements[4].from, "Helvetica");
     EXPECT_STREQ(FontNameReplacements[4].to, "Times New Roman");
-    std::string twice = "ArialMTArialMT";
-    MapFontName(twice); // "ArialArialMT" is no family
-    EXPECT_EQ(twice, "Times New Roman");
+    const struct {
+        const char* pdfName;
+        const char* mapped;
+    } cases[] = {
+        {"ArialMTArialMT", "ArialArialMT"},                // every occurrence: "ArialArial"
+        {"CourierNewCourierNew", "Courier NewCourierNew"}, // every occurrence: "Courier NewCourier New"
+    };
+    for (const auto& c : cases) {
+        std::string name = c.pdfName;
+        MapFontName(name);
+        EXPECT_EQ(name, c.mapped) << c.pdfName;
+    }
 }
 
 } // namespace

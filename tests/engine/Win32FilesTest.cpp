@@ -1,11 +1,13 @@
 // The Win32 stand-ins for temporary names, folders, searches, GUIDs,
 // version and module names.
+#include "platform/win32/CodePage.h"
 #include "platform/win32/FindFile.h"
 #include "platform/win32/Folders.h"
 #include "platform/win32/Guid.h"
 #include "platform/win32/ModuleFileName.h"
 #include "platform/win32/TempFiles.h"
 #include "platform/win32/Version.h"
+#include "tests/ScopedEnv.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <gtest/gtest.h>
@@ -27,21 +29,17 @@ bool Exists(const std::string& path)
 
 TEST(TempPath, FollowsTmpdirWithATrailingSlash)
 {
-    const char* saved = std::getenv("TMPDIR");
-    std::string restore = saved ? saved : "";
     char buffer[MAX_PATH];
-    setenv("TMPDIR", "/some/where", 1);
+    ScopedEnv tmpdir("TMPDIR", "/some/where");
     EXPECT_EQ(GetTempPathA(MAX_PATH, buffer), 12u);
     EXPECT_STREQ(buffer, "/some/where/");
-    setenv("TMPDIR", "/else/", 1);
+    tmpdir.Set("/else/");
     GetTempPathA(MAX_PATH, buffer);
     EXPECT_STREQ(buffer, "/else/");
     EXPECT_EQ(GetTempPathA(3, buffer), 7u); // too short: the size needed
-    unsetenv("TMPDIR");
+    tmpdir.Set(nullptr);
     GetTempPathA(MAX_PATH, buffer);
     EXPECT_STREQ(buffer, "/tmp/");
-    if (saved)
-        setenv("TMPDIR", restore.c_str(), 1);
 }
 
 TEST(TempFileName, CreatesDistinctEmptyFilesNamedLikeWindows)

@@ -3,6 +3,7 @@
 // start shows, the About box's links, and screenshots of each.
 #include <gtest/gtest.h>
 
+#include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/notebook.h>
@@ -141,8 +142,12 @@ TEST_F(SettingsAndAboutTest, AboutShowsItsLinksAndStaysOpenForUpdates) {
             PostCommand(about, IDC_CHECK_UPDATES);
         },
         [&](wxDialog* box) {
-            EXPECT_TRUE(box->IsModal()) << "Check for Updates leaves the box open";
+            for (int i = 0; i < 200 && shell.opened.size() < 2; i++) {
+                wxTheApp->Yield(true);
+                wxMilliSleep(10);
+            }
             EXPECT_EQ(shell.opened.size(), 2u) << "the update page opened";
+            EXPECT_TRUE(box->IsModal()) << "Check for Updates leaves the box open";
             auto* about = static_cast<CAboutDialog*>(box);
             shell.openSucceeds = false;
             EXPECT_FALSE(about->m_wndHomeLink->Navigate());

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <sys/wait.h>
+#include <unistd.h>
 
 CommandResult RunCommand(const std::string& command)
 {
@@ -33,10 +34,49 @@ std::string PoiSlide(const std::string& description, int n)
     return description.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
-CommandResult DescribeWithPoi(const std::string& path)
+static CommandResult RunPoiCheck(const std::string& arguments)
 {
     return RunCommand(std::string(JAVA_EXECUTABLE) + " -Djava.awt.headless=true -cp " + POI_CLASSPATH +
-                      " PoiCheck " + ShellQuote(path));
+                      " PoiCheck " + arguments);
+}
+
+CommandResult DescribeWithPoi(const std::string& path)
+{
+    CommandResult kind = RunCommand("file --mime-type -b " + ShellQuote(path));
+    if (kind.status != 0 || kind.output != "application/vnd.ms-powerpoint\n")
+        return {4, "file takes " + path + " for " + kind.output};
+    return RunPoiCheck(ShellQuote(path));
+}
+
+CommandResult PropertiesWithPoi(const std::string& path)
+{
+    return RunPoiCheck("--properties " + ShellQuote(path));
+}
+
+CommandResult ConvertWithCalligra(const std::string& path, const std::string& odp)
+{
+    static int runs = 0;  // a home of its own for every run, in every process
+    std::string home = FreshFolder("calligra-home-" + std::to_string(getpid()) + "-" + std::to_string(++runs));
+    std::string environment = "QT_QPA_PLATFORM=offscreen HOME=" + ShellQuote(home);
+    for (const char* folder : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
+        std::string dir = home + "/" + folder;
+        std::filesystem::create_directories(dir);
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
+        environment += std::string(" ") + folder + "=" + ShellQuote(dir);
+    }
+    CommandResult result = RunCommand("env " + environment +
+                                      " calligraconverter --batch --mimetype application/vnd.oasis.opendocument.presentation " +
+                                      ShellQuote(path) + " " + ShellQuote(odp));
+    std::filesystem::remove_all(home);
+    return result;
+}
+
+std::string ZipMember(const std::string& zip, const std::string& member)
+{
+    CommandResult r = RunCommand("python3 -c 'import sys, zipfile; "
+                                 "sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' " +
+                                 ShellQuote(zip) + " " + ShellQuote(member));
+    return r.status == 0 ? r.output : std::string();
 }
 
 CommandResult ConvertWithLibreOffice(const std::vector<std::string>& paths, const std::string& outDir,

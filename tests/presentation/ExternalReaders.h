@@ -13,8 +13,18 @@ struct CommandResult {
 CommandResult RunCommand(const std::string& command);
 std::string ShellQuote(const std::string& text);
 
-// POI's description of the file; status 0 when its own copy reads the same.
+// POI's description of the file; status 0 when its own copy reads the same,
+// POI warned of nothing, and `file` too takes it for a presentation.
 CommandResult DescribeWithPoi(const std::string& path);
+// POI's reading of the file's summary information: title, application,
+// created, saved (seconds since 1970), slides, code page; one a line.
+CommandResult PropertiesWithPoi(const std::string& path);
+
+// Calligra Stage's converter: the presentation to OpenDocument, with a
+// private home and no display, so that runs side by side do not meet.
+CommandResult ConvertWithCalligra(const std::string& path, const std::string& odp);
+// One member of a zip file, such as an OpenDocument file's content.xml.
+std::string ZipMember(const std::string& zip, const std::string& member);
 
 // Slide n's part of POI's description ("slide n" up to the next slide),
 // empty when there is none.

@@ -191,6 +191,14 @@ TEST_F(LibreOffice, ConvertsEveryFile)
     for (const char* name : {"text", "picture", "empty", "layered"}) EXPECT_TRUE(std::filesystem::exists(pdf(name))) << conversion_.output;
 }
 
+TEST_F(LibreOffice, FileTakesEveryDeckForAPresentation)
+{
+    for (const char* name : {"text", "picture", "empty", "layered", "scripts"}) {
+        CommandResult kind = RunCommand("file --mime-type -b " + ShellQuote(folder_ + "/" + name + ".ppt"));
+        EXPECT_EQ(kind.output, "application/vnd.ms-powerpoint\n") << name;
+    }
+}
+
 TEST_F(LibreOffice, GivesBackTheTextOfEveryBox)
 {
     CommandResult r = RunCommand("pdftotext -f 1 -l 1 " + ShellQuote(pdf("text")) + " -");

@@ -2,15 +2,43 @@
 // and per slide every shape's anchor, every picture's type and bytes, and
 // every text box's text with its character formats as ranges. Then it saves
 // POI's own copy, reads that back and fails unless it prints the same.
+// With --properties it prints the summary information instead. Either way
+// a warning POI logs while reading or saving fails the check.
 import java.awt.Color;
 import java.awt.geom.Rectangle2D;
 import java.io.*;
 import java.security.MessageDigest;
 import java.util.List;
+import org.apache.poi.hpsf.DocumentSummaryInformation;
+import org.apache.poi.hpsf.SummaryInformation;
 import org.apache.poi.hslf.usermodel.*;
 import org.apache.poi.sl.usermodel.PaintStyle;
+import org.apache.poi.util.POILogger;
+import org.apache.poi.util.SystemOutLogger;
 
 public class PoiCheck {
+    // POI's logger while the check runs: counts and prints every warning.
+    public static class Warnings extends SystemOutLogger {
+        static int count = 0;
+
+        @Override
+        public boolean check(int level) {
+            return level >= POILogger.WARN;
+        }
+
+        @Override
+        protected void _log(int level, Object message) {
+            _log(level, message, null);
+        }
+
+        @Override
+        protected void _log(int level, Object message, Throwable problem) {
+            if (level < POILogger.WARN) return;
+            ++count;
+            System.out.println("POI warning: " + message + (problem == null ? "" : " " + problem));
+        }
+    }
+
     static String hex(byte[] b) {
         StringBuilder s = new StringBuilder();
         for (byte x : b) s.append(String.format("%02x", x));
@@ -96,7 +124,28 @@ public class PoiCheck {
         return out.toString();
     }
 
+    static String seconds(java.util.Date date) {
+        return date == null ? "none" : Long.toString(date.getTime() / 1000);
+    }
+
+    static String properties(HSLFSlideShow show) {
+        SummaryInformation summary = show.getSlideShowImpl().getSummaryInformation();
+        DocumentSummaryInformation document = show.getSlideShowImpl().getDocumentSummaryInformation();
+        if (summary == null || document == null) return "no property sets\n";
+        return "title " + summary.getTitle() + "\napplication " + summary.getApplicationName()
+            + "\ncreated " + seconds(summary.getCreateDateTime()) + "\nsaved " + seconds(summary.getLastSaveDateTime())
+            + "\nslides " + document.getSlideCount() + "\ncode page "
+            + (summary.getFirstSection().getCodepage() & 0xFFFF) + "\n";
+    }
+
     public static void main(String[] args) throws Exception {
+        System.setProperty("org.apache.poi.util.POILogger", Warnings.class.getName());
+        if (args[0].equals("--properties")) {
+            try (HSLFSlideShow show = new HSLFSlideShow(new FileInputStream(args[1]))) {
+                System.out.print(properties(show));
+            }
+            System.exit(Warnings.count == 0 ? 0 : 3);
+        }
         String first;
         byte[] copy;
         try (HSLFSlideShow show = new HSLFSlideShow(new FileInputStream(args[0]))) {
@@ -113,5 +162,6 @@ public class PoiCheck {
                 System.exit(2);
             }
         }
+        if (Warnings.count > 0) System.exit(3);
     }
 }

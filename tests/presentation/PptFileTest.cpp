@@ -2,11 +2,14 @@
 
 #include "tests/presentation/ExternalReaders.h"
 #include "tests/presentation/PptStructureCheck.h"
+#include "tests/presentation/StyledRuns.h"
 #include "tests/presentation/TestPictures.h"
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
+#include <sstream>
 
 using namespace presentation;
 
@@ -49,6 +52,11 @@ std::string SaveAndDescribe(const Presentation& p, const std::string& name, Chec
     for (const std::string& problem : problems) ADD_FAILURE() << problem;
     std::string path = FreshFolder(name) + "/out.ppt";
     EXPECT_EQ(SavePptFile(p, path), "");
+    CheckedPresentation inFile;
+    for (const std::string& problem : CheckPptFile(path, inFile)) ADD_FAILURE() << path << ": " << problem;
+    EXPECT_EQ(inFile.title, "out");
+    EXPECT_EQ(inFile.application, "vantrel");
+    EXPECT_EQ(inFile.slideCount, int32_t(p.slides.size()));
     auto back = ReadPptStreams(path);
     EXPECT_TRUE(back) << "libgsf cannot read " << path;
     if (back) {
@@ -58,6 +66,7 @@ std::string SaveAndDescribe(const Presentation& p, const std::string& name, Chec
     }
     CommandResult poi = DescribeWithPoi(path);
     EXPECT_EQ(poi.status, 0) << poi.output;
+    for (const std::string& miss : CalligraMisses(path, poi.output)) ADD_FAILURE() << miss;
     return poi.output;
 }
 
@@ -180,4 +189,55 @@ TEST(PptFile, SaveRefusesWhatTheFileCannotHold)
     std::string path = FreshFolder("too-many") + "/out.ppt";
     EXPECT_NE(SavePptFile(p, path), "");
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// The property sets name the deck after its file. ASCII texts are stored
+// in Windows-1252, as the application does; others in UTF-8. Every reader
+// must read the title back whole, whatever its length: libgsf leaves 8-bit
+// texts unpadded, and a set that ends off a four-byte boundary stops
+// Calligra.
+TEST(PptFile, PropertySetsCarryTitleApplicationTimesAndSlides)
+{
+    struct Case {
+        std::string title;
+        int codePage;
+    } cases[] = {
+        {"a", 1252}, {"ab", 1252}, {"abc", 1252}, {"abcd", 1252},
+        {"Caf\xC3\xA9 \xE2\x82\xAC 5", 65001},
+        {"\xE6\xBC\xA2\xE5\xAD\x97 deck", 65001},
+    };
+    std::string folder = FreshFolder("property-sets");
+    for (const Case& c : cases) {
+        Presentation p;
+        AddSlide(p);
+        AddSlide(p);
+        p.created = 1700000000;
+        std::string path = folder + "/" + c.title + ".ppt";
+        std::time_t before = std::time(nullptr);
+        ASSERT_EQ(SavePptFile(p, path), "");
+        std::time_t after = std::time(nullptr);
+        CheckedPresentation found;
+        for (const std::string& problem : CheckPptFile(path, found)) ADD_FAILURE() << c.title << ": " << problem;
+        EXPECT_EQ(found.codePage, uint16_t(c.codePage)) << c.title;
+
+        CommandResult poi = PropertiesWithPoi(path);
+        ASSERT_EQ(poi.status, 0) << poi.output;
+        std::istringstream lines(poi.output);
+        std::string title, application, created, saved, slides, codePage;
+        std::getline(lines, title), std::getline(lines, application), std::getline(lines, created);
+        std::getline(lines, saved), std::getline(lines, slides), std::getline(lines, codePage);
+        EXPECT_EQ(title, "title " + c.title);
+        EXPECT_EQ(application, "application vantrel");
+        EXPECT_EQ(created, "created 1700000000");
+        long savedAt = std::atol(saved.substr(6).c_str());
+        EXPECT_TRUE(saved.rfind("saved ", 0) == 0 && savedAt >= before && savedAt <= after) << saved;
+        EXPECT_EQ(slides, "slides 2");
+        EXPECT_EQ(codePage, "code page " + std::to_string(c.codePage));
+
+        std::string odp = folder + "/" + std::to_string(&c - cases) + ".odp";
+        CommandResult calligra = ConvertWithCalligra(path, odp);
+        ASSERT_EQ(calligra.status, 0) << c.title << "\n" << calligra.output;
+        EXPECT_NE(ZipMember(odp, "meta.xml").find("<dc:title>" + c.title + "</dc:title>"), std::string::npos)
+            << ZipMember(odp, "meta.xml");
+    }
 }

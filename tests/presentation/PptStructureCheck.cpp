@@ -2,9 +2,12 @@
 
 #include "platform/presentation/RecordTypes.h"
 
+#include <algorithm>
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-utils.h>
 
 #include <cstring>
@@ -57,6 +60,8 @@ private:
     void checkText(const Record& clientTextbox, const std::string& where);
     void checkCharRuns(const uint8_t* p, const uint8_t* end, uint32_t total, const std::string& where);
     void checkPictureStore();
+    void checkPropertySet(const Bytes& set, const char* name, const uint8_t (&formatId)[16]);
+    void readProperty(const char* name, uint32_t id, const uint8_t* value, uint32_t room);
 
     const presentation::PptStreams& s_;
     CheckedPresentation& found_;
@@ -120,8 +125,16 @@ const Record* Checker::topAt(size_t offset) const
     return nullptr;
 }
 
+// The format ids of the two sets (MS-OLEPS 1.9).
+const uint8_t SummaryFormatId[16] = {0xE0, 0x85, 0x9F, 0xF2, 0xF9, 0x4F, 0x68, 0x10,
+                                     0xAB, 0x91, 0x08, 0x00, 0x2B, 0x27, 0xB3, 0xD9};
+const uint8_t DocumentSummaryFormatId[16] = {0x02, 0xD5, 0xCD, 0xD5, 0x9C, 0x2E, 0x1B, 0x10,
+                                             0x93, 0x97, 0x08, 0x00, 0x2B, 0x2C, 0xF9, 0xAE};
+
 std::vector<std::string> Checker::run()
 {
+    checkPropertySet(s_.properties.summary, "summary information", SummaryFormatId);
+    checkPropertySet(s_.properties.documentSummary, "document summary information", DocumentSummaryFormatId);
     top_ = walk(s_.document, 0, s_.document.size(), 0);
     pictures_ = walk(s_.pictures, 0, s_.pictures.size(), 0);
     const Bytes& cu = s_.currentUser;
@@ -367,6 +380,73 @@ void Checker::checkPictureStore()
     if (pictures_.size() != blipEntries_.size()) fail("picture stream and store differ in count");
 }
 
+// A property set stream (MS-OLEPS 2.21): its header, the first section's
+// table of property ids and offsets, and every value inside the section on
+// a four-byte boundary.
+void Checker::checkPropertySet(const Bytes& set, const char* name, const uint8_t (&formatId)[16])
+{
+    std::string where = std::string(name) + ": ";
+    if (set.size() < 48) return fail(where + "property set cut short in its header");
+    if (u16(&set[0]) != 0xFFFE || u16(&set[2]) > 1) fail(where + "byte order or version wrong");
+    uint32_t sections = u32(&set[24]);
+    if (sections < 1 || sections > 2) return fail(where + "section count " + std::to_string(sections));
+    if (memcmp(&set[28], formatId, 16) != 0) fail(where + "wrong format id");
+    uint32_t start = u32(&set[44]);
+    if (start % 4 || start > set.size() || set.size() - start < 8) return fail(where + "property set cut short before its section");
+    uint32_t size = u32(&set[start]), count = u32(&set[start + 4]);
+    if (size > set.size() - start) return fail(where + "property set cut short: section of " + std::to_string(size) + " bytes");
+    if (size % 4) fail(where + "section size not a multiple of four");
+    if (count > (size - 8) / 8) return fail(where + "property table runs past the section");
+    bool codePage = false;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t id = u32(&set[start + 8 + 8 * i]), offset = u32(&set[start + 12 + 8 * i]);
+        std::string property = where + "property " + std::to_string(id);
+        if (offset % 4) fail(property + " off its four-byte boundary");
+        if (offset < 8 + 8 * count || offset > size - 4) {
+            fail(property + " outside its section");
+            continue;
+        }
+        codePage = codePage || id == 1;
+        readProperty((where + "property " + std::to_string(id)).c_str(), id, &set[start + offset], size - offset);
+    }
+    if (!codePage) fail(where + "no code page");
+}
+
+// One typed value (MS-OLEPS 2.15) with room bytes left in its section.
+void Checker::readProperty(const char* where, uint32_t id, const uint8_t* value, uint32_t room)
+{
+    uint16_t type = u16(value);
+    auto needs = [&](uint32_t bytes) {
+        if (bytes <= room) return true;
+        fail(std::string(where) + " runs past the section");
+        return false;
+    };
+    switch (type) {
+    case 0x02:  // VT_I2
+    case 0x03:  // VT_I4
+    case 0x0B:  // VT_BOOL
+        if (!needs(8)) return;
+        if (id == 1) found_.codePage = u16(value + 4);
+        if (id == 7 && type == 0x03) found_.slideCount = int32_t(u32(value + 4));
+        return;
+    case 0x40:  // VT_FILETIME
+        needs(12);
+        return;
+    case 0x1E: {  // VT_LPSTR: a length with the terminator, the bytes, zeros to a four-byte boundary
+        if (!needs(8)) return;
+        uint32_t length = u32(value + 4);
+        if (length == 0 || !needs(uint32_t(std::min<uint64_t>(8 + uint64_t(length), UINT32_MAX)))) return;
+        if (value[8 + length - 1] != 0) return fail(std::string(where) + " text not terminated");
+        std::string text(reinterpret_cast<const char*>(value + 8), length - 1);
+        if (id == 2) found_.title = text;
+        if (id == 0x12) found_.application = text;
+        return;
+    }
+    default:
+        fail(std::string(where) + " of type " + std::to_string(type) + " this checker does not know");
+    }
+}
+
 Bytes readChild(GsfInfile* ole, const char* name, bool& ok)
 {
     GsfInput* in = gsf_infile_child_by_name(ole, name);
@@ -387,20 +467,91 @@ std::vector<std::string> CheckPptStructure(const presentation::PptStreams& strea
     return Checker(streams, found).run();
 }
 
-std::optional<presentation::PptStreams> ReadPptStreams(const std::string& path)
+namespace {
+
+GsfInfile* openCompoundFile(const std::string& path)
 {
     gsf_init();
     GsfInput* file = gsf_input_stdio_new(path.c_str(), nullptr);
-    if (!file) return std::nullopt;
+    if (!file) return nullptr;
     GsfInfile* ole = gsf_infile_msole_new(file, nullptr);
     g_object_unref(file);
-    if (!ole) return std::nullopt;
-    bool ok = true;
+    return ole;
+}
+
+// The streams by the names the application gives them; the names of those
+// missing in missing.
+presentation::PptStreams readStreams(GsfInfile* ole, std::vector<std::string>& missing)
+{
     presentation::PptStreams s;
-    s.currentUser = readChild(ole, "Current User", ok);
-    s.document = readChild(ole, "PowerPoint Document", ok);
-    s.pictures = readChild(ole, "Pictures", ok);
-    g_object_unref(ole);
-    if (!ok) return std::nullopt;
+    auto read = [&](const char* name, Bytes& into) {
+        bool ok = true;
+        into = readChild(ole, name, ok);
+        if (!ok) missing.push_back(name);
+    };
+    read("Current User", s.currentUser);
+    read("PowerPoint Document", s.document);
+    read("Pictures", s.pictures);
+    read(presentation::SummaryInformationName, s.properties.summary);
+    read(presentation::DocumentSummaryInformationName, s.properties.documentSummary);
     return s;
+}
+
+// The application's class id, {64818D10-4F9B-11CF-86EA-00AA00B929E8}.
+const uint8_t PresentationClassId[16] = {0x10, 0x8D, 0x81, 0x64, 0x9B, 0x4F, 0xCF, 0x11,
+                                         0x86, 0xEA, 0x00, 0xAA, 0x00, 0xB9, 0x29, 0xE8};
+
+} // namespace
+
+std::optional<presentation::PptStreams> ReadPptStreams(const std::string& path)
+{
+    GsfInfile* ole = openCompoundFile(path);
+    if (!ole) return std::nullopt;
+    std::vector<std::string> missing;
+    presentation::PptStreams s = readStreams(ole, missing);
+    g_object_unref(ole);
+    if (!missing.empty()) return std::nullopt;
+    return s;
+}
+
+std::vector<std::string> CheckPptFile(const std::string& path, CheckedPresentation& found)
+{
+    GsfInfile* ole = openCompoundFile(path);
+    if (!ole) return {"not a compound file"};
+    std::vector<std::string> problems, missing;
+    uint8_t classId[16] = {};
+    if (!gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(ole), classId) || memcmp(classId, PresentationClassId, 16) != 0)
+        problems.push_back("root storage class id is not the presentation's");
+    presentation::PptStreams s = readStreams(ole, missing);
+    g_object_unref(ole);
+    for (const std::string& name : missing) {
+        std::string shown = name[0] == '\005' ? "\\005" + name.substr(1) : name;
+        problems.push_back("no stream named \"" + shown + "\"");
+    }
+    if (!missing.empty()) return problems;
+    std::vector<std::string> inside = CheckPptStructure(s, found);
+    problems.insert(problems.end(), inside.begin(), inside.end());
+    return problems;
+}
+
+bool WriteCompoundFile(const std::string& path, const std::vector<std::pair<std::string, Bytes>>& streams,
+                       const uint8_t (&classId)[16])
+{
+    gsf_init();
+    GsfOutput* file = gsf_output_stdio_new(path.c_str(), nullptr);
+    if (!file) return false;
+    GsfOutfile* ole = gsf_outfile_msole_new(file);
+    g_object_unref(file);
+    bool ok = gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole), classId);
+    for (const auto& [name, bytes] : streams) {
+        GsfOutput* child = gsf_outfile_new_child(ole, name.c_str(), FALSE);
+        ok = child && (bytes.empty() || gsf_output_write(child, bytes.size(), bytes.data())) && ok;
+        if (child) {
+            ok = gsf_output_close(child) && ok;
+            g_object_unref(child);
+        }
+    }
+    ok = gsf_output_close(GSF_OUTPUT(ole)) && ok;
+    g_object_unref(ole);
+    return ok;
 }

@@ -3,6 +3,7 @@
 #include "platform/presentation/PptStreams.h"
 #include "platform/presentation/RecordTypes.h"
 
+#include "tests/presentation/ExternalReaders.h"
 #include "tests/presentation/PptStructureCheck.h"
 #include "tests/presentation/TestPictures.h"
 
@@ -50,6 +51,14 @@ void Add32(std::vector<uint8_t>& data, size_t at, int32_t delta)
     for (int i = 0; i < 4; ++i) data[at + i] = uint8_t(v >> (8 * i));
 }
 
+// The offset in a property set of its first 8-bit text value.
+size_t StringValue(const std::vector<uint8_t>& set)
+{
+    for (size_t at = 56; at + 4 <= set.size(); at += 4)
+        if (set[at] == 0x1E && set[at + 1] == 0 && set[at + 2] == 0 && set[at + 3] == 0) return at;
+    return 0;
+}
+
 struct Damage {
     const char* what;
     std::function<void(PptStreams&)> apply;
@@ -65,6 +74,9 @@ TEST(StructureCheck, AcceptsTheWritersOutput)
     EXPECT_EQ(found.slides, 1u);
     EXPECT_EQ(found.pictures, 1u);
     EXPECT_EQ(found.textBoxes, 1u);
+    EXPECT_EQ(found.slideCount, 1);
+    EXPECT_EQ(found.application, "vantrel");
+    EXPECT_EQ(found.codePage, 1252);
 }
 
 TEST(StructureCheck, ReportsEachKindOfDamage)
@@ -86,6 +98,13 @@ TEST(StructureCheck, ReportsEachKindOfDamage)
         {"picture stream cut", [](PptStreams& s) { s.pictures.resize(s.pictures.size() - 3); }, "runs past"},
         {"drawing shape count", [](PptStreams& s) { Add32(s.document, FindBody(s.document, rt::FDG, FindBody(s.document, rt::Slide)), 1); }, "shape count"},
         {"drawing group clusters", [](PptStreams& s) { Add32(s.document, FindBody(s.document, rt::FDGG) + 4, 1); }, "cluster count"},
+        {"summary cut short", [](PptStreams& s) { s.properties.summary.resize(s.properties.summary.size() - 4); }, "cut short"},
+        {"summary header only", [](PptStreams& s) { s.properties.summary.resize(48); }, "cut short"},
+        {"document summary cut short", [](PptStreams& s) { s.properties.documentSummary.resize(40); }, "cut short"},
+        {"summary format id", [](PptStreams& s) { s.properties.summary[28] ^= 1; }, "wrong format id"},
+        {"document summary as summary", [](PptStreams& s) { s.properties.documentSummary = s.properties.summary; }, "wrong format id"},
+        {"property off its boundary", [](PptStreams& s) { Add32(s.properties.summary, 48 + 12, 2); }, "four-byte boundary"},
+        {"text past its section", [](PptStreams& s) { Add32(s.properties.summary, StringValue(s.properties.summary) + 4, 64); }, "runs past the section"},
     };
     const PptStreams good = WritePptStreams(Sample());
     for (const Damage& d : damages) {
@@ -96,5 +115,44 @@ TEST(StructureCheck, ReportsEachKindOfDamage)
         bool seen = false;
         for (const std::string& p : problems) seen = seen || p.find(d.reported) != std::string::npos;
         EXPECT_TRUE(seen) << d.what << ": " << ::testing::PrintToString(problems);
+    }
+}
+
+// The compound file around the streams: the root's class id and the names
+// readers look the streams up by.
+TEST(StructureCheck, ReportsTheFileAroundTheStreams)
+{
+    const uint8_t presentationId[16] = {0x10, 0x8D, 0x81, 0x64, 0x9B, 0x4F, 0xCF, 0x11,
+                                        0x86, 0xEA, 0x00, 0xAA, 0x00, 0xB9, 0x29, 0xE8};
+    const uint8_t noId[16] = {};
+    PptStreams s = WritePptStreams(Sample());
+    struct Case {
+        const char* what;
+        const char* summaryName;
+        const uint8_t (&classId)[16];
+        const char* reported;  // empty for a sound file
+    } cases[] = {
+        {"as written", "\005SummaryInformation", presentationId, ""},
+        {"summary without its leading 5", "SummaryInformation", presentationId, "no stream named \"\\005SummaryInformation\""},
+        {"summary misspelt", "\005SummaryInfo", presentationId, "no stream named"},
+        {"no class id", "\005SummaryInformation", noId, "class id"},
+    };
+    std::string folder = FreshFolder("file-damage");
+    for (const Case& c : cases) {
+        std::string path = folder + "/" + c.what + ".ppt";
+        ASSERT_TRUE(WriteCompoundFile(path, {{"Current User", s.currentUser}, {c.summaryName, s.properties.summary},
+                                             {"PowerPoint Document", s.document},
+                                             {"\005DocumentSummaryInformation", s.properties.documentSummary},
+                                             {"Pictures", s.pictures}},
+                                      c.classId));
+        CheckedPresentation found;
+        std::vector<std::string> problems = CheckPptFile(path, found);
+        if (!*c.reported) {
+            EXPECT_EQ(problems, std::vector<std::string>{}) << c.what;
+            continue;
+        }
+        bool seen = false;
+        for (const std::string& p : problems) seen = seen || p.find(c.reported) != std::string::npos;
+        EXPECT_TRUE(seen) << c.what << ": " << ::testing::PrintToString(problems);
     }
 }

@@ -1,9 +1,11 @@
 // The script control's own members: languages, procedures, Run, Eval,
 // time limits and the error record.
+#include "platform/script/VbsErrors.h"
 #include "platform/script/VbsEscape.h"
 #include "tests/script/ScriptTestSupport.h"
 
 #include <chrono>
+#include <new>
 
 namespace {
 
@@ -62,6 +64,51 @@ private:
     }
     std::vector<std::string> names_;
 };
+
+// An object whose Grow runs out of memory, as any allocation may.
+class Hungry : public DispatchObject {
+public:
+    Hungry() : DispatchObject("Hungry") {}
+
+private:
+    const DispatchTable& Table() const override
+    {
+        static const DispatchTable table = DispatchTable::Of<Hungry>({{"Grow", {.method = &Hungry::Grow}}});
+        return table;
+    }
+    HRESULT Grow(DispatchCall&) { throw std::bad_alloc(); }
+};
+
+// Memory that runs out is the language's error 7, "Out of memory", on the
+// line that ran out: On Error skips it like any other, and a call it stops
+// fails with the error in the record rather than throwing.
+TEST_F(Control, OutOfMemoryIsErrorSevenOnItsLine)
+{
+    ScopedComClass hungry("Test.Hungry", CLSID{0x5EC0DE02, 0, 0, {9}}, [](REFIID riid, void** object) {
+        return DispatchObject::CreateInstance<Hungry>(riid, object);
+    });
+    ScriptOutcome out = Run("Set h = CreateObject(\"Test.Hungry\")\n  h.Grow\nx = 1\n");
+    EXPECT_EQ(out.hr, vbs::HResultOfError(7));
+    EXPECT_EQ(out.number, 7);
+    EXPECT_EQ(out.description, "Out of memory");
+    EXPECT_EQ(out.source, "VBScript runtime error");
+    EXPECT_EQ(out.line, 2);
+    EXPECT_EQ(out.text, "  h.Grow");
+
+    out = Run("Set o = CreateObject(\"Test.Recorder\")\nSet h = CreateObject(\"Test.Hungry\")\n"
+              "On Error Resume Next\nh.Grow\no.Got Err.Number, Err.Description\n");
+    EXPECT_EQ(out.hr, S_OK) << out.description;
+    EXPECT_EQ(out.log, std::vector<std::string>{"R.Got(7, \"Out of memory\")"});
+
+    auto control = NewControl();
+    ASSERT_EQ(control->AddCode(_bstr_t("Sub Feed\n  Set h = CreateObject(\"Test.Hungry\")\n  h.Grow\nEnd Sub\n")), S_OK);
+    _variant_t result;
+    HRESULT hr = control->Run(_bstr_t("Feed"), nullptr, &result);
+    ScriptOutcome ran = ErrorOf(control, hr);
+    EXPECT_EQ(ran.number, 7);
+    EXPECT_EQ(ran.description, "Out of memory");
+    EXPECT_EQ(ran.line, 3);
+}
 
 TEST_F(Control, AutomationObjectsOfTheBaseClassWorkFromScript)
 {

@@ -5,7 +5,11 @@
 #include "platform/win32/AfxMessageBox.h"
 #include "tests/script/ScriptTestSupport.h"
 
+#include <cstdio>
 #include <cstring>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -113,6 +117,47 @@ TEST_F(Host, RunsAProgramInsideAddCodeAndPrintsNothing)
     EXPECT_EQ(runs_, 0);
     EXPECT_EQ(*log_, std::vector<std::string>{"App.Quit"});
     EXPECT_TRUE(g_boxes.empty());
+}
+
+// A program that outgrows the memory the process may have, as under
+// `ulimit -v`: the host prints the language's error with its line and
+// RunScript returns. Runs in a child process, whose limit ends with it.
+TEST_F(Host, OutOfMemoryPrintsItsErrorAndReturns)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
+#endif
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(out[0]);
+        dup2(out[1], STDOUT_FILENO);
+        long pages = 0;
+        FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (!statm || std::fscanf(statm, "%ld", &pages) != 1)
+            _exit(3);
+        std::fclose(statm);
+        rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(256) << 20);
+        rlimit address{limit, limit};
+        if (setrlimit(RLIMIT_AS, &address) != 0)
+            _exit(4);
+        int result = RunScript("s = Space(1000000)\nDo\n  s = s & s\nLoop\n");
+        std::fflush(stdout);
+        _exit(result == 0 ? 0 : 5);
+    }
+    close(out[1]);
+    std::string printed;
+    char buffer[512];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;)
+        printed.append(buffer, size_t(n));
+    close(out[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(printed, "Error: Out of memory,   s = s & s; in line 3\n");
 }
 
 TEST_F(Host, MissingScriptControlShowsOneMessageBox)

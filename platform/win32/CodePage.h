@@ -4,14 +4,10 @@
 // as far as it goes, then MultiByteToWideChar returns 0 with
 // ERROR_INSUFFICIENT_BUFFER. Invalid input becomes U+FFFD, unless
 // MB_ERR_INVALID_CHARS asks for failure with ERROR_NO_UNICODE_TRANSLATION.
-// WideCharToMultiByte is the one of platform/win32/Guid.h.
 #pragma once
 
-#include "platform/win32/Guid.h"  // WideCharToMultiByte
 #include "platform/win32/wintypes.h"
 
-#define CP_ACP 0
-#define CP_UTF8 65001
 #define MB_ERR_INVALID_CHARS 0x08
 
 #ifndef ERROR_INVALID_PARAMETER
@@ -26,6 +22,11 @@
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR buffer,
                         int bufferLength);
+
+// UTF-16 to UTF-8. cbMultiByte 0 asks for the size needed. Returns the bytes
+// written, 0 on failure or a short buffer (which is left untouched).
+int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
+                        LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar, BOOL* lpUsedDefaultChar);
 
 // The calling thread's last error code.
 DWORD GetLastError();

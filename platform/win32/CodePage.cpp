@@ -1,6 +1,6 @@
-#include "platform/com/CodePage.h"
+#include "platform/win32/CodePage.h"
 
-#include "platform/com/Bstr.h"
+#include "platform/win32/Utf16.h"
 
 #include <cstring>
 #include <string_view>
@@ -43,4 +43,22 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPW
         return 0;
     }
     return int(fit);
+}
+
+int WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int cchWideChar,
+                        LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR, BOOL* lpUsedDefaultChar)
+{
+    if (lpUsedDefaultChar)
+        *lpUsedDefaultChar = FALSE;
+    if (!lpWideCharStr || cchWideChar == 0 || cbMultiByte < 0 || (CodePage != CP_ACP && CodePage != CP_UTF8))
+        return 0;
+    std::size_t count = cchWideChar < 0 ? std::char_traits<char16_t>::length(lpWideCharStr) + 1
+                                        : std::size_t(cchWideChar);
+    std::string out = Utf8FromWide(lpWideCharStr, count);
+    if (cbMultiByte == 0)
+        return int(out.size());
+    if (!lpMultiByteStr || out.size() > std::size_t(cbMultiByte))
+        return 0;
+    out.copy(lpMultiByteStr, out.size());
+    return int(out.size());
 }
