@@ -61,7 +61,7 @@ wxWindow* CreateControl(wxWindow* parent, const ControlSpec& spec) {
 int GetRadioIndex(wxWindow* parent, std::initializer_list<int> group) {
     int index = 0;
     for (int id : group) {
-        auto* radio = wxDynamicCast(parent->FindWindow(ToolkitId(id)), wxRadioButton);
+        auto* radio = dynamic_cast<wxRadioButton*>(parent->FindWindow(ToolkitId(id)));
         if (radio && radio->GetValue())
             return index;
         index++;
@@ -72,21 +72,21 @@ int GetRadioIndex(wxWindow* parent, std::initializer_list<int> group) {
 void SetRadioIndex(wxWindow* parent, std::initializer_list<int> group, int index) {
     int i = 0;
     for (int id : group) {
-        if (auto* radio = wxDynamicCast(parent->FindWindow(ToolkitId(id)), wxRadioButton))
+        if (auto* radio = dynamic_cast<wxRadioButton*>(parent->FindWindow(ToolkitId(id))))
             radio->SetValue(i == index);
         i++;
     }
 }
 
 wxString GetItemText(wxWindow* parent, int id) {
-    if (auto* edit = wxDynamicCast(parent->FindWindow(ToolkitId(id)), wxTextCtrl))
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(parent->FindWindow(ToolkitId(id))))
         return edit->GetValue();
     wxWindow* window = parent->FindWindow(ToolkitId(id));
     return window ? window->GetLabel() : wxString();
 }
 
 void SetItemText(wxWindow* parent, int id, const wxString& text) {
-    if (auto* edit = wxDynamicCast(parent->FindWindow(ToolkitId(id)), wxTextCtrl))
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(parent->FindWindow(ToolkitId(id))))
         edit->ChangeValue(text);
     else if (wxWindow* window = parent->FindWindow(ToolkitId(id)))
         window->SetLabel(text);
@@ -98,13 +98,13 @@ void EnableItem(wxWindow* parent, int id, bool enable) {
 }
 
 bool IsItemChecked(wxWindow* parent, int id) {
-    auto* check = wxDynamicCast(parent->FindWindow(ToolkitId(id)), wxCheckBox);
+    auto* check = dynamic_cast<wxCheckBox*>(parent->FindWindow(ToolkitId(id)));
     return check && check->GetValue();
 }
 
 int GetCheck(wxWindow* parent, int id) { return IsItemChecked(parent, id) ? 1 : 0; }
 
 void CheckItem(wxWindow* parent, int id, bool check) {
-    if (auto* box = wxDynamicCast(parent->FindWindow(ToolkitId(id)), wxCheckBox))
+    if (auto* box = dynamic_cast<wxCheckBox*>(parent->FindWindow(ToolkitId(id))))
         box->SetValue(check);
 }

@@ -71,7 +71,7 @@ void WxMessagePump::OnIdle(wxIdleEvent& event) {
 
 MSG WxMessagePump::ToMessage(const wxEvent& event) {
     const wxEventType type = event.GetEventType();
-    auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
+    auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
     MSG msg{window ? window->GetHandle() : nullptr, WM_NULL, 0, 0};
     if (type == wxEVT_CHAR_HOOK || type == wxEVT_KEY_DOWN) {
         msg.message = WM_KEYDOWN;

@@ -126,7 +126,7 @@ void COcrSettingsPage::CreatePage() {
 }
 
 BOOL COcrSettingsPage::OnInitDialog() {
-    auto* languages = wxDynamicCast(FindWindow(IDC_OCR_LANGUAGE), wxChoice);
+    auto* languages = dynamic_cast<wxChoice*>(FindWindow(IDC_OCR_LANGUAGE));
     languages->Clear();
     for (const char* language : kOcrLanguages)
         languages->Append(language);

@@ -50,7 +50,7 @@ void CSettingsSheet::OnOK(wxCommandEvent&) {
         m_pPageRange->Save();
     if (m_pOcr->HasWindow()) {
         m_pOcr->m_bRunOcr = GetCheck(m_pOcr, IDC_RUN_OCR);
-        int language = wxDynamicCast(m_pOcr->FindWindow(IDC_OCR_LANGUAGE), wxChoice)->GetSelection();
+        int language = dynamic_cast<wxChoice*>(m_pOcr->FindWindow(IDC_OCR_LANGUAGE))->GetSelection();
         m_pOcr->m_nOcrLanguage = language < 0 ? 0 : language;
         settings->SetRunOCR(m_pOcr->m_bRunOcr);
         settings->SetOCRLan(m_pOcr->m_nOcrLanguage);

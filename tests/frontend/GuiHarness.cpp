@@ -62,7 +62,7 @@ void PostCommand(wxWindow* dialog, int id) {
 }
 
 void ChooseRadio(wxWindow* parent, int id) {
-    auto* radio = wxDynamicCast(parent->FindWindow(id), wxRadioButton);
+    auto* radio = dynamic_cast<wxRadioButton*>(parent->FindWindow(id));
     radio->SetValue(true);
     auto* event = new wxCommandEvent(wxEVT_RADIOBUTTON, id);
     event->SetEventObject(radio);
@@ -70,7 +70,7 @@ void ChooseRadio(wxWindow* parent, int id) {
 }
 
 void Toggle(wxWindow* parent, int id, bool checked) {
-    auto* box = wxDynamicCast(parent->FindWindow(id), wxCheckBox);
+    auto* box = dynamic_cast<wxCheckBox*>(parent->FindWindow(id));
     box->SetValue(checked);
     auto* event = new wxCommandEvent(wxEVT_CHECKBOX, id);
     event->SetEventObject(box);
@@ -79,7 +79,7 @@ void Toggle(wxWindow* parent, int id, bool checked) {
 }
 
 void Type(wxWindow* parent, int id, const std::string& text) {
-    wxDynamicCast(parent->FindWindow(id), wxTextCtrl)->ChangeValue(wxString::FromUTF8(text));
+    dynamic_cast<wxTextCtrl*>(parent->FindWindow(id))->ChangeValue(wxString::FromUTF8(text));
 }
 
 void InModalDialog(const std::vector<std::function<void(wxDialog*)>>& steps) {
@@ -87,7 +87,7 @@ void InModalDialog(const std::vector<std::function<void(wxDialog*)>>& steps) {
     auto next = std::make_shared<size_t>(0);
     poll->tick = [=] {
         for (wxWindow* window : wxTopLevelWindows) {
-            auto* dialog = wxDynamicCast(window, wxDialog);
+            auto* dialog = dynamic_cast<wxDialog*>(window);
             if (!dialog || !dialog->IsModal())
                 continue;
             // What the previous step queued runs first.

@@ -6,6 +6,8 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    if (testing::GTEST_FLAG(list_tests))
+        return RUN_ALL_TESTS();  // listing needs no window
     wxApp::SetInstance(new CVantrelApp);
     if (!wxEntryStart(argc, argv)) {
         fprintf(stderr, "no display: run under xvfb-run -a\n");

@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, BrowseFillsTheFolderAndKeepsTheRadioChoice) {
     Click(IDC_BROWSE_FOLDER);
     EXPECT_EQ(shell.prompts, Paths({"Select folder:"}));
     EXPECT_EQ(GetItemText(dialog, IDC_OUTPUT_FOLDER), shell.pickedFolder);
-    EXPECT_TRUE(wxDynamicCast(dialog->FindWindow(IDC_SAME_FOLDER), wxRadioButton)->GetValue());
+    EXPECT_TRUE(dynamic_cast<wxRadioButton*>(dialog->FindWindow(IDC_SAME_FOLDER))->GetValue());
 }
 
 // Records what reaches the loop's filters before the dialog's own.

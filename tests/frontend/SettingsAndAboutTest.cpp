@@ -45,7 +45,7 @@ TEST_F(SettingsAndAboutTest, OkWritesTheSheetKeysAndASecondStartShowsThem) {
             ExpectScreenshotOf(sheet, "Settings", "settings-ocr");
             Toggle(sheet, IDC_RUN_OCR, false);
             // No language chosen: the sheet stores the first one, not -1.
-            wxDynamicCast(sheet->FindWindow(IDC_OCR_LANGUAGE), wxChoice)->SetSelection(wxNOT_FOUND);
+            dynamic_cast<wxChoice*>(sheet->FindWindow(IDC_OCR_LANGUAGE))->SetSelection(wxNOT_FOUND);
             static_cast<CSettingsSheet*>(sheet)->Book()->SetSelection(2);
         },
         [](wxDialog* sheet) {
@@ -73,13 +73,13 @@ TEST_F(SettingsAndAboutTest, OkWritesTheSheetKeysAndASecondStartShowsThem) {
 
     CloseDialogNow();
     OpenDialog();
-    EXPECT_TRUE(wxDynamicCast(dialog->FindWindow(IDC_OTHER_FOLDER), wxRadioButton)->GetValue());
+    EXPECT_TRUE(dynamic_cast<wxRadioButton*>(dialog->FindWindow(IDC_OTHER_FOLDER))->GetValue());
     EXPECT_EQ(GetItemText(dialog, IDC_OUTPUT_FOLDER), "/srv/decks");
     EXPECT_TRUE(IsEnabled(IDC_OUTPUT_FOLDER));
     bool shown = false;
     InModalDialog({[&](wxDialog* sheet) {
         shown = true;
-        EXPECT_TRUE(wxDynamicCast(sheet->FindWindow(IDC_CUSTOM_RANGE), wxRadioButton)->GetValue());
+        EXPECT_TRUE(dynamic_cast<wxRadioButton*>(sheet->FindWindow(IDC_CUSTOM_RANGE))->GetValue());
         EXPECT_EQ(GetItemText(sheet, IDC_PAGES), "2-3") << "shown without the blanks";
         EXPECT_TRUE(sheet->FindWindow(IDC_PAGES)->IsEnabled());
         EXPECT_EQ(GetItemText(sheet, IDC_PASSWORD), "secret");
