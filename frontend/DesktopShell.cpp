@@ -1,0 +1,68 @@
+#include "frontend/DesktopShell.h"
+
+#include <wx/dirdlg.h>
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+#include <wx/utils.h>
+
+namespace {
+
+DesktopShell g_desktop;
+DesktopShell* g_shell = &g_desktop;
+
+long IconStyle(UINT type) {
+    switch (type & 0xF0) {
+    case MB_ICONERROR:
+        return wxICON_ERROR;
+    case MB_ICONEXCLAMATION:
+        return wxICON_WARNING;
+    case MB_ICONINFORMATION:
+        return wxICON_INFORMATION;
+    }
+    return 0;
+}
+
+bool IsAddress(const std::string& target) {
+    return target.rfind("http://", 0) == 0 || target.rfind("https://", 0) == 0 || target.rfind("mailto:", 0) == 0;
+}
+
+}  // namespace
+
+int DesktopShell::MessageBox(wxWindow* owner, const std::string& text, const std::string& caption, UINT type) {
+    wxMessageDialog box(owner, wxString::FromUTF8(text), wxString::FromUTF8(caption), wxOK | IconStyle(type));
+    box.ShowModal();
+    return IDOK;
+}
+
+bool DesktopShell::PickPdfFiles(wxWindow* owner, std::vector<std::string>& paths) {
+    wxFileDialog picker(owner, wxFileSelectorPromptStr, wxEmptyString, wxEmptyString, "PDF Files (*.pdf)|*.pdf;*.PDF",
+                        wxFD_OPEN | wxFD_MULTIPLE | wxFD_FILE_MUST_EXIST);
+    if (picker.ShowModal() != wxID_OK)
+        return false;
+    wxArrayString chosen;
+    picker.GetPaths(chosen);
+    for (const wxString& path : chosen)
+        paths.push_back(path.utf8_string());
+    return true;
+}
+
+bool DesktopShell::PickFolder(wxWindow* owner, const std::string& prompt, std::string& path) {
+    wxDirDialog picker(owner, wxString::FromUTF8(prompt), wxEmptyString, wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+    if (picker.ShowModal() != wxID_OK)
+        return false;
+    path = picker.GetPath().utf8_string();
+    return true;
+}
+
+bool DesktopShell::Open(const std::string& target) {
+    const wxString text = wxString::FromUTF8(target);
+    return IsAddress(target) ? wxLaunchDefaultBrowser(text) : wxLaunchDefaultApplication(text);
+}
+
+DesktopShell& Shell() { return *g_shell; }
+
+DesktopShell* SetShell(DesktopShell* shell) {
+    DesktopShell* old = g_shell;
+    g_shell = shell ? shell : &g_desktop;
+    return old;
+}

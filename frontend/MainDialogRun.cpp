@@ -1,0 +1,130 @@
+// The main dialog's run control: Convert and Stop, the end of a run, the
+// enable rules, and the buttons that open the other windows.
+#include <wx/stdpaths.h>
+
+#include "frontend/AboutDialog.h"
+#include "frontend/DesktopShell.h"
+#include "frontend/DialogTemplate.h"
+#include "frontend/MainDialog.h"
+#include "frontend/FileList.h"
+#include "frontend/ResourceIds.h"
+#include "frontend/AppSettings.h"
+#include "frontend/SettingsSheet.h"
+#include "frontend/TextTrim.h"
+
+namespace {
+
+// What a run disables; Convert/Stop, Help and About stay usable.
+const int kEditingControls[] = {IDC_ADD_FILES,   IDC_ADD_FOLDER,   IDC_REMOVE,        IDC_REMOVE_ALL,
+                                IDC_MOVE_UP,     IDC_MOVE_DOWN,    IDC_SAME_FOLDER,   IDC_OTHER_FOLDER,
+                                IDC_OUTPUT_FOLDER, IDC_BROWSE_FOLDER, IDC_SETTINGS};
+
+}  // namespace
+
+void CMainDialog::OnConvert(wxCommandEvent&) {
+    if (m_bConverting) {
+        DragAcceptFiles(true);
+        RequestStop();
+        return;
+    }
+    DoDataExchange(TRUE);
+    if (m_nOutputLocation == 1 && TrimWhiteSpace(m_strOutputFolder.Text()).empty()) {
+        Shell().MessageBox(this, "Please set the output folder.", "Output Location", MB_ICONERROR);
+        if (wxWindow* edit = FindWindow(IDC_OUTPUT_FOLDER))
+            edit->SetFocus();
+        return;
+    }
+    SaveOutputLocation();
+    DragAcceptFiles(false);
+    ClearStatuses(m_wndList->GetHwnd());
+    m_bConverting = true;
+    SetItemText(this, IDC_CONVERT, "&Stop");
+    if (!StartWorker()) {
+        // No worker: nothing will end the run, so end it here.
+        FreeRun();
+        m_bConverting = false;
+        DragAcceptFiles(true);
+        SetItemText(this, IDC_CONVERT, "&Convert");
+        for (int id : kEditingControls)
+            EnableItem(this, id, true);
+        EnableOutputFolder(m_nOutputLocation == 1);
+        OnIdle();
+    }
+}
+
+void CMainDialog::OnConversionDone(wxCommandEvent&) {
+    DragAcceptFiles(true);
+    FreeRun();
+    if (m_bExitAfterStop) {
+        m_bConverting = false;
+        Close();
+        return;
+    }
+    OpenWhenDone();
+    m_bConverting = false;
+    SetItemText(this, IDC_CONVERT, "&Convert");
+    for (int id : {IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_SAME_FOLDER, IDC_OTHER_FOLDER, IDC_SETTINGS})
+        EnableItem(this, id, true);
+    EnableOutputFolder(m_nOutputLocation == 1);
+    UpdateMoveButtons();
+    OnIdle();
+}
+
+void CMainDialog::OpenWhenDone() {
+    CAppSettings* settings = CAppSettings::Instance();
+    int openOutput = 0;
+    settings->GetOpenOutput(openOutput);
+    if (!openOutput)
+        return;
+    if (m_nOutputLocation == 1) {
+        // Trimmed as the worker trims it before writing there.
+        CString folder;
+        settings->GetOutputFolder(folder);
+        Shell().Open(TrimWhiteSpace(folder.Text()));
+        return;
+    }
+    if (!g_bSingleSourceFolder)
+        Shell().MessageBox(this,
+                           "Conversion Completed. The converted file(s) saved in the same folder as the source PDF file.",
+                           "Conversion Completed", MB_ICONINFORMATION);
+    if (!g_strFirstSourceFolder.IsEmpty())
+        Shell().Open(g_strFirstSourceFolder.Text());
+}
+
+BOOL CMainDialog::OnIdle() {
+    if (m_bConverting) {
+        for (int id : kEditingControls)
+            EnableItem(this, id, false);
+        return FALSE;
+    }
+    const bool hasRows = m_wndList->GetRowCount() > 0;
+    EnableItem(this, IDC_REMOVE_ALL, hasRows);
+    EnableItem(this, IDC_CONVERT, hasRows);
+    EnableItem(this, IDC_REMOVE, m_wndList->GetSelectedCount() > 0);
+    UpdateMoveButtons();
+    return FALSE;
+}
+
+void CMainDialog::UpdateMoveButtons() {
+    const int mark = m_wndList->GetSelectionMark();
+    const bool one = m_wndList->GetSelectedCount() == 1 && mark >= 0;
+    EnableItem(this, IDC_MOVE_UP, one && mark != 0);
+    EnableItem(this, IDC_MOVE_DOWN, one && mark != m_wndList->GetRowCount() - 1);
+}
+
+void CMainDialog::OnSettings(wxCommandEvent&) {
+    SaveOutputLocation();
+    CSettingsSheet sheet(this);
+    sheet.DoModal();
+}
+
+void CMainDialog::OnHelp(wxCommandEvent&) {
+    wxString program = wxStandardPaths::Get().GetExecutablePath();
+    std::string path = program.BeforeLast('/').utf8_string() + "/help/index.html";
+    Shell().Open(path);
+}
+
+void CMainDialog::OnAppAbout(wxCommandEvent&) {
+    CAboutDialog about(wxGetActiveWindow());
+    about.DoModal();
+}

@@ -1,0 +1,50 @@
+// Identifiers of the program's dialogs, controls, commands and images.
+#pragma once
+
+// Images
+#define IDI_APP 128
+#define IDB_BANNER 227
+
+// Main dialog
+#define IDD_MAIN 130
+#define IDC_ADD_FILES 1000
+#define IDC_ADD_FOLDER 1001
+#define IDC_REMOVE 1002
+#define IDC_REMOVE_ALL 1003
+#define IDC_FILE_LIST 1005
+#define IDC_SAME_FOLDER 1008
+#define IDC_OTHER_FOLDER 1010
+#define IDC_OUTPUT_FOLDER 1013
+#define IDC_BROWSE_FOLDER 1014
+#define IDC_SETTINGS 1015
+#define IDC_CONVERT 1017
+#define IDC_HELP_BUTTON 1018
+#define IDC_MOVE_DOWN 1028
+#define IDC_MOVE_UP 1057
+#define ID_APP_ABOUT 57664
+
+// Settings sheet pages
+#define IDD_PAGE_RANGE 224
+#define IDD_OTHER_SETTINGS 225
+#define IDD_OCR_SETTINGS 229
+#define IDC_ALL_PAGES 1032
+#define IDC_CUSTOM_RANGE 1033
+#define IDC_INC_SUBDIR 1034
+#define IDC_OPEN_OUTPUT 1043
+#define IDC_PAGES 1044
+#define IDC_RESTORE_DEFAULTS 1057
+#define IDC_OVERWRITE 1061
+#define IDC_AUTO_ROTATE 1075
+#define IDC_OCR_LANGUAGE 1076
+#define IDC_RUN_OCR 1077
+#define IDC_PASSWORD 1103
+
+// About box
+#define IDD_ABOUTBOX 100
+#define IDC_HOME_LINK 1045
+#define IDC_SUPPORT_LINK 1046
+#define IDC_SALES_LINK 1056
+#define IDC_CHECK_UPDATES 1057
+#define IDC_PRODUCT 1074
+#define IDC_VERSION 1200
+#define IDC_NOTICE 1201

@@ -1,0 +1,3 @@
+#include "frontend/App.h"
+
+int main(int argc, char** argv) { return VantrelMain(argc, argv); }

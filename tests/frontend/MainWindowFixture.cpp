@@ -1,0 +1,75 @@
+#include "MainWindowFixture.h"
+
+#include <cstdlib>
+#include <fstream>
+
+#include "frontend/App.h"
+#include "frontend/DialogTemplate.h"
+
+void MainWindowFixture::SetUp() {
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    dir = std::filesystem::path(GUI_SCREENSHOT_DIR) / "work" / (std::string(info->test_suite_name()) + "." + info->name());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    setenv("VANTREL_REGISTRY", (dir / "registry").c_str(), 1);
+    SetShell(&shell);
+    AddMessageLoop(&loop);
+    pump = std::make_unique<WxMessagePump>(loop);
+    OpenDialog();
+}
+
+void MainWindowFixture::TearDown() {
+    CloseDialogNow();
+    pump.reset();
+    RemoveMessageLoop();
+    SetShell(nullptr);
+}
+
+void MainWindowFixture::OpenDialog() {
+    auto* created = new CMainDialog;
+    ASSERT_TRUE(created->Create());
+    dialog = created;
+    dialog->Show();
+    Settle(*pump);
+}
+
+void MainWindowFixture::CloseDialogNow() {
+    if (dialog)
+        dialog->Destroy();
+    if (auto* app = dynamic_cast<CVantrelApp*>(wxTheApp))
+        app->FreeClosedWindows();
+}
+
+void MainWindowFixture::Click(int id) {
+    PostCommand(dialog, id);
+    Settle(*pump);
+}
+
+void MainWindowFixture::Drop(const std::vector<std::string>& paths) {
+    wxArrayString names;
+    for (const std::string& path : paths)
+        names.Add(wxString::FromUTF8(path));
+    auto* drop = new wxDropFilesEvent(MakeDropFilesEvent(names));
+    drop->SetEventObject(dialog);
+    dialog->GetEventHandler()->QueueEvent(drop);
+    Settle(*pump);
+}
+
+std::vector<std::string> MainWindowFixture::Column(int column) {
+    std::vector<std::string> rows;
+    for (int row = 0; row < dialog->FileList().GetRowCount(); row++)
+        rows.push_back(dialog->FileList().GetRowText(row, column));
+    return rows;
+}
+
+bool MainWindowFixture::IsEnabled(int id) {
+    wxWindow* control = dialog->FindWindow(ToolkitId(id));
+    return control && control->IsEnabled();
+}
+
+std::string MainWindowFixture::MakeFile(const std::string& relative, const std::string& content) {
+    std::filesystem::path path = dir / relative;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path) << content;
+    return path.string();
+}

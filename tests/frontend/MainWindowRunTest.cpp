@@ -1,0 +1,158 @@
+// Conversion runs from the real main dialog through libCorvane.so: the
+// statuses in the list, the controls during and after a run, Stop, the
+// close box during a run, the end of a run, and a worker that cannot start.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <wx/app.h>
+#include <wx/radiobut.h>
+#include <wx/textctrl.h>
+
+#include "../engine/PdfMaker.h"
+#include "MainWindowFixture.h"
+#include "frontend/AppSettings.h"
+#include "frontend/DialogTemplate.h"
+#include "frontend/FileList.h"
+#include "frontend/ResourceIds.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Texts = std::vector<std::string>;
+
+const char* const kOnePage = R"(%!PS
+<< /PageSize [300 200] >> setpagedevice
+/Helvetica findfont 24 scalefont setfont
+20 100 moveto (Slide text) show showpage
+)";
+
+class MainWindowRunTest : public MainWindowFixture {
+protected:
+    std::string Pdf(const std::string& name) { return MakePdf(pdfs, name, kOnePage); }
+
+    std::string Damaged() {
+        std::string path = pdfs.File("damaged.pdf");
+        std::ofstream(path) << "%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\n";
+        return path;
+    }
+
+    void UseOtherFolder(const std::string& typed) {
+        ChooseRadio(dialog, IDC_OTHER_FOLDER);
+        Type(dialog, IDC_OUTPUT_FOLDER, typed);
+        Settle(*pump);
+    }
+
+    bool WaitForTheEndOfTheRun() {
+        return RunUntil(*pump, [&] { return !dialog->IsConverting(); }, 180000) == kConditionMet;
+    }
+
+    ScratchFolder pdfs;
+};
+
+TEST_F(MainWindowRunTest, ConvertsTheListThroughTheEngineAndShowsEachStatus) {
+    const std::string first = Pdf("first"), damaged = Damaged(), second = Pdf("second");
+    const std::string out = (dir / "out").string();
+    CAppSettings::Instance()->SetOpenOutput(1);
+    Drop({first, damaged, second});
+    SetRowStatus(dialog->FileList().GetHwnd(), 0, "Completed");  // from an earlier run
+    UseOtherFolder("  " + out + " ");
+
+    PostCommand(dialog, IDC_CONVERT);
+    ASSERT_EQ(RunUntil(*pump, [&] { return dialog->IsConverting(); }), kConditionMet);
+    Settle(*pump);
+    EXPECT_EQ(GetItemText(dialog, IDC_CONVERT), "&Stop");
+    for (int id : {IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_REMOVE, IDC_REMOVE_ALL, IDC_MOVE_UP, IDC_MOVE_DOWN,
+                   IDC_SAME_FOLDER, IDC_OTHER_FOLDER, IDC_OUTPUT_FOLDER, IDC_BROWSE_FOLDER, IDC_SETTINGS})
+        EXPECT_FALSE(IsEnabled(id)) << id;
+    for (int id : {IDC_CONVERT, IDC_HELP_BUTTON, ID_APP_ABOUT})
+        EXPECT_TRUE(IsEnabled(id)) << id;
+    EXPECT_FALSE(dialog->IsAcceptingDrops());
+    Drop({Pdf("late")});
+    EXPECT_EQ(Column(0), Texts({first, damaged, second})) << "drops wait for the end of the run";
+
+    ASSERT_TRUE(WaitForTheEndOfTheRun());
+
+    EXPECT_EQ(Column(1), Texts({"Completed", "Error: -2", "Completed"}));
+    EXPECT_TRUE(fs::exists(out + "/first.ppt"));
+    EXPECT_TRUE(fs::exists(out + "/second.ppt"));
+    EXPECT_FALSE(fs::exists(out + "/damaged.ppt"));
+    EXPECT_EQ(shell.opened, Texts({out})) << "the folder opens as the worker used it, without the blanks";
+    EXPECT_TRUE(shell.boxes.empty());
+    Settle(*pump);
+    EXPECT_EQ(GetItemText(dialog, IDC_CONVERT), "&Convert");
+    for (int id : {IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_SAME_FOLDER, IDC_OTHER_FOLDER, IDC_OUTPUT_FOLDER,
+                   IDC_BROWSE_FOLDER, IDC_SETTINGS, IDC_CONVERT, IDC_REMOVE_ALL})
+        EXPECT_TRUE(IsEnabled(id)) << id;
+    EXPECT_TRUE(dialog->IsAcceptingDrops());
+
+    Pause(*pump, 600);
+    ExpectScreenshotOf(dialog, "Norvik Slidemint Converter", "main-window-after-run");
+}
+
+TEST_F(MainWindowRunTest, SameFolderRunsOverTwoFoldersTellTheUserAndOpenTheFirstFolder) {
+    fs::create_directories(pdfs.File("other"));
+    const std::string a = Pdf("a"), b = MakePdf(pdfs, "other/b", kOnePage);
+    CAppSettings::Instance()->SetOpenOutput(1);
+    Drop({a, b});
+    PostCommand(dialog, IDC_CONVERT);
+    ASSERT_EQ(RunUntil(*pump, [&] { return dialog->IsConverting(); }), kConditionMet);
+    ASSERT_TRUE(WaitForTheEndOfTheRun());
+
+    EXPECT_EQ(Column(1), Texts({"Completed", "Completed"}));
+    EXPECT_TRUE(fs::exists(pdfs.File("a.ppt")));
+    EXPECT_TRUE(fs::exists(pdfs.File("other/b.ppt")));
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0].text,
+              "Conversion Completed. The converted file(s) saved in the same folder as the source PDF file.");
+    EXPECT_EQ(shell.boxes[0].caption, "Conversion Completed");
+    EXPECT_EQ(shell.boxes[0].type, UINT(MB_ICONINFORMATION));
+    EXPECT_EQ(shell.opened, Texts({pdfs.Path()}));
+}
+
+TEST_F(MainWindowRunTest, StopEndsTheRunAfterTheFileInProgress) {
+    Drop({Pdf("one"), Pdf("two"), Pdf("three")});
+    CAppSettings::Instance()->SetOpenOutput(0);
+    // Stop is queued right behind Convert, before the worker's first status.
+    PostCommand(dialog, IDC_CONVERT);
+    PostCommand(dialog, IDC_CONVERT);
+    ASSERT_EQ(RunUntil(*pump, [&] { return dialog->IsConverting(); }), kConditionMet);
+    ASSERT_TRUE(WaitForTheEndOfTheRun());
+    EXPECT_EQ(Column(1), Texts({"Completed", "", ""}));
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_TRUE(shell.boxes.empty());
+}
+
+TEST_F(MainWindowRunTest, TheCloseBoxDuringARunStopsAfterTheFileAndEndsWithCode2) {
+    Drop({Pdf("one"), Pdf("two")});
+    PostCommand(dialog, IDC_CONVERT);
+    wxTheApp->CallAfter([this] { dialog->Close(); });
+    EXPECT_EQ(RunUntil(*pump, [] { return false; }, 180000), 2);
+    CloseDialogNow();
+    EXPECT_FALSE(dialog);
+    EXPECT_TRUE(fs::exists(pdfs.File("one.ppt")));
+    EXPECT_FALSE(fs::exists(pdfs.File("two.ppt")));
+}
+
+HANDLE NoThread(LPSECURITY_ATTRIBUTES, size_t, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD) { return nullptr; }
+
+TEST_F(MainWindowRunTest, AWorkerThatCannotStartLeavesTheDialogIdleAndEnabled) {
+    Drop({Pdf("one")});
+    CMainDialog::ThreadStarter real = CMainDialog::s_pfnCreateThread;
+    CMainDialog::s_pfnCreateThread = &NoThread;
+    Click(IDC_CONVERT);
+    CMainDialog::s_pfnCreateThread = real;
+
+    EXPECT_FALSE(dialog->IsConverting());
+    EXPECT_EQ(GetItemText(dialog, IDC_CONVERT), "&Convert");
+    for (int id : {IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_SETTINGS, IDC_CONVERT, IDC_SAME_FOLDER})
+        EXPECT_TRUE(IsEnabled(id)) << id;
+    EXPECT_TRUE(dialog->IsAcceptingDrops());
+
+    // And the close box ends the program at once.
+    wxTheApp->CallAfter([this] { dialog->Close(); });
+    EXPECT_EQ(RunUntil(*pump, [] { return false; }), 2);
+}
+
+}  // namespace

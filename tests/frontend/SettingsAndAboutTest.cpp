@@ -1,0 +1,171 @@
+// The settings sheet and the About box, opened from the real main dialog:
+// what OK and Restore Defaults write to the registry file, what a second
+// start shows, the About box's links, and screenshots of each.
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/notebook.h>
+#include <wx/radiobut.h>
+#include <wx/textctrl.h>
+
+#include "MainWindowFixture.h"
+#include "frontend/AboutDialog.h"
+#include "frontend/AppSettings.h"
+#include "frontend/DialogTemplate.h"
+#include "frontend/ResourceIds.h"
+#include "frontend/SettingsSheet.h"
+#include "frontend/SettingsStore.h"
+
+namespace {
+
+// The registry file as a fresh store reads it.
+struct StoredSettings {
+    StoredSettings() { store.SetStoreNames("Norvik", "Slidemint"); }
+    int Int(const char* key) { return store.ReadInt("Settings", key, -99); }
+    std::string Text(const char* key) { return store.ReadString("Settings", key, "<missing>").Text(); }
+    CSettingsStore store;
+};
+
+using SettingsAndAboutTest = MainWindowFixture;
+
+TEST_F(SettingsAndAboutTest, OkWritesTheSheetKeysAndASecondStartShowsThem) {
+    ChooseRadio(dialog, IDC_OTHER_FOLDER);
+    Type(dialog, IDC_OUTPUT_FOLDER, "/srv/decks");
+    InModalDialog({
+        [](wxDialog* sheet) {
+            ExpectScreenshotOf(sheet, "Settings", "settings-page-range");
+            ChooseRadio(sheet, IDC_CUSTOM_RANGE);
+            Type(sheet, IDC_PAGES, " 2-3 ");
+            Type(sheet, IDC_PASSWORD, "secret");
+            static_cast<CSettingsSheet*>(sheet)->Book()->SetSelection(1);
+        },
+        [](wxDialog* sheet) {
+            ExpectScreenshotOf(sheet, "Settings", "settings-ocr");
+            Toggle(sheet, IDC_RUN_OCR, false);
+            // No language chosen: the sheet stores the first one, not -1.
+            dynamic_cast<wxChoice*>(sheet->FindWindow(IDC_OCR_LANGUAGE))->SetSelection(wxNOT_FOUND);
+            static_cast<CSettingsSheet*>(sheet)->Book()->SetSelection(2);
+        },
+        [](wxDialog* sheet) {
+            ExpectScreenshotOf(sheet, "Settings", "settings-other");
+            Toggle(sheet, IDC_INC_SUBDIR, false);
+            Toggle(sheet, IDC_OVERWRITE, true);
+            PostCommand(sheet, wxID_OK);
+        },
+    });
+    Click(IDC_SETTINGS);
+    ASSERT_EQ(RunUntil(*pump, [] { return wxTopLevelWindows.size() == 1; }), kConditionMet);
+
+    StoredSettings stored;
+    EXPECT_EQ(stored.Text("OutputFolder"), "/srv/decks");
+    EXPECT_EQ(stored.Int("OutputLocation"), 1);
+    EXPECT_EQ(stored.Int("CvtPage"), 1);
+    EXPECT_EQ(stored.Text("CvtPages"), " 2-3 ") << "stored as typed";
+    EXPECT_EQ(stored.Text("PDFPWD"), "secret");
+    EXPECT_EQ(stored.Int("RunOCR"), 0);
+    EXPECT_EQ(stored.Int("OCRLan"), 0);
+    EXPECT_EQ(stored.Int("AutoRotate"), 1);
+    EXPECT_EQ(stored.Int("IncSubDir"), 0);
+    EXPECT_EQ(stored.Int("Overwrite"), 1);
+    EXPECT_EQ(stored.Int("OpenOutput"), 1);
+
+    CloseDialogNow();
+    OpenDialog();
+    EXPECT_TRUE(dynamic_cast<wxRadioButton*>(dialog->FindWindow(IDC_OTHER_FOLDER))->GetValue());
+    EXPECT_EQ(GetItemText(dialog, IDC_OUTPUT_FOLDER), "/srv/decks");
+    EXPECT_TRUE(IsEnabled(IDC_OUTPUT_FOLDER));
+    bool shown = false;
+    InModalDialog({[&](wxDialog* sheet) {
+        shown = true;
+        EXPECT_TRUE(dynamic_cast<wxRadioButton*>(sheet->FindWindow(IDC_CUSTOM_RANGE))->GetValue());
+        EXPECT_EQ(GetItemText(sheet, IDC_PAGES), "2-3") << "shown without the blanks";
+        EXPECT_TRUE(sheet->FindWindow(IDC_PAGES)->IsEnabled());
+        EXPECT_EQ(GetItemText(sheet, IDC_PASSWORD), "secret");
+        PostCommand(sheet, wxID_CANCEL);
+    }});
+    Click(IDC_SETTINGS);
+    ASSERT_EQ(RunUntil(*pump, [&] { return shown && wxTopLevelWindows.size() == 1; }), kConditionMet);
+}
+
+TEST_F(SettingsAndAboutTest, RestoreDefaultsWritesAtOnceAndStaysAfterCancel) {
+    CAppSettings* settings = CAppSettings::Instance();
+    settings->SetCvtPage(1);
+    settings->SetCvtPages("4-5");
+    settings->SetOverwrite(2);  // shown unchecked
+    settings->SetIncSubDir(0);
+    settings->SaveSheetSettings();
+    ChooseRadio(dialog, IDC_OTHER_FOLDER);
+    Type(dialog, IDC_OUTPUT_FOLDER, "/srv/keep");
+
+    InModalDialog({
+        [](wxDialog* sheet) { static_cast<CSettingsSheet*>(sheet)->Book()->SetSelection(2); },
+        [](wxDialog* sheet) {
+            EXPECT_FALSE(IsItemChecked(sheet, IDC_OVERWRITE));
+            EXPECT_FALSE(IsItemChecked(sheet, IDC_INC_SUBDIR));
+            PostCommand(sheet, IDC_RESTORE_DEFAULTS);
+        },
+        [](wxDialog* sheet) {
+            EXPECT_TRUE(IsItemChecked(sheet, IDC_INC_SUBDIR)) << "the open page shows the defaults";
+            EXPECT_TRUE(IsItemChecked(sheet, IDC_AUTO_ROTATE));
+            EXPECT_TRUE(IsItemChecked(sheet, IDC_OPEN_OUTPUT));
+            EXPECT_FALSE(IsItemChecked(sheet, IDC_OVERWRITE));
+            PostCommand(sheet, wxID_CANCEL);
+        },
+    });
+    Click(IDC_SETTINGS);
+    ASSERT_EQ(RunUntil(*pump, [] { return wxTopLevelWindows.size() == 1; }), kConditionMet);
+
+    StoredSettings stored;
+    EXPECT_EQ(stored.Int("CvtPage"), 0);
+    EXPECT_EQ(stored.Text("CvtPages"), "");
+    EXPECT_EQ(stored.Int("IncSubDir"), 1);
+    EXPECT_EQ(stored.Int("Overwrite"), 0);
+    EXPECT_EQ(stored.Text("OutputFolder"), "/srv/keep") << "the output location is no sheet key";
+}
+
+TEST_F(SettingsAndAboutTest, AboutShowsItsLinksAndStaysOpenForUpdates) {
+    CAboutDialog* shownAbout = nullptr;
+    InModalDialog({
+        [&](wxDialog* box) {
+            ExpectScreenshotOf(box, "About", "about");
+            auto* about = static_cast<CAboutDialog*>(box);
+            shownAbout = about;
+            EXPECT_EQ(GetItemText(about, IDC_PRODUCT), "Norvik Slidemint Converter");
+            EXPECT_EQ(about->m_wndSupportLink->GetLabel(), "support@norvik.example");
+            EXPECT_EQ(about->m_wndSupportLink->GetTarget(), "mailto:support@norvik.example");
+            EXPECT_EQ(about->m_wndSalesLink->GetLabel(), "sales@norvik.example");
+            EXPECT_EQ(about->m_wndHomeLink->GetTarget(), CAboutDialog::kHomePage);
+            EXPECT_TRUE(about->m_wndSalesLink->Navigate());
+            EXPECT_TRUE(about->m_wndSalesLink->GetVisited());
+            PostCommand(about, IDC_CHECK_UPDATES);
+        },
+        [&](wxDialog* box) {
+            for (int i = 0; i < 200 && shell.opened.size() < 2; i++) {
+                wxTheApp->Yield(true);
+                wxMilliSleep(10);
+            }
+            EXPECT_EQ(shell.opened.size(), 2u) << "the update page opened";
+            EXPECT_TRUE(box->IsModal()) << "Check for Updates leaves the box open";
+            auto* about = static_cast<CAboutDialog*>(box);
+            shell.openSucceeds = false;
+            EXPECT_FALSE(about->m_wndHomeLink->Navigate());
+            EXPECT_FALSE(about->m_wndHomeLink->GetVisited()) << "a target that did not open";
+            PostCommand(box, wxID_OK);
+        },
+    });
+    Click(ID_APP_ABOUT);
+    ASSERT_EQ(RunUntil(*pump, [] { return wxTopLevelWindows.size() == 1; }), kConditionMet);
+    ASSERT_NE(shownAbout, nullptr);
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{"mailto:sales@norvik.example", CAboutDialog::kUpdatePage,
+                                                      CAboutDialog::kHomePage}));
+}
+
+TEST_F(SettingsAndAboutTest, HelpOpensThePageBesideTheProgram) {
+    Click(IDC_HELP_BUTTON);
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_NE(shell.opened[0].find("/help/index.html"), std::string::npos);
+}
+
+}  // namespace
