@@ -39,20 +39,6 @@ void Pattern(CxImage& image, DWORD width, DWORD height, DWORD bpp, bool alpha)
     if (alpha) AddAlpha(image);
 }
 
-void ExpectRefused(CxImage& image, DWORD id, const char* text)
-{
-    CxMemFile file;
-    file.Open();
-    EXPECT_FALSE(image.Encode(&file, id)) << "format " << id;
-    EXPECT_STREQ(image.GetLastError(), text) << "format " << id;
-    EXPECT_EQ(file.Size(), 0) << "format " << id;
-}
-
-std::string TempPath(const std::string& name, const std::string& extension)
-{
-    return testing::TempDir() + "codec_" + std::to_string(getpid()) + "_" + name + "." + extension;
-}
-
 std::vector<BYTE> EncodeBoth(CxImage& image, DWORD id, const std::string& path)
 {
     CxMemFile memory;
@@ -110,25 +96,4 @@ unsigned Le32(const std::vector<BYTE>& bytes, size_t at)
     return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | unsigned(bytes[at + 3]) << 24;
 }
 
-bool Has(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
 
-// Like a disk that fills up: what fits is written, and the count says how
-// many whole items that was.
-size_t ShortFile::Write(const void* buffer, size_t size, size_t count)
-{
-    if (size == 0) return 0;
-    long room = m_room - Size();
-    size_t fit = room <= 0 ? 0 : size_t(room) / size;
-    if (fit > count) fit = count;
-    if (fit == 0) return 0;
-    return CxMemFile::Write(buffer, size, fit);
-}
-
-bool ShortFile::PutC(unsigned char c)
-{
-    if (Size() + 1 > m_room) return false;
-    return CxMemFile::PutC(c);
-}

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "EncodeChecks.h"
 #include "OutsideTools.h"
 #include "image/CxImage.h"
 #include "image/CxMemFile.h"
@@ -19,15 +20,9 @@ void AddAlpha(CxImage& image);
 // Pattern, with an alpha plane when asked.
 void Pattern(CxImage& image, DWORD width, DWORD height, DWORD bpp, bool alpha);
 
-// Expects the encoder to refuse with `text` and write nothing.
-void ExpectRefused(CxImage& image, DWORD id, const char* text);
-
 // Encodes through a memory stream and through Save into a file; expects the
 // same bytes from both and returns them. The file stays at `path`.
 std::vector<BYTE> EncodeBoth(CxImage& image, DWORD id, const std::string& path);
-
-// A fresh path in the test's temporary folder with the given extension.
-std::string TempPath(const std::string& name, const std::string& extension);
 
 // The image's pixels as the imaging library would read them: top row first,
 // red, green, blue and `alpha` (or the alpha plane's value when given -1).
@@ -46,16 +41,3 @@ std::string ThroughPamfile(const std::string& command);
 unsigned Le16(const std::vector<BYTE>& bytes, size_t at);
 unsigned Le32(const std::vector<BYTE>& bytes, size_t at);
 
-bool Has(const std::string& text, const std::string& part);
-
-// A stream that takes only its first `room` bytes; a write past them is
-// cut short.
-class ShortFile : public CxMemFile {
-public:
-    explicit ShortFile(long room) : m_room(room) { Open(); }
-    size_t Write(const void* buffer, size_t size, size_t count) override;
-    bool PutC(unsigned char c) override;
-
-private:
-    long m_room;
-};

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "EncodeChecks.h"
 #include "ImageProbe.h"
 #include "OutsideTools.h"
 #include "image/CxIOFile.h"
@@ -191,20 +192,6 @@ TEST(EncodeSave, FailingPartWayRemovesTheTruncatedFile)
     EXPECT_GT(FileSize(path), 65536);
     remove(path.c_str());
 }
-
-// A stream that takes only its first `room` bytes.
-class ShortFile : public CxMemFile {
-public:
-    explicit ShortFile(long room) : m_room(room) { Open(); }
-    size_t Write(const void* buffer, size_t size, size_t count) override
-    {
-        if (Size() + long(size * count) > m_room) return 0;
-        return CxMemFile::Write(buffer, size, count);
-    }
-
-private:
-    long m_room;
-};
 
 struct ShortCase {
     long room;

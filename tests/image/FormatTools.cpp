@@ -9,11 +9,6 @@
 #include <sstream>
 #include <unistd.h>
 
-std::string TempPath(const std::string& name, const std::string& extension)
-{
-    return testing::TempDir() + "fmt_" + std::to_string(getpid()) + "_" + name + "." + extension;
-}
-
 std::string ReadFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -22,23 +17,9 @@ std::string ReadFileBytes(const std::string& path)
     return bytes.str();
 }
 
-bool Has(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 void ExpectHasAll(const std::string& text, const std::vector<std::string>& parts)
 {
     for (const std::string& part : parts) EXPECT_TRUE(Has(text, part)) << "no \"" << part << "\" in:\n" << text;
-}
-
-void ExpectRefused(CxImage& image, DWORD imagetype, const char* text)
-{
-    CxMemFile file;
-    ASSERT_TRUE(file.Open());
-    EXPECT_FALSE(image.Encode(&file, imagetype));
-    EXPECT_STREQ(image.GetLastError(), text);
-    EXPECT_EQ(file.Size(), 0);
 }
 
 std::string Tool(const std::string& program, const std::string& arguments)
@@ -51,18 +32,6 @@ std::string Tool(const std::string& program, const std::string& arguments)
     ToolRun run = RunTool(program + " " + arguments + " 2>/dev/null");
     EXPECT_EQ(run.status, 0) << program << " " << arguments << ":\n" << run.output;
     return run.output;
-}
-
-size_t ShortFile::Write(const void* buffer, size_t size, size_t count)
-{
-    if (Tell() + long(size * count) > m_room) return 0;
-    return CxMemFile::Write(buffer, size, count);
-}
-
-bool ShortFile::PutC(unsigned char c)
-{
-    if (Tell() + 1 > m_room) return false;
-    return CxMemFile::PutC(c);
 }
 
 namespace {
