@@ -4,8 +4,21 @@
 
 #include "frontend/App.h"
 
+namespace {
+
+// A failed toolkit assertion fails the test instead of opening a modal
+// dialog that nobody answers.
+void FailTheTest(const wxString& file, int line, const wxString& func, const wxString& cond,
+                 const wxString& msg) {
+    ADD_FAILURE_AT(file.utf8_str().data(), line)
+        << "toolkit assertion in " << func << ": " << cond << " " << msg;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    wxSetAssertHandler(FailTheTest);
     if (testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS();  // listing needs no window
     wxApp::SetInstance(new CVantrelApp);
