@@ -24,6 +24,14 @@ public:
     std::function<void()> tick;
 };
 
+// The toolkit's idle passes since start-up.
+int g_idlePasses = 0;
+
+void CountIdlePass(wxIdleEvent& event) {
+    g_idlePasses++;
+    event.Skip();
+}
+
 }  // namespace
 
 int RunUntil(WxMessagePump& pump, const std::function<bool()>& until, int timeoutMs) {
@@ -47,9 +55,16 @@ int RunUntil(WxMessagePump& pump, const std::function<bool()>& until, int timeou
     return code;
 }
 
+void CountIdlePasses() { wxTheApp->Bind(wxEVT_IDLE, &CountIdlePass); }
+
 void Settle(WxMessagePump& pump) {
     int ticks = 0;
-    RunUntil(pump, [&] { return ++ticks > 3; });
+    int idleAt = g_idlePasses;
+    RunUntil(pump, [&] {
+        if (wxTheApp->HasPendingEvents())
+            idleAt = g_idlePasses;
+        return ++ticks > 3 && g_idlePasses >= idleAt + 2;
+    });
 }
 
 void Pause(WxMessagePump& pump, int ms) { RunUntil(pump, [] { return false; }, ms); }

@@ -51,6 +51,10 @@ constexpr int kConditionMet = -1000, kTimedOut = -1001;
 // the time is up; returns the loop's code.
 int RunUntil(WxMessagePump& pump, const std::function<bool()>& until, int timeoutMs = 5000);
 // Lets the loop dispatch what is queued and go idle twice.
+// Counts the toolkit's idle passes for Settle; called once at start-up.
+void CountIdlePasses();
+// Runs the loop until what was queued is handled and the idle handlers have
+// run after it, however slow the machine.
 void Settle(WxMessagePump& pump);
 // Runs the loop for a while, so that windows draw what changed.
 void Pause(WxMessagePump& pump, int ms);

@@ -2,6 +2,7 @@
 // the X server that their ctest command starts for them.
 #include <gtest/gtest.h>
 
+#include "GuiHarness.h"
 #include "frontend/App.h"
 
 namespace {
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     wxTheApp->CallOnInit();
+    CountIdlePasses();
     wxTheApp->SetExitOnFrameDelete(false);
     int result = RUN_ALL_TESTS();
     wxTheApp->OnExit();

@@ -164,6 +164,7 @@ TEST_F(SettingsAndAboutTest, AboutShowsItsLinksAndStaysOpenForUpdates) {
 
 TEST_F(SettingsAndAboutTest, HelpOpensThePageBesideTheProgram) {
     Click(IDC_HELP_BUTTON);
+    RunUntil(*pump, [&] { return !shell.opened.empty(); });
     ASSERT_EQ(shell.opened.size(), 1u);
     EXPECT_NE(shell.opened[0].find("/help/index.html"), std::string::npos);
 }
