@@ -94,17 +94,11 @@ bool CxImage::EncodeSafeCheck(CxFile* hFile)
 // destructor frees nothing of ours.
 bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
 {
-    if (imagetype == CXIMAGE_FORMAT_PNG) {
-        CxImagePNG format;
-        format.Ghost(this);
-        if (format.Encode(hFile)) return true;
-        SetLastError(format.info.szLastError);
-        return false;
-    }
     char failure[sizeof(info.szLastError)] = "";
     bool known = true;
     bool written = false;
     switch (imagetype) {
+    case CXIMAGE_FORMAT_PNG: written = EncodeAs<CxImagePNG>(this, hFile, failure); break;
     case CXIMAGE_FORMAT_BMP: written = EncodeAs<CxImageBMP>(this, hFile, failure); break;
     case CXIMAGE_FORMAT_JPG: written = EncodeAs<CxImageJPG>(this, hFile, failure); break;
     case CXIMAGE_FORMAT_ICO: written = EncodeAs<CxImageICO>(this, hFile, failure); break;
