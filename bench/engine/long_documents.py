@@ -1,0 +1,82 @@
+#!/usr/bin/python3
+"""Peak memory and time of converting long documents, and of running their
+generated programs alone through the script control.
+
+    bench/engine/long_documents.py [build folder] [page counts...]
+
+For each page count (default 250 and 1000) a PDF is made here with cairo:
+every page holds a coloured box and 40 lines of text in three styles and
+colours. The conversion runs in its own process through the engine's
+exported calls (ConversionMemory); its generated program is saved with the
+pictures it names and then run alone (ProgramMemory)."""
+import os
+import subprocess
+import sys
+import tempfile
+
+import cairo
+
+WIDTH, HEIGHT = 612, 792
+WORDS = ("engine slide picture text box run colour font size page core raster "
+         "device script writer layer bold italic vector shape").split()
+STYLES = [(cairo.FONT_SLANT_NORMAL, cairo.FONT_WEIGHT_NORMAL, (0, 0, 0)),
+          (cairo.FONT_SLANT_ITALIC, cairo.FONT_WEIGHT_NORMAL, (0.7, 0, 0)),
+          (cairo.FONT_SLANT_NORMAL, cairo.FONT_WEIGHT_BOLD, (0, 0, 0.7))]
+
+
+def words(seed, count):
+    return " ".join(WORDS[(seed * 7 + i * 3) % len(WORDS)] for i in range(count))
+
+
+def draw_page(ctx, n):
+    ctx.set_source_rgb(0.85, 0.9, 1.0 - (n % 5) * 0.05)
+    ctx.rectangle(36, 36, WIDTH - 72, HEIGHT - 72)
+    ctx.fill()
+    y = 60
+    for line in range(40):
+        slant, weight, colour = STYLES[line % 3]
+        ctx.select_font_face("Liberation Serif", slant, weight)
+        ctx.set_font_size(11)
+        ctx.set_source_rgb(*colour)
+        ctx.move_to(50, y)
+        ctx.show_text(words(n + line, 12))
+        y += 17
+
+
+def make_pdf(path, pages):
+    surface = cairo.PDFSurface(path, WIDTH, HEIGHT)
+    ctx = cairo.Context(surface)
+    for n in range(1, pages + 1):
+        draw_page(ctx, n)
+        ctx.show_page()
+    surface.finish()
+
+
+def run(command):
+    done = subprocess.run(command, capture_output=True, text=True)
+    if done.returncode != 0:
+        sys.exit(" ".join(command) + " failed:\n" + done.stdout[-2000:] + done.stderr[-2000:])
+    return done.stdout.strip()
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "..", "build"))
+    counts = [int(a) for a in sys.argv[2:]] or [250, 1000]
+    convert = os.path.join(build, "bench", "engine", "ConversionMemory")
+    alone = os.path.join(build, "bench", "script", "ProgramMemory")
+    for tool in (convert, alone):
+        if not os.path.exists(tool):
+            sys.exit("no %s (configure with -DCORVANE_BENCH=ON and build)" % tool)
+    with tempfile.TemporaryDirectory(prefix="long-documents-") as folder:
+        for pages in counts:
+            pdf = os.path.join(folder, "%d.pdf" % pages)
+            kept = os.path.join(folder, "program-%d" % pages)
+            make_pdf(pdf, pages)
+            print("%d pages" % pages)
+            print("  conversion:   " + run([convert, pdf, os.path.join(folder, "%d.ppt" % pages), kept]))
+            print("  program only: " + run([alone, os.path.join(kept, "program.vbs")]))
+
+
+if __name__ == "__main__":
+    main()
