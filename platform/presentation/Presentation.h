@@ -40,6 +40,8 @@ struct Presentation {
     uint16_t slideSizeType = 0;  // the file's size kind: 0 on-screen ... 6 custom
     std::vector<std::unique_ptr<Slide>> slides;
     std::vector<PictureData> pictures;
+    // The character formats the text boxes use, each once.
+    std::shared_ptr<CharFormatTable> formats = std::make_shared<CharFormatTable>();
     std::time_t created = std::time(nullptr);
 
     // The index of an identical picture already stored, or of the new one.

@@ -19,7 +19,8 @@ FontTable::FontTable(const Presentation& p)
     for (const auto& slide : p.slides)
         for (const auto& shape : slide->shapes)
             if (auto box = std::get_if<TextBoxShape>(shape.get())) {
-                for (size_t i = 0; i <= box->body.length(); ++i) add(box->body.formatAt(i).fontName);
+                for (const TextRun& run : box->body.runs()) add(box->body.format(run.format).fontName);
+                add(box->body.endFormat().fontName);
             }
 }
 

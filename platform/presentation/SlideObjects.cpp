@@ -104,7 +104,7 @@ private:
     HRESULT AddTextbox(DispatchCall& call)
     {
         LONG orientation;
-        TextBoxShape box;
+        TextBoxShape box{{}, TextBody(doc_->model.formats)};
         if (HRESULT hr = call.Expect(5, 5); FAILED(hr)) return hr;
         if (HRESULT hr = call.Int(0, &orientation); FAILED(hr)) return hr;
         if (orientation != TextOrientationHorizontal)

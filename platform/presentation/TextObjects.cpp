@@ -35,8 +35,7 @@ protected:
     {
         TextSpan s = span();
         bool first = get(body().formatOf(s));
-        for (size_t i = s.start; i < s.start + s.length; ++i)
-            if (get(body().formatAt(i)) != first) return call.Return(TriStateMixed);
+        if (!body().allOf(s, [&](const CharFormat& f) { return get(f) == first; })) return call.Return(TriStateMixed);
         return call.Return(TriState(first));
     }
     template <class Set> HRESULT putFlag(DispatchCall& call, Set set)

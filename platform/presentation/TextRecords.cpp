@@ -15,23 +15,17 @@ constexpr uint16_t BoldBit = 0x1, ItalicBit = 0x2, UnderlineBit = 0x4;
 constexpr uint32_t CharRunMasks =
     0x00000007 | 0x00010000 | 0x00020000 | 0x00040000 | 0x00200000 | 0x00400000 | 0x00800000;
 
-static bool fitsInBytes(const std::u16string& text)
+static void writeCharacters(RecordWriter& w, const TextBody& body)
 {
-    for (char16_t c : text)
-        if (c > 0xFF) return false;
-    return true;
-}
-
-static void writeCharacters(RecordWriter& w, const std::u16string& text)
-{
-    if (fitsInBytes(text)) {
+    if (body.isNarrow()) {
+        const std::string& bytes = body.narrowText();  // the low byte of each character
         w.begin(rt::TextBytesAtom);
-        for (char16_t c : text) w.u8(uint8_t(c));  // the low byte of each character
-        w.end(long(text.size()));
+        w.bytes(bytes.data(), bytes.size());
+        w.end(long(bytes.size()));
     } else {
         w.begin(rt::TextCharsAtom);
-        w.utf16(text);
-        w.end(long(2 * text.size()));
+        w.utf16(body.wideText());
+        w.end(long(2 * body.length()));
     }
 }
 
@@ -59,12 +53,14 @@ static void writeStyleRuns(RecordWriter& w, const TextBody& body, const FontTabl
     w.u32(uint32_t(total));  // paragraph run: count
     w.u16(0);                // indentLevel
     w.u32(0);                // masks: the master's paragraph format
-    size_t runStart = 0;
-    for (size_t i = 1; i <= total; ++i) {
-        if (i < total && body.formatAt(i) == body.formatAt(runStart)) continue;
-        writeCharacterRun(w, uint32_t(i - runStart), body.formatAt(runStart), fonts);
-        runStart = i;
+    // The paragraph end joins the last run when their formats are equal.
+    const std::vector<TextRun>& runs = body.runs();
+    bool endJoins = !runs.empty() && runs.back().format == body.endFormatIndex();
+    for (size_t i = 0; i < runs.size(); ++i) {
+        uint32_t count = runs[i].length + (endJoins && i + 1 == runs.size() ? 1 : 0);
+        writeCharacterRun(w, count, body.format(runs[i].format), fonts);
     }
+    if (!endJoins) writeCharacterRun(w, 1, body.endFormat(), fonts);
     w.end();
 }
 
@@ -73,7 +69,7 @@ void WriteTextBox(RecordWriter& w, const TextBody& body, const FontTable& fonts)
     w.begin(rt::TextHeaderAtom);
     w.u32(4);  // textType: other
     w.end(4);
-    writeCharacters(w, body.text());
+    writeCharacters(w, body);
     writeStyleRuns(w, body, fonts);
     w.begin(rt::TextSpecialInfoAtom);
     w.u32(uint32_t(body.length() + 1));  // count
