@@ -17,14 +17,25 @@
 
 namespace presentation {
 
-static bool writeStream(GsfOutfile* ole, const char* name, const std::vector<uint8_t>& bytes)
+// Writes what write hands to its sink into the stream and closes it.
+static bool fillStream(GsfOutput* stream, const std::function<void(const StreamSink&)>& write)
 {
-    GsfOutput* stream = gsf_outfile_new_child(ole, name, FALSE);
     if (!stream) return false;
-    bool ok = bytes.empty() || gsf_output_write(stream, bytes.size(), bytes.data());
+    bool ok = true;
+    write([&](const uint8_t* data, size_t size) { ok = ok && (size == 0 || gsf_output_write(stream, size, data)); });
     ok = gsf_output_close(stream) && ok;
     g_object_unref(stream);
     return ok;
+}
+
+static bool writeStream(GsfOutfile* ole, const char* name, const std::function<void(const StreamSink&)>& write)
+{
+    return fillStream(gsf_outfile_new_child(ole, name, FALSE), write);
+}
+
+static std::function<void(const StreamSink&)> bytesOf(const std::vector<uint8_t>& bytes)
+{
+    return [&bytes](const StreamSink& out) { out(bytes.data(), bytes.size()); };
 }
 
 // The root storage's class id names the application that owns the file;
@@ -32,7 +43,11 @@ static bool writeStream(GsfOutfile* ole, const char* name, const std::vector<uin
 static const guint8 PresentationClassId[16] = {0x10, 0x8D, 0x81, 0x64, 0x9B, 0x4F, 0xCF, 0x11,
                                                0x86, 0xEA, 0x00, 0xAA, 0x00, 0xB9, 0x29, 0xE8};
 
-static std::string writeCompoundFile(const PptStreams& streams, const std::string& path)
+// The streams in the order the application writes them. Current User is
+// made first and filled last, once the document stream that it points into
+// is written: the compound file places small streams only when it closes.
+static std::string writeCompoundFile(const Presentation& p, const PropertySetStreams& properties,
+                                     const std::string& path)
 {
     GError* error = nullptr;
     GsfOutput* file = gsf_output_stdio_new(path.c_str(), &error);
@@ -43,11 +58,15 @@ static std::string writeCompoundFile(const PptStreams& streams, const std::strin
     }
     GsfOutfile* ole = gsf_outfile_msole_new(file);
     bool ok = ole != nullptr && gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole), PresentationClassId);
-    ok = ok && writeStream(ole, "Current User", streams.currentUser);
-    ok = ok && writeStream(ole, SummaryInformationName, streams.properties.summary);
-    ok = ok && writeStream(ole, "PowerPoint Document", streams.document);
-    ok = ok && writeStream(ole, DocumentSummaryInformationName, streams.properties.documentSummary);
-    ok = ok && writeStream(ole, "Pictures", streams.pictures);
+    GsfOutput* currentUserStream = ok ? gsf_outfile_new_child(ole, "Current User", FALSE) : nullptr;
+    std::vector<uint8_t> currentUser;
+    ok = ok && currentUserStream != nullptr;
+    ok = ok && writeStream(ole, SummaryInformationName, bytesOf(properties.summary));
+    ok = ok && writeStream(ole, "PowerPoint Document",
+                           [&](const StreamSink& out) { currentUser = WriteDocumentStream(p, out); });
+    ok = ok && writeStream(ole, DocumentSummaryInformationName, bytesOf(properties.documentSummary));
+    ok = ok && writeStream(ole, "Pictures", [&](const StreamSink& out) { WritePicturesStream(p, out); });
+    if (currentUserStream) ok = fillStream(currentUserStream, bytesOf(currentUser)) && ok;
     if (ole) {
         ok = gsf_output_close(GSF_OUTPUT(ole)) && ok;
         g_object_unref(ole);
@@ -64,27 +83,6 @@ static std::string folderOf(const std::string& path)
     size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string SavePptStreams(const PptStreams& streams, const std::string& path)
-{
-    if (streams.properties.summary.empty() || streams.properties.documentSummary.empty())
-        return "cannot save '" + path + "': the document properties could not be written";
-    gsf_init();
-    std::string temp = folderOf(path) + "/.ppt-save-XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) return "cannot create a file in the folder of '" + path + "': " + strerror(errno);
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);  // the permissions a new file gets
-    close(fd);
-    std::string error = writeCompoundFile(streams, temp);
-    if (error.empty() && rename(temp.c_str(), path.c_str()) != 0) error = strerror(errno);
-    if (!error.empty()) {
-        unlink(temp.c_str());
-        return "cannot save '" + path + "': " + error;
-    }
-    return {};
 }
 
 // The file's name without folder and extension, as the title.
@@ -109,7 +107,24 @@ std::string SavePptFile(const Presentation& presentation, const std::string& pat
 {
     if (std::string limit = checkLimits(presentation); !limit.empty())
         return "cannot save '" + path + "': " + limit;
-    return SavePptStreams(WritePptStreams(presentation, {titleOf(path), std::time(nullptr)}), path);
+    PropertySetStreams properties = WritePropertySets(presentation, {titleOf(path), std::time(nullptr)});
+    if (properties.summary.empty() || properties.documentSummary.empty())
+        return "cannot save '" + path + "': the document properties could not be written";
+    gsf_init();
+    std::string temp = folderOf(path) + "/.ppt-save-XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0) return "cannot create a file in the folder of '" + path + "': " + strerror(errno);
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);  // the permissions a new file gets
+    close(fd);
+    std::string error = writeCompoundFile(presentation, properties, temp);
+    if (error.empty() && rename(temp.c_str(), path.c_str()) != 0) error = strerror(errno);
+    if (!error.empty()) {
+        unlink(temp.c_str());
+        return "cannot save '" + path + "': " + error;
+    }
+    return {};
 }
 
 } // namespace presentation

@@ -11,6 +11,5 @@ namespace presentation {
 
 // Empty on success, else a message naming the file.
 std::string SavePptFile(const Presentation& presentation, const std::string& path);
-std::string SavePptStreams(const PptStreams& streams, const std::string& path);
 
 } // namespace presentation

@@ -53,7 +53,8 @@ void WriteMainMaster(RecordWriter& w, const Presentation& p, const RecordPlan& p
 void WriteSlide(RecordWriter& w, const Presentation& p, const RecordPlan& plan, size_t slide);
 void WriteColorScheme(RecordWriter& w, uint16_t instance);
 void WriteTextBox(RecordWriter& w, const TextBody& body, const FontTable& fonts);
-void WritePictureBlip(RecordWriter& w, const PictureData& picture);
+// A blip record's header, id and tag; the picture's bytes follow it.
+void WritePictureBlipStart(RecordWriter& w, const PictureData& picture);
 
 // Drawing pieces the master and the slides share.
 void WriteDrawing(RecordWriter& w, const Presentation& p, const RecordPlan& plan,

@@ -6,6 +6,7 @@
 #include "platform/presentation/PptRecords.h"
 #include "platform/presentation/RecordTypes.h"
 
+#include <cassert>
 #include <cmath>
 
 namespace presentation {
@@ -137,31 +138,79 @@ static void writeCurrentUser(RecordWriter& w, uint32_t userEditOffset)
     w.end(long(20 + user.size() * 3 + 4));
 }
 
+// Records go into a buffer that is handed on whenever no record is open,
+// so that it holds one top-level record at most.
+class PieceWriter {
+public:
+    explicit PieceWriter(const StreamSink& out) : out_(out) {}
+    RecordWriter& records() { return records_; }
+    // The offset in the whole stream.
+    uint32_t offset() const { return uint32_t(handedOn_ + buffer_.size()); }
+    void handOn()
+    {
+        assert(records_.depth() == 0);
+        if (!buffer_.empty()) out_(buffer_.data(), buffer_.size());
+        handedOn_ += buffer_.size();
+        buffer_.clear();
+    }
+
+private:
+    const StreamSink& out_;
+    std::vector<uint8_t> buffer_;
+    RecordWriter records_{buffer_};
+    size_t handedOn_ = 0;
+};
+
+std::vector<uint8_t> WriteDocumentStream(const Presentation& p, const StreamSink& out)
+{
+    RecordPlan plan(p);
+    PieceWriter piece(out);
+    RecordWriter& w = piece.records();
+    std::vector<uint32_t> persistOffsets;
+    persistOffsets.push_back(piece.offset());
+    writeDocumentContainer(w, p, plan);
+    piece.handOn();
+    persistOffsets.push_back(piece.offset());
+    WriteMainMaster(w, p, plan);
+    for (size_t i = 0; i < p.slides.size(); ++i) {
+        piece.handOn();
+        persistOffsets.push_back(piece.offset());
+        WriteSlide(w, p, plan, i);
+    }
+    uint32_t directoryOffset = piece.offset();
+    writePersistDirectory(w, persistOffsets);
+    uint32_t userEditOffset = piece.offset();
+    writeUserEditAtom(w, directoryOffset, uint32_t(persistOffsets.size()));
+    piece.handOn();
+    std::vector<uint8_t> currentUser;
+    RecordWriter current(currentUser);
+    writeCurrentUser(current, userEditOffset);
+    return currentUser;
+}
+
+void WritePicturesStream(const Presentation& p, const StreamSink& out)
+{
+    std::vector<uint8_t> start;
+    for (const PictureData& picture : p.pictures) {
+        start.clear();
+        RecordWriter w(start);
+        WritePictureBlipStart(w, picture);
+        out(start.data(), start.size());
+        out(picture.bytes.data(), picture.bytes.size());
+    }
+}
+
+static StreamSink appendingTo(std::vector<uint8_t>& bytes)
+{
+    return [&bytes](const uint8_t* data, size_t size) { bytes.insert(bytes.end(), data, data + size); };
+}
+
 PptStreams WritePptStreams(const Presentation& p, const DocumentInfo& info)
 {
     PptStreams streams;
     streams.properties = WritePropertySets(p, info);
-    {
-        RecordWriter pictures(streams.pictures);
-        for (const PictureData& picture : p.pictures) WritePictureBlip(pictures, picture);
-    }
-    RecordPlan plan(p);
-    RecordWriter w(streams.document);
-    std::vector<uint32_t> persistOffsets;
-    persistOffsets.push_back(uint32_t(w.offset()));
-    writeDocumentContainer(w, p, plan);
-    persistOffsets.push_back(uint32_t(w.offset()));
-    WriteMainMaster(w, p, plan);
-    for (size_t i = 0; i < p.slides.size(); ++i) {
-        persistOffsets.push_back(uint32_t(w.offset()));
-        WriteSlide(w, p, plan, i);
-    }
-    uint32_t directoryOffset = uint32_t(w.offset());
-    writePersistDirectory(w, persistOffsets);
-    uint32_t userEditOffset = uint32_t(w.offset());
-    writeUserEditAtom(w, directoryOffset, uint32_t(persistOffsets.size()));
-    RecordWriter current(streams.currentUser);
-    writeCurrentUser(current, userEditOffset);
+    streams.currentUser = WriteDocumentStream(p, appendingTo(streams.document));
+    WritePicturesStream(p, appendingTo(streams.pictures));
     return streams;
 }
 

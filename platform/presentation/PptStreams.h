@@ -1,13 +1,24 @@
-// The streams of a binary presentation file, built in memory from a
-// presentation. The compound file around them is PptFile's business.
+// The streams of a binary presentation file, written from a presentation
+// piece by piece to sinks, or built whole in memory. The compound file
+// around them is PptFile's business.
 #pragma once
 
 #include "platform/presentation/PropertySets.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace presentation {
+
+// Takes a stream's bytes in order, a piece at a time.
+using StreamSink = std::function<void(const uint8_t* data, size_t size)>;
+
+// The document stream ("PowerPoint Document"), handed on one top-level
+// record at a time. Returns the Current User stream, which points into it.
+std::vector<uint8_t> WriteDocumentStream(const Presentation& presentation, const StreamSink& out);
+// The "Pictures" stream, each picture's bytes handed on from the presentation.
+void WritePicturesStream(const Presentation& presentation, const StreamSink& out);
 
 struct PptStreams {
     std::vector<uint8_t> currentUser;   // "Current User"

@@ -69,15 +69,13 @@ RecordPlan::RecordPlan(const Presentation& p) : fonts(p)
             if (auto pic = std::get_if<PictureShape>(shape.get())) ++pictureRefs[pic->picture];
 }
 
-void WritePictureBlip(RecordWriter& w, const PictureData& picture)
+void WritePictureBlipStart(RecordWriter& w, const PictureData& picture)
 {
     bool png = picture.kind == PictureKind::Png;
     // Instance: the blip kind with one 16-byte id ([MS-ODRAW] 2.2.24, 2.2.27).
-    w.begin(png ? rt::BlipPNG : rt::BlipJPEG, 0, png ? 0x6E0 : 0x46A);
+    w.header(png ? rt::BlipPNG : rt::BlipJPEG, 0, png ? 0x6E0 : 0x46A, blipRecordSize(picture) - 8);
     w.bytes(picture.digest.data(), 16);  // rgbUid1
-    w.u8(0xFF);                          // tag
-    w.bytes(picture.bytes.data(), picture.bytes.size());  // BLIPFileData
-    w.end(long(blipRecordSize(picture) - 8));
+    w.u8(0xFF);                          // tag; BLIPFileData follows
 }
 
 } // namespace presentation

@@ -6,13 +6,18 @@ namespace presentation {
 
 size_t RecordWriter::begin(uint16_t type, uint16_t version, uint16_t instance)
 {
-    assert(version <= 0xF && instance <= 0xFFF);
     size_t at = out_.size();
-    u16(uint16_t(instance << 4 | version));  // recVer, recInstance
-    u16(type);                               // recType
-    u32(0);                                  // recLen, patched by end()
+    header(type, version, instance, 0);  // recLen patched by end()
     open_.push_back(at);
     return at;
+}
+
+void RecordWriter::header(uint16_t type, uint16_t version, uint16_t instance, uint32_t length)
+{
+    assert(version <= 0xF && instance <= 0xFFF);
+    u16(uint16_t(instance << 4 | version));  // recVer, recInstance
+    u16(type);                               // recType
+    u32(length);                             // recLen
 }
 
 void RecordWriter::end(long expectedLength)

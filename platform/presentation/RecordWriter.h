@@ -21,6 +21,8 @@ public:
     void end(long expectedLength = -1);
     // A container record: version 0xF.
     size_t beginContainer(uint16_t type, uint16_t instance = 0) { return begin(type, 0xF, instance); }
+    // The header alone, of a record whose body of length bytes goes out apart.
+    void header(uint16_t type, uint16_t version, uint16_t instance, uint32_t length);
 
     void u8(uint8_t v) { out_.push_back(v); }
     void u16(uint16_t v);
