@@ -60,3 +60,106 @@ TEST(TextBody, NewTextTakesTheFormatOfTheTextItReplaces)
     body.setText(u"new text");
     for (size_t i = 0; i <= body.length(); ++i) EXPECT_TRUE(body.formatAt(i).italic);
 }
+
+namespace {
+
+// One step on a body: a replace (Characters(start, length).Text = text) or
+// a format change (Characters(start, length).Font.Size = size).
+struct Step {
+    long start, length;
+    std::u16string text;
+    int size = 0;  // a change when not 0
+};
+
+// The formats of a body, one digit per character and one for the end
+// format after '|': the point size, '-' for the default 18.
+std::string SizesOf(const TextBody& body)
+{
+    auto digit = [](const presentation::CharFormat& f) { return f.size == 18 ? '-' : char('0' + f.size); };
+    std::string out;
+    for (size_t i = 0; i < body.length(); ++i) out += digit(body.formatAt(i));
+    return out + '|' + digit(body.endFormat());
+}
+
+} // namespace
+
+TEST(TextBody, ReplacesAndChangesGiveEachCharacterItsFormat)
+{
+    struct Case {
+        const char* what;
+        std::vector<Step> steps;
+        const char16_t* text;
+        const char* sizes;
+        size_t runs;
+    } cases[] = {
+        {"a change inside splits a run", {{1, 0, u"abcdef"}, {2, 3, u"", 3}}, u"abcdef", "-333--|-", 3},
+        {"a change through the end changes the end", {{1, 0, u"abcdef"}, {4, 3, u"", 5}}, u"abcdef", "---555|5", 2},
+        {"an empty change at the end changes only the end", {{1, 0, u"abc"}, {4, 0, u"", 7}}, u"abc", "---|7", 1},
+        {"an empty change inside changes nothing", {{1, 0, u"abc"}, {2, 0, u"", 7}}, u"abc", "---|-", 1},
+        {"a change before any text changes the end", {{1, 0, u"", 4}, {1, 0, u"ab"}}, u"ab", "44|4", 1},
+        {"an insertion takes the format before it",
+         {{1, 0, u"abcdef"}, {3, 2, u"", 4}, {5, 0, u"XY"}}, u"abcdXYef", "--4444--|-", 3},
+        {"an insertion at the start takes the first format",
+         {{1, 0, u"abc"}, {1, 1, u"", 2}, {1, 0, u"Z"}}, u"Zabc", "22--|-", 2},
+        {"an insertion at the end takes the last format, not the end's, and gives it to the end",
+         {{1, 0, u"abc"}, {3, 1, u"", 6}, {4, 0, u"", 2}, {4, 0, u"d"}}, u"abcd", "--66|6", 2},
+        {"a replacement takes the first replaced format",
+         {{1, 0, u"abcdef"}, {2, 1, u"", 6}, {2, 3, u"Q"}}, u"aQef", "-6--|-", 3},
+        {"a replacement through the end sets the end",
+         {{1, 0, u"abcdef"}, {3, 1, u"", 8}, {3, 4, u"xyz"}}, u"abxyz", "--888|8", 2},
+        {"a deletion joins the runs around it",
+         {{1, 0, u"abcdef"}, {2, 1, u"", 3}, {4, 1, u"", 3}, {3, 1, u""}}, u"abdef", "-33--|-", 3},
+        {"emptied text keeps the first format for new text",
+         {{1, 0, u"abc"}, {1, 2, u"", 3}, {1, 3, u""}, {1, 0, u"new"}}, u"new", "333|3", 1},
+        {"text set whole takes the format of its first character",
+         {{1, 0, u"abc"}, {2, 2, u"", 5}, {1, 3, u"abcd"}}, u"abcd", "----|-", 1},
+        {"a line end is one character",
+         {{1, 0, u"ab"}, {2, 1, u"", 9}, {3, 0, u"\r\nc\nd"}}, u"ab\rc\rd", "-99999|9", 2},
+        {"equal neighbours join", {{1, 0, u"abcdef"}, {2, 2, u"", 3}, {4, 2, u"", 3}}, u"abcdef", "-3333-|-", 3},
+        {"a change back joins all", {{1, 0, u"abcdef"}, {2, 2, u"", 3}, {2, 4, u"", 18}}, u"abcdef", "------|-", 1},
+        {"spans are clipped", {{1, 0, u"abc"}, {2, 99, u"", 4}, {-3, 2, u"", 5}}, u"abc", "554|4", 2},
+    };
+    for (const Case& c : cases) {
+        TextBody body;
+        for (const Step& step : c.steps) {
+            auto span = body.clip(step.start, step.length);
+            if (step.size) body.change(span, [&](presentation::CharFormat& f) { f.size = step.size; });
+            else body.replace(span, step.text);
+        }
+        EXPECT_EQ(body.text(), c.text) << c.what;
+        EXPECT_EQ(SizesOf(body), c.sizes) << c.what;
+        EXPECT_EQ(body.runs().size(), c.runs) << c.what;
+    }
+}
+
+TEST(TextBody, CharactersAreHeldInOneByteWhileTheyFit)
+{
+    TextBody body;
+    body.setText(u"caf\u00E9 \u00FF");
+    EXPECT_TRUE(body.isNarrow());
+    EXPECT_EQ(body.text(), u"caf\u00E9 \u00FF");  // bytes above 127 are the characters U+0080 to U+00FF
+    EXPECT_EQ(body.textOf(body.clip(4, 3)), u"\u00E9 \u00FF");
+    body.replace(body.clip(5, 1), u"\u20AC");
+    EXPECT_FALSE(body.isNarrow());
+    EXPECT_EQ(body.text(), u"caf\u00E9\u20AC\u00FF");
+    body.replace(body.clip(5, 1), u"e");
+    EXPECT_TRUE(body.isNarrow());
+    EXPECT_EQ(body.narrowText(), "caf\xE9" "e\xFF");
+}
+
+TEST(TextBody, BodiesOfAPresentationShareOneFormatTable)
+{
+    auto formats = std::make_shared<presentation::CharFormatTable>();
+    TextBody first(formats), second(formats);
+    first.setText(u"one");
+    second.setText(u"two");
+    auto boldItalic = [](presentation::CharFormat& f) { f.bold = true, f.italic = true; };
+    first.change(first.clip(1, 1), boldItalic);
+    second.change(second.clip(2, 9), boldItalic);
+    EXPECT_EQ(formats->size(), 2u);  // the default and the bold italic one
+    EXPECT_TRUE(first.formatAt(0).bold);
+    EXPECT_FALSE(first.formatAt(1).bold);
+    EXPECT_FALSE(first.endFormat().bold);
+    EXPECT_FALSE(second.formatAt(0).italic);
+    EXPECT_TRUE(second.endFormat().italic);
+}
