@@ -101,6 +101,7 @@ int Convert(const char* pdfPath, const char* outputPath, const char* password)
         return kCorvaneNoWriter;
     }
     int result = WriteSlides(doc.get(), writer) == 0 ? kCorvaneNoSlide : kCorvaneOk;
+    doc.reset();  // the program needs none of the document: its memory goes to the program's run
     FinishAndRunScript(writer);
     if (result == kCorvaneOk && !output.Written())
         result = kCorvaneNothingSaved;

@@ -16,14 +16,9 @@ import time
 
 import cairo
 
+from cairo_pages import draw_styled_lines, make_pdf, paragraph
+
 PAGES = 50
-WIDTH, HEIGHT = 612, 792
-WORDS = ("engine slide picture text box run colour font size page core raster "
-         "device script writer layer bold italic vector shape").split()
-
-
-def paragraph(seed, count):
-    return " ".join(WORDS[(seed * 7 + i * 3) % len(WORDS)] for i in range(count))
 
 
 def draw_page(ctx, n):
@@ -40,27 +35,7 @@ def draw_page(ctx, n):
     ctx.set_font_size(22)
     ctx.move_to(50, 70)
     ctx.show_text("Page %d: %s" % (n, paragraph(n, 4)))
-    styles = [(cairo.FONT_SLANT_NORMAL, cairo.FONT_WEIGHT_NORMAL, (0, 0, 0)),
-              (cairo.FONT_SLANT_ITALIC, cairo.FONT_WEIGHT_NORMAL, (0.7, 0, 0)),
-              (cairo.FONT_SLANT_NORMAL, cairo.FONT_WEIGHT_BOLD, (0, 0, 0.7))]
-    y = 180
-    for line in range(24):
-        slant, weight, colour = styles[line % 3]
-        ctx.select_font_face("Liberation Serif", slant, weight)
-        ctx.set_font_size(12)
-        ctx.set_source_rgb(*colour)
-        ctx.move_to(50, y)
-        ctx.show_text(paragraph(n + line, 14))
-        y += 18
-
-
-def make_pdf(path):
-    surface = cairo.PDFSurface(path, WIDTH, HEIGHT)
-    ctx = cairo.Context(surface)
-    for n in range(1, PAGES + 1):
-        draw_page(ctx, n)
-        ctx.show_page()
-    surface.finish()
+    draw_styled_lines(ctx, n, lines=24, top=180, step=18, size=12, words=14)
 
 
 CONVERT = """
@@ -98,7 +73,7 @@ def main():
         sys.exit("no engine library at " + library + " (build it, or pass its path)")
     with tempfile.TemporaryDirectory(prefix="convert-bench-") as folder:
         pdf = os.path.join(folder, "bench.pdf")
-        make_pdf(pdf)
+        make_pdf(pdf, PAGES, draw_page)
         result, seconds, peak_kb = timed_conversion(library, pdf, os.path.join(folder, "bench.ppt"))
         core = timed_core_tools(pdf, folder)
         print("pages:                    %d" % PAGES)

@@ -14,42 +14,14 @@ import subprocess
 import sys
 import tempfile
 
-import cairo
-
-WIDTH, HEIGHT = 612, 792
-WORDS = ("engine slide picture text box run colour font size page core raster "
-         "device script writer layer bold italic vector shape").split()
-STYLES = [(cairo.FONT_SLANT_NORMAL, cairo.FONT_WEIGHT_NORMAL, (0, 0, 0)),
-          (cairo.FONT_SLANT_ITALIC, cairo.FONT_WEIGHT_NORMAL, (0.7, 0, 0)),
-          (cairo.FONT_SLANT_NORMAL, cairo.FONT_WEIGHT_BOLD, (0, 0, 0.7))]
-
-
-def words(seed, count):
-    return " ".join(WORDS[(seed * 7 + i * 3) % len(WORDS)] for i in range(count))
+from cairo_pages import HEIGHT, WIDTH, draw_styled_lines, make_pdf
 
 
 def draw_page(ctx, n):
     ctx.set_source_rgb(0.85, 0.9, 1.0 - (n % 5) * 0.05)
     ctx.rectangle(36, 36, WIDTH - 72, HEIGHT - 72)
     ctx.fill()
-    y = 60
-    for line in range(40):
-        slant, weight, colour = STYLES[line % 3]
-        ctx.select_font_face("Liberation Serif", slant, weight)
-        ctx.set_font_size(11)
-        ctx.set_source_rgb(*colour)
-        ctx.move_to(50, y)
-        ctx.show_text(words(n + line, 12))
-        y += 17
-
-
-def make_pdf(path, pages):
-    surface = cairo.PDFSurface(path, WIDTH, HEIGHT)
-    ctx = cairo.Context(surface)
-    for n in range(1, pages + 1):
-        draw_page(ctx, n)
-        ctx.show_page()
-    surface.finish()
+    draw_styled_lines(ctx, n, lines=40, top=60, step=17, size=11, words=12)
 
 
 def run(command):
@@ -72,7 +44,7 @@ def main():
         for pages in counts:
             pdf = os.path.join(folder, "%d.pdf" % pages)
             kept = os.path.join(folder, "program-%d" % pages)
-            make_pdf(pdf, pages)
+            make_pdf(pdf, pages, draw_page)
             print("%d pages" % pages)
             print("  conversion:   " + run([convert, pdf, os.path.join(folder, "%d.ppt" % pages), kept]))
             print("  program only: " + run([alone, os.path.join(kept, "program.vbs")]))

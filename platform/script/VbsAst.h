@@ -173,6 +173,7 @@ struct Procedure {
     std::vector<Param> params;
     Block body;
     uint32_t line = 0;
+    uint32_t endLine = 0;  // of its End Sub or End Function
     size_t module = 0;  // which added module holds its source text
 };
 

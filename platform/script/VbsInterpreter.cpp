@@ -6,6 +6,7 @@
 #include "platform/script/VbsOperators.h"
 #include "platform/script/VbsParser.h"
 
+#include <algorithm>
 #include <functional>
 #include <new>
 
@@ -18,15 +19,22 @@ constexpr LONG kTimeoutNumber = LONG(0x80004004);  // E_ABORT
 
 bool IsObject(const Value& v) { return v.vt == VT_DISPATCH; }
 
-std::u16string_view LineOf(std::u16string_view source, LONG line)
+// Where the 1-based line begins; the text's size when it has fewer lines.
+size_t LineStart(std::u16string_view source, LONG line)
 {
     size_t start = 0;
     for (LONG n = 1; n < line; ++n) {
         size_t end = source.find_first_of(u"\r\n", start);
         if (end == std::u16string_view::npos)
-            return {};
+            return source.size();
         start = end + (source[end] == '\r' && end + 1 < source.size() && source[end + 1] == '\n' ? 2 : 1);
     }
+    return start;
+}
+
+std::u16string_view LineOf(std::u16string_view source, LONG line)
+{
+    size_t start = LineStart(source, line);
     size_t end = source.find_first_of(u"\r\n", start);
     return source.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
 }
@@ -58,10 +66,32 @@ Interpreter::~Interpreter()
 
 // ---- entry points ----
 
+std::u16string_view Interpreter::ModuleText::Line(LONG line) const
+{
+    if (!whole.empty())
+        return LineOf(whole, line);
+    return line >= first && first > 0 ? LineOf(kept, line - first + 1) : std::u16string_view();
+}
+
+void Interpreter::ModuleText::Keep(const std::vector<std::shared_ptr<Procedure>>& procedures)
+{
+    LONG from = 0, to = 0;
+    for (const auto& p : procedures) {
+        from = from == 0 ? LONG(p->line) : std::min(from, LONG(p->line));
+        to = std::max(to, LONG(p->endLine));
+    }
+    if (from > 0) {
+        size_t begin = LineStart(whole, from);
+        kept = whole.substr(begin, LineStart(whole.substr(begin), to - from + 2));
+    }
+    first = from;
+    whole = {};
+}
+
 void Interpreter::Fill(Error& error, size_t module)
 {
     if (module < modules_.size() && error.line > 0)
-        error.text = Utf8(LineOf(modules_[module], error.line));
+        error.text = Utf8(modules_[module].Line(error.line));
 }
 
 bool Interpreter::RunGuarded(const std::function<void()>& body)
@@ -86,39 +116,53 @@ bool Interpreter::RunGuarded(const std::function<void()>& body)
     }
 }
 
+// The whole module is compiled before any of it runs. Only its procedures
+// are kept: each global statement is compiled again just before it runs and
+// dropped after, so that a long program never stands compiled in memory.
 bool Interpreter::AddCode(std::u16string_view code)
 {
     size_t module = modules_.size();
     modules_.emplace_back(code);
-    Parser parser(modules_.back(), symbols_);
-    std::optional<Program> program = parser.Parse();
+    Parser checker(code, symbols_);
+    std::optional<Program> program = checker.Parse([](StmtPtr) {});
+    bool ok = false;
     if (!program) {
-        failure_ = parser.Failure();
+        failure_ = checker.Failure();
         Fill(failure_, module);
-        return false;
+    } else if (Register(*program, module)) {
+        ok = RunGuarded([&] {
+            Frame frame;
+            frame.module = module;
+            frame.optionExplicit = program->optionExplicit;
+            bool ended = false;
+            Parser(code, symbols_).Parse([&](StmtPtr stmt) {
+                if (!ended)
+                    ended = ExecTrapped(*stmt, frame) != Flow::Normal;
+            });
+        });
     }
-    for (const auto& p : program->procedures)
+    modules_[module].Keep(program ? program->procedures : std::vector<std::shared_ptr<Procedure>>());
+    return ok;
+}
+
+// Adds the module's procedures, unless one of them is already there.
+bool Interpreter::Register(const Program& program, size_t module)
+{
+    for (const auto& p : program.procedures)
         if (procedures_.count(p->symbol)) {
             failure_ = Error{kNameRedefined, DescribeError(kNameRedefined), kCompileSource,
                              LONG(p->line), 0, {}, true};
             Fill(failure_, module);
             return false;
         }
-    optionExplicit_ = optionExplicit_ || program->optionExplicit;
-    for (auto& p : program->procedures) {
+    optionExplicit_ = optionExplicit_ || program.optionExplicit;
+    for (const auto& p : program.procedures) {
         p->module = module;
         procedures_[p->symbol] = p;
         order_.push_back(p);
     }
     globals_.resize(symbols_.Size());
-    keep_.push_back(std::move(program->globals));
-    const Block& globals = keep_.back();
-    return RunGuarded([&] {
-        Frame frame;
-        frame.module = module;
-        frame.optionExplicit = program->optionExplicit;
-        ExecBlock(globals, frame);
-    });
+    return true;
 }
 
 bool Interpreter::Run(std::u16string_view name, std::vector<Value> args, Value* result)
@@ -147,22 +191,24 @@ bool Interpreter::Eval(std::u16string_view expression, Value* result)
     modules_.emplace_back(expression);
     Parser parser(code, symbols_);
     std::optional<Program> program = parser.Parse();
-    if (!program || program->globals.size() != 1 ||
-        program->globals[0]->kind != Stmt::Kind::Assign) {
+    bool ok = false;
+    if (!program || program->globals.size() != 1 || program->globals[0]->kind != Stmt::Kind::Assign) {
         failure_ = program ? Error{kSyntaxError, DescribeError(kSyntaxError), kCompileSource, 1, 0, {}, true}
                            : parser.Failure();
         Fill(failure_, module);
-        return false;
+    } else {
+        globals_.resize(symbols_.Size());
+        auto& assign = static_cast<AssignStmt&>(*program->globals[0]);
+        ok = RunGuarded([&] {
+            Frame frame;
+            frame.module = module;
+            Value v = Eval(*assign.value, frame);
+            if (result)
+                *result = std::move(v);
+        });
     }
-    globals_.resize(symbols_.Size());
-    auto& assign = static_cast<AssignStmt&>(*program->globals[0]);
-    return RunGuarded([&] {
-        Frame frame;
-        frame.module = module;
-        Value v = Eval(*assign.value, frame);
-        if (result)
-            *result = std::move(v);
-    });
+    modules_[module].Keep({});
+    return ok;
 }
 
 void Interpreter::AddObject(std::u16string_view name, IDispatch* object)
@@ -196,28 +242,32 @@ void Interpreter::SetErr(const Error& error)
 
 Interpreter::Flow Interpreter::ExecBlock(const Block& block, Frame& frame)
 {
-    for (const StmtPtr& stmt : block) {
-        Tick();
+    for (const StmtPtr& stmt : block)
+        if (Flow flow = ExecTrapped(*stmt, frame); flow != Flow::Normal)
+            return flow;
+    return Flow::Normal;
+}
+
+// One statement, its errors skipped under On Error Resume Next.
+Interpreter::Flow Interpreter::ExecTrapped(const Stmt& stmt, Frame& frame)
+{
+    Tick();
+    try {
         try {
-            Flow flow = Flow::Normal;
-            try {
-                flow = Exec(*stmt, frame);
-            } catch (const std::bad_alloc&) {
-                Raise(kOutOfMemory);  // the language's own error, on this statement's line
-            } catch (const _com_error& e) {
-                Raise(ErrorOfHResult(e.Error()));  // a value the runtime could not copy, out of memory
-            }
-            if (flow != Flow::Normal)
-                return flow;
-        } catch (RuntimeError& e) {
-            if (e.error.line == 0) {
-                e.error.line = LONG(stmt->line);
-                e.module = frame.module;
-            }
-            if (!frame.resumeNext || !e.error.trappable)
-                throw;
-            SetErr(e.error);
+            return Exec(stmt, frame);
+        } catch (const std::bad_alloc&) {
+            Raise(kOutOfMemory);  // the language's own error, on this statement's line
+        } catch (const _com_error& e) {
+            Raise(ErrorOfHResult(e.Error()));  // a value the runtime could not copy, out of memory
         }
+    } catch (RuntimeError& e) {
+        if (e.error.line == 0) {
+            e.error.line = LONG(stmt.line);
+            e.module = frame.module;
+        }
+        if (!frame.resumeNext || !e.error.trappable)
+            throw;
+        SetErr(e.error);
     }
     return Flow::Normal;
 }

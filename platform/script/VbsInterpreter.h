@@ -41,9 +41,6 @@ public:
     void SetTimeout(LONG milliseconds) { timeout_ = milliseconds; }
     const std::vector<std::shared_ptr<Procedure>>& Procedures() const { return order_; }
 
-    // For the built-ins.
-    std::u16string_view Source(size_t module) const { return modules_[module]; }
-
 private:
     struct Slot {
         Value value;
@@ -61,13 +58,26 @@ private:
         bool optionExplicit = false;
     };
     enum class Flow { Normal, ExitDo, ExitFor, ExitProcedure };
+    // The text of an added module that error reports quote: all of it (the
+    // caller's) while it is being added, afterwards the lines its procedures
+    // span, from line `first` on.
+    struct ModuleText {
+        explicit ModuleText(std::u16string_view text) : whole(text) {}
+        std::u16string_view whole;
+        std::u16string kept;
+        LONG first = 0;
+        std::u16string_view Line(LONG line) const;
+        void Keep(const std::vector<std::shared_ptr<Procedure>>& procedures);
+    };
 
     bool RunGuarded(const std::function<void()>& body);
+    bool Register(const Program& program, size_t module);
     void Fill(Error& error, size_t module);
     void Tick();
 
     // statements
     Flow ExecBlock(const Block& block, Frame& frame);
+    Flow ExecTrapped(const Stmt& stmt, Frame& frame);
     std::optional<Flow> LoopBody(const Block& body, Frame& frame, Flow exit);
     Flow Exec(const Stmt& stmt, Frame& frame);
     void ExecAssign(const AssignStmt& stmt, Frame& frame);
@@ -109,8 +119,7 @@ private:
     std::vector<Slot> globals_;
     std::unordered_map<Symbol, std::shared_ptr<Procedure>> procedures_;
     std::vector<std::shared_ptr<Procedure>> order_;
-    std::vector<std::u16string> modules_;
-    std::vector<Block> keep_;  // global code of added modules, kept for its literals
+    std::vector<ModuleText> modules_;
     ErrObject* err_;
     Symbol errSymbol_;
     Error failure_;

@@ -125,16 +125,25 @@ void Parser::Enter()
 
 std::optional<Program> Parser::Parse()
 {
+    Block globals;
+    std::optional<Program> program = Parse([&](StmtPtr stmt) { globals.push_back(std::move(stmt)); });
+    if (program)
+        program->globals = std::move(globals);
+    return program;
+}
+
+std::optional<Program> Parser::Parse(const GlobalStatement& global)
+{
     Program program;
     try {
-        ParseTopLevel(program);
+        ParseTopLevel(program, global);
     } catch (const Abort&) {
         return std::nullopt;
     }
     return program;
 }
 
-void Parser::ParseTopLevel(Program& program)
+void Parser::ParseTopLevel(Program& program, const GlobalStatement& global)
 {
     for (;;) {
         SkipLineEnds();
@@ -163,8 +172,9 @@ void Parser::ParseTopLevel(Program& program)
             EndStatement();
             continue;
         }
-        program.globals.push_back(ParseStatement());
+        StmtPtr stmt = ParseStatement();
         EndStatement();
+        global(std::move(stmt));
     }
 }
 
@@ -262,6 +272,7 @@ std::shared_ptr<Procedure> Parser::ParseProcedure()
     loopDo_ = savedDo;
     loopFor_ = savedFor;
     --inside;
+    procedure->endLine = cur_.line;
     ExpectEnd(procedure->isFunction ? Tok::Function : Tok::Sub,
               procedure->isFunction ? kExpectedFunction : kExpectedSub);
     return procedure;

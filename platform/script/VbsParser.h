@@ -8,6 +8,7 @@
 #include "platform/script/VbsScanner.h"
 #include "platform/script/VbsSymbols.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,7 +17,12 @@ namespace vbs {
 class Parser {
 public:
     Parser(std::u16string_view source, SymbolTable& symbols);
-    // The program, or nullopt with Failure() set.
+    // Hands each global statement to `global` as soon as it is parsed, and
+    // returns the procedures and Option Explicit (globals left empty), or
+    // nullopt with Failure() set.
+    using GlobalStatement = std::function<void(StmtPtr)>;
+    std::optional<Program> Parse(const GlobalStatement& global);
+    // The program with its global statements.
     std::optional<Program> Parse();
     const Error& Failure() const { return error_; }
 
@@ -48,7 +54,7 @@ private:
     }
 
     // statements
-    void ParseTopLevel(Program& program);
+    void ParseTopLevel(Program& program, const GlobalStatement& global);
     Block ParseBlock(std::initializer_list<Tok> terminators);
     StmtPtr ParseStatement();
     StmtPtr ParseSimpleStatement();

@@ -50,6 +50,9 @@ const EffectCase kEffects[] = {
      "Sub Inc(v)\n  v = v + 1\nEnd Sub\nc = 1\nInc c\nInc (c)\nCall Inc(c)\no.C c\n"
      "Sub Early\n  o.Before\n  Exit Sub\n  o.After\nEnd Sub\nEarly\n",
      {"R.AB(3, 1)", "R.Report(42)", "R.Report(42)", "R.C(3)", "R.Before"}},
+    {"ProceduresBelowTheirCalls",
+     "Later 1\nx = Twice(4)\no.X x\nSub Later(n)\n  o.Later n\nEnd Sub\nFunction Twice(v)\n  Twice = v * 2\nEnd Function\n",
+     {"R.Later(1)", "R.X(8)"}},
     {"CommentsContinuationsSeparators",
      "' a comment\nRem another one\no.A 1 ' trailing\no.B 1, _\n   2\nx = 1: o.C x: REM end\n",
      {"R.A(1)", "R.B(1, 2)", "R.C(1)"}},

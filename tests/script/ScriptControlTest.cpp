@@ -179,6 +179,39 @@ TEST_F(Control, ListsProceduresInOrderAndRunsThemByName)
     EXPECT_EQ(count, 0);
 }
 
+// Run after AddCode returned, when the added text is gone: the report still
+// quotes the procedure's own line.
+TEST_F(Control, ProcedureErrorsLaterQuoteTheirLine)
+{
+    struct Case {
+        const char* procedure;
+        LONG line;
+        const char* text;
+    };
+    const char* const modules[] = {
+        "x = 1\nSub Fail\n  y = 1 / 0\nEnd Sub\nz = 2\n",
+        "Sub First\nEnd Sub\nq = 1\n\nq = 2\nFunction Last(n)\n  Last = n\n  Last = CInt(\"x\")\nEnd Function\n",
+        "\r\n\r\nSub Third\r\n  Err.Raise 5\r\nEnd Sub\r\n",
+    };
+    const Case cases[] = {
+        {"Fail", 3, "  y = 1 / 0"},
+        {"Last", 8, "  Last = CInt(\"x\")"},
+        {"Third", 4, "  Err.Raise 5"},
+    };
+    auto control = NewControl();
+    for (const char* module : modules)
+        ASSERT_EQ(control->AddCode(_bstr_t(module)), S_OK) << module;
+    for (const Case& c : cases) {
+        SAFEARRAY* args = SafeArrayCreateVector(VT_VARIANT, 0, c.procedure == std::string("Last") ? 1 : 0);
+        _variant_t result;
+        EXPECT_TRUE(FAILED(control->Run(_bstr_t(c.procedure), &args, &result)));
+        ScriptOutcome out = ErrorOf(control, E_FAIL);
+        EXPECT_EQ(out.line, c.line) << c.procedure;
+        EXPECT_EQ(out.text, c.text) << c.procedure;
+        SafeArrayDestroy(args);
+    }
+}
+
 TEST_F(Control, GlobalsPersistAcrossAddedCodeAndEval)
 {
     auto control = NewControl();
