@@ -56,6 +56,7 @@ public:
     // Whether test holds for the format of every character of the span.
     template <class Test> bool allOf(TextSpan span, Test test) const
     {
+        if (span.length == 0) return true;
         size_t at = 0;
         for (const TextRun& run : runs_) {
             if (at < span.start + span.length && at + run.length > span.start && !test(format(run.format)))

@@ -133,6 +133,31 @@ TEST_F(Automation, TextRangesCountEachLineEndAsOneCharacter)
     EXPECT_EQ(range.integer("Length"), 8);
 }
 
+TEST_F(Automation, FlagsOfARangeAreMixedOnlyWhenItsCharactersDiffer)
+{
+    Auto range = textRange(addTextbox(addSlide(), 0, 0, 100, 20));
+    ASSERT_TRUE(range.put("Text", _variant_t("abcdefgh")).ok());
+    auto characters = [&](LONG start, LONG length) {
+        return range.object("Characters", {_variant_t(start), _variant_t(length)});
+    };
+    ASSERT_TRUE(characters(3, 2).object("Font").put("Bold", _variant_t(true)).ok());
+    ASSERT_TRUE(characters(5, 2).object("Font").put("Italic", _variant_t(true)).ok());
+    // Bold c d, italic e f.
+    struct Case {
+        LONG start, length;
+        LONG bold, italic;
+    } cases[] = {
+        {3, 2, -1, 0}, {5, 2, 0, -1}, {2, 2, -2, 0}, {4, 2, -2, -2}, {3, 4, -2, -2}, {7, 2, 0, 0},
+        {4, 0, -1, 0},  // an empty range: the format of the character at its start
+        {5, 0, 0, -1}, {1, 8, -2, -2}, {9, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Auto font = characters(c.start, c.length).object("Font");
+        EXPECT_EQ(font.integer("Bold"), c.bold) << c.start << "," << c.length;
+        EXPECT_EQ(font.integer("Italic"), c.italic) << c.start << "," << c.length;
+    }
+}
+
 TEST_F(Automation, OutOfRangeValuesRaiseAndChangeNothing)
 {
     Auto setup = pres_.object("PageSetup");
