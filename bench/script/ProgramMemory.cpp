@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -24,11 +23,12 @@ double PeakMiB()
 
 bool ReadProgram(const char* path, std::string& program)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    program = text.str();
-    return in.good() || in.eof();
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return false;
+    program.resize(size_t(in.tellg()));
+    in.seekg(0);
+    return bool(in.read(program.data(), std::streamsize(program.size())));
 }
 
 }  // namespace
