@@ -28,21 +28,24 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPW
         return 0;
     }
     size_t bytes = length == -1 ? std::strlen(text) + 1 : size_t(length);
-    std::u16string wide = WideFromUtf8(std::string_view(text, bytes));
-    if ((flags & MB_ERR_INVALID_CHARS) && wide.find(u'\xFFFD') != std::u16string::npos &&
-        std::string_view(text, bytes).find("\xEF\xBF\xBD") == std::string_view::npos) {
+    // Decoded straight into the buffer: a long text is never held twice.
+    size_t units = 0;
+    bool wellFormed = DecodeUtf8(std::string_view(text, bytes), [&](char16_t unit) {
+        if (units < size_t(bufferLength))
+            buffer[units] = unit;
+        ++units;
+    });
+    if ((flags & MB_ERR_INVALID_CHARS) && !wellFormed) {
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);
         return 0;
     }
     if (bufferLength == 0)
-        return int(wide.size());
-    size_t fit = wide.size() < size_t(bufferLength) ? wide.size() : size_t(bufferLength);
-    std::memcpy(buffer, wide.data(), fit * sizeof(WCHAR));
-    if (fit < wide.size()) {
+        return int(units);
+    if (units > size_t(bufferLength)) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
-    return int(fit);
+    return int(units);
 }
 
 int WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int cchWideChar,

@@ -4,44 +4,7 @@ std::u16string WideFromUtf8(std::string_view text)
 {
     std::u16string out;
     out.reserve(text.size());
-    std::size_t i = 0;
-    auto bad = [&] { out.push_back(0xFFFD); ++i; };
-    while (i < text.size()) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            out.push_back(c);
-            ++i;
-            continue;
-        }
-        int extra = c >= 0xC2 && c < 0xE0 ? 1 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xF0 && c < 0xF5 ? 3 : -1;
-        if (extra < 0 || i + extra >= text.size()) {
-            bad();
-            continue;
-        }
-        char32_t code = c & (0x3F >> extra);
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            auto d = static_cast<unsigned char>(text[i + k]);
-            if ((d & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            code = (code << 6) | (d & 0x3F);
-        }
-        bool overlong = (extra == 2 && code < 0x800) || (extra == 3 && code < 0x10000);
-        if (!ok || overlong || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
-            bad();
-            continue;
-        }
-        i += extra + 1;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out.push_back(char16_t(0xD800 + (code >> 10)));
-            out.push_back(char16_t(0xDC00 + (code & 0x3FF)));
-        } else {
-            out.push_back(char16_t(code));
-        }
-    }
+    DecodeUtf8(text, [&](char16_t unit) { out.push_back(unit); });
     return out;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr CLSID CLSID_Counter = {0x1D2C3B4A, 0x0001, 0x0002, {1, 2, 3, 4, 5, 6, 7, 8}};
@@ -243,4 +245,37 @@ TEST(CodePage, WidensWithTerminatorAndReportsShortBuffers)
     std::u16string wide = WideFromUtf8("a\xC3(\xFF");
     EXPECT_EQ(wide, u"a\xFFFD(\xFFFD");
     EXPECT_EQ(Utf8FromBstr(_bstr_t(u"\xD83D\xDE00")), "\xF0\x9F\x98\x80");
+}
+
+// Strict widening refuses exactly the malformed texts, also when one holds a
+// well-formed U+FFFD of its own; otherwise the units are those of WideFromUtf8.
+TEST(CodePage, StrictWideningRefusesOnlyMalformedText)
+{
+    struct Case {
+        const char* text;
+        bool wellFormed;
+    };
+    const Case cases[] = {
+        {"plain", true},
+        {"\xEF\xBF\xBD kept", true},             // U+FFFD written as such
+        {"\xF0\x9F\x98\x80 pair", true},          // a surrogate pair
+        {"\xEF\xBF\xBD and \xC3(", false},        // a bad sequence beside a real U+FFFD
+        {"cut \xE2\x82", false},                   // cut short at the end
+        {"\xED\xA0\x80 surrogate", false},         // an encoded surrogate
+        {"\xE0\x80\xAF overlong", false},
+    };
+    for (const Case& c : cases) {
+        std::u16string expected = WideFromUtf8(c.text);
+        int length = int(std::strlen(c.text));
+        SetLastError(0);
+        int count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, c.text, length, nullptr, 0);
+        EXPECT_EQ(count, c.wellFormed ? int(expected.size()) : 0) << c.text;
+        if (!c.wellFormed) {
+            EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_UNICODE_TRANSLATION)) << c.text;
+        }
+        std::u16string lenient(expected.size(), u'\0');
+        EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, c.text, length, lenient.data(), int(lenient.size())),
+                  int(expected.size()));
+        EXPECT_EQ(lenient, expected) << c.text;
+    }
 }
