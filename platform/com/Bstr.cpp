@@ -53,8 +53,17 @@ std::string Utf8FromBstr(BSTR text)
     return Utf8FromWide(text, SysStringLen(text));
 }
 
+// Counted, then decoded in place: a long text is never held twice.
 BSTR SysAllocStringUtf8(std::string_view text)
 {
-    std::u16string wide = WideFromUtf8(text);
-    return SysAllocStringLen(wide.data(), UINT(wide.size()));
+    size_t units = 0;
+    DecodeUtf8(text, [&](char16_t) { ++units; });
+    if (units > UINT(-1))
+        return nullptr;
+    BSTR out = SysAllocStringLen(nullptr, UINT(units));
+    if (!out)
+        return nullptr;
+    size_t at = 0;
+    DecodeUtf8(text, [&](char16_t unit) { out[at++] = unit; });
+    return out;
 }
