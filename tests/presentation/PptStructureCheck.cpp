@@ -407,7 +407,7 @@ void Checker::checkPropertySet(const Bytes& set, const char* name, const uint8_t
             continue;
         }
         codePage = codePage || id == 1;
-        readProperty((where + "property " + std::to_string(id)).c_str(), id, &set[start + offset], size - offset);
+        readProperty(property.c_str(), id, &set[start + offset], size - offset);
     }
     if (!codePage) fail(where + "no code page");
 }
