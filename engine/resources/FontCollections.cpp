@@ -38,12 +38,6 @@ uint64_t Padded(uint64_t length)
     return (length + 3) & ~uint64_t(3);
 }
 
-bool IsFile(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool ReadWholeFile(const char* path, Bytes& bytes)
 {
     FILE* file = std::fopen(path, "rb");

@@ -1,5 +1,7 @@
 #include "engine/resources/PlainFiles.h"
 
+#include "platform/win32/Folders.h"
+
 #include <cstdio>
 
 bool WriteWholeFile(const std::string& path, const void* data, size_t size)
@@ -17,3 +19,8 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size)
     return true;
 }
 
+bool IsFile(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}

@@ -1,4 +1,4 @@
-// Plain files as the resource layer writes them.
+// Plain files as the engine tests and writes them.
 #pragma once
 
 #include <cstddef>
@@ -9,3 +9,5 @@
 // Returns whether the file was put in place.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 
+// Whether the path names an existing file, not a folder.
+bool IsFile(const std::string& path);
