@@ -47,7 +47,7 @@ bool MakeFolder(const std::string& path)
     return mkdir(path.c_str(), 0700) == 0 || IsFolder(path);
 }
 
-// The place a binding takes in the core's layout, or empty for none.
+// The place a binding takes in the core's layout.
 std::string Destination(const std::string& root, const CoreDataBinding& binding)
 {
     return root + binding.kind + "/" + BareName(binding.name);
