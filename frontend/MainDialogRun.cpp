@@ -10,7 +10,6 @@
 #include "frontend/ResourceIds.h"
 #include "frontend/AppSettings.h"
 #include "frontend/SettingsSheet.h"
-#include "frontend/TextTrim.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ void CMainDialog::OnConvert(wxCommandEvent&) {
         return;
     }
     DoDataExchange(TRUE);
-    if (m_nOutputLocation == 1 && TrimWhiteSpace(m_strOutputFolder.Text()).empty()) {
+    if (m_nOutputLocation == 1 && CString(m_strOutputFolder).Trim().IsEmpty()) {
         Shell().MessageBox(this, "Please set the output folder.", "Output Location", MB_ICONERROR);
         if (wxWindow* edit = FindWindow(IDC_OUTPUT_FOLDER))
             edit->SetFocus();
@@ -80,7 +79,7 @@ void CMainDialog::OpenWhenDone() {
         // Trimmed as the worker trims it before writing there.
         CString folder;
         settings->GetOutputFolder(folder);
-        Shell().Open(TrimWhiteSpace(folder.Text()));
+        Shell().Open(folder.Trim().Text());
         return;
     }
     if (!g_bSingleSourceFolder)

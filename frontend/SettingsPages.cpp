@@ -6,7 +6,6 @@
 #include "frontend/ResourceIds.h"
 #include "frontend/AppSettings.h"
 #include "frontend/SettingsSheet.h"
-#include "frontend/TextTrim.h"
 
 namespace {
 
@@ -81,9 +80,8 @@ BOOL CPageRangePage::OnInitDialog() {
     settings->GetCvtPage(m_nPageRange);
     if (m_nPageRange < 0 || m_nPageRange > 1)
         m_nPageRange = 0;
-    CString pages;
-    settings->GetCvtPages(pages);
-    m_strPages = TrimWhiteSpace(pages.Text());
+    settings->GetCvtPages(m_strPages);
+    m_strPages.Trim();
     settings->GetPDFPWD(m_strPassword);
     DoDataExchange(FALSE);
     EnableItem(this, IDC_PAGES, m_nPageRange != 0);
