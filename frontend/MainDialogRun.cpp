@@ -41,13 +41,8 @@ void CMainDialog::OnConvert(wxCommandEvent&) {
     if (!StartWorker()) {
         // No worker: nothing will end the run, so end it here.
         FreeRun();
-        m_bConverting = false;
         DragAcceptFiles(true);
-        SetItemText(this, IDC_CONVERT, "&Convert");
-        for (int id : kEditingControls)
-            EnableItem(this, id, true);
-        EnableOutputFolder(m_nOutputLocation == 1);
-        OnIdle();
+        EndRun();
     }
 }
 
@@ -60,12 +55,16 @@ void CMainDialog::OnConversionDone(wxCommandEvent&) {
         return;
     }
     OpenWhenDone();
+    EndRun();
+}
+
+// Convert again; the idle pass sets the list's buttons by its rows.
+void CMainDialog::EndRun() {
     m_bConverting = false;
     SetItemText(this, IDC_CONVERT, "&Convert");
     for (int id : {IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_SAME_FOLDER, IDC_OTHER_FOLDER, IDC_SETTINGS})
         EnableItem(this, id, true);
     EnableOutputFolder(m_nOutputLocation == 1);
-    UpdateMoveButtons();
     OnIdle();
 }
 
