@@ -139,6 +139,15 @@ BOOL COcrSettingsPage::OnInitDialog() {
     return TRUE;
 }
 
+void COcrSettingsPage::Save() {
+    m_bRunOcr = GetCheck(this, IDC_RUN_OCR);
+    int language = dynamic_cast<wxChoice*>(FindWindow(IDC_OCR_LANGUAGE))->GetSelection();
+    m_nOcrLanguage = language < 0 ? 0 : language;
+    CAppSettings* settings = CAppSettings::Instance();
+    settings->SetRunOCR(m_bRunOcr);
+    settings->SetOCRLan(m_nOcrLanguage);
+}
+
 void COcrSettingsPage::OnRunOcr(wxCommandEvent&) {
     m_bRunOcr = GetCheck(this, IDC_RUN_OCR);
     EnableItem(this, IDC_OCR_LANGUAGE, m_bRunOcr == 1);
@@ -169,6 +178,18 @@ BOOL COtherSettingsPage::OnInitDialog() {
     ExchangeCheck(this, IDC_OVERWRITE, m_bOverwrite);
     ExchangeCheck(this, IDC_OPEN_OUTPUT, m_bOpenOutput);
     return TRUE;
+}
+
+void COtherSettingsPage::Save() {
+    m_bAutoRotate = GetCheck(this, IDC_AUTO_ROTATE);
+    m_bIncSubDir = GetCheck(this, IDC_INC_SUBDIR);
+    m_bOverwrite = GetCheck(this, IDC_OVERWRITE);
+    m_bOpenOutput = GetCheck(this, IDC_OPEN_OUTPUT);
+    CAppSettings* settings = CAppSettings::Instance();
+    settings->SetAutoRotate(m_bAutoRotate);
+    settings->SetIncSubDir(m_bIncSubDir);
+    settings->SetOverwrite(m_bOverwrite);
+    settings->SetOpenOutput(m_bOpenOutput);
 }
 
 void COtherSettingsPage::OnRestoreDefaults(wxCommandEvent&) {
