@@ -74,6 +74,7 @@ private:
     void EnableOutputFolder(bool enable);
     void UpdateMoveButtons();
     void OpenWhenDone();
+    void EndRun();
     void FreeRun();
 
     ConversionJob* m_pJob = nullptr;

@@ -10,7 +10,6 @@
 #include "frontend/ResourceIds.h"
 #include "frontend/AppSettings.h"
 #include "frontend/SettingsSheet.h"
-#include "frontend/TextTrim.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ void CMainDialog::OnConvert(wxCommandEvent&) {
         return;
     }
     DoDataExchange(TRUE);
-    if (m_nOutputLocation == 1 && TrimWhiteSpace(m_strOutputFolder.Text()).empty()) {
+    if (m_nOutputLocation == 1 && CString(m_strOutputFolder).Trim().IsEmpty()) {
         Shell().MessageBox(this, "Please set the output folder.", "Output Location", MB_ICONERROR);
         if (wxWindow* edit = FindWindow(IDC_OUTPUT_FOLDER))
             edit->SetFocus();
@@ -42,13 +41,8 @@ void CMainDialog::OnConvert(wxCommandEvent&) {
     if (!StartWorker()) {
         // No worker: nothing will end the run, so end it here.
         FreeRun();
-        m_bConverting = false;
         DragAcceptFiles(true);
-        SetItemText(this, IDC_CONVERT, "&Convert");
-        for (int id : kEditingControls)
-            EnableItem(this, id, true);
-        EnableOutputFolder(m_nOutputLocation == 1);
-        OnIdle();
+        EndRun();
     }
 }
 
@@ -61,12 +55,16 @@ void CMainDialog::OnConversionDone(wxCommandEvent&) {
         return;
     }
     OpenWhenDone();
+    EndRun();
+}
+
+// Convert again; the idle pass sets the list's buttons by its rows.
+void CMainDialog::EndRun() {
     m_bConverting = false;
     SetItemText(this, IDC_CONVERT, "&Convert");
     for (int id : {IDC_ADD_FILES, IDC_ADD_FOLDER, IDC_SAME_FOLDER, IDC_OTHER_FOLDER, IDC_SETTINGS})
         EnableItem(this, id, true);
     EnableOutputFolder(m_nOutputLocation == 1);
-    UpdateMoveButtons();
     OnIdle();
 }
 
@@ -80,7 +78,7 @@ void CMainDialog::OpenWhenDone() {
         // Trimmed as the worker trims it before writing there.
         CString folder;
         settings->GetOutputFolder(folder);
-        Shell().Open(TrimWhiteSpace(folder.Text()));
+        Shell().Open(folder.Trim().Text());
         return;
     }
     if (!g_bSingleSourceFolder)

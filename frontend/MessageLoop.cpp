@@ -47,10 +47,8 @@ int MessageLoop::Run(MessageSource& source) {
     m_bDoIdle = TRUE;
     m_nIdleCount = 0;
     for (;;) {
-        while (m_bDoIdle && !source.PeekMessage(&m_msg)) {
-            if (!OnIdle(m_nIdleCount++))
-                m_bDoIdle = FALSE;
-        }
+        while (m_bDoIdle && !source.PeekMessage(&m_msg))
+            RunIdle();
         int got = source.GetMessage(&m_msg);
         if (got == -1)
             continue;
@@ -58,21 +56,22 @@ int MessageLoop::Run(MessageSource& source) {
             break;
         if (!PreTranslateMessage(&m_msg))
             source.TranslateAndDispatch(&m_msg);
-        if (IsIdleMessage(&m_msg)) {
-            m_bDoIdle = TRUE;
-            m_nIdleCount = 0;
-        }
+        RearmIdle(&m_msg);
     }
     return int(m_msg.wParam);
 }
 
 BOOL MessageLoop::PumpMessage(MSG* pMsg) {
     BOOL swallowed = PreTranslateMessage(pMsg);
+    RearmIdle(pMsg);
+    return swallowed;
+}
+
+void MessageLoop::RearmIdle(const MSG* pMsg) {
     if (IsIdleMessage(pMsg)) {
         m_bDoIdle = TRUE;
         m_nIdleCount = 0;
     }
-    return swallowed;
 }
 
 void MessageLoop::RunIdle() {

@@ -62,6 +62,8 @@ public:
 
 private:
     BOOL OnIdle(int nIdleCount);
+    // After a message that is no flood, the idle handlers run again.
+    void RearmIdle(const MSG* pMsg);
 
     std::vector<MessageFilter*> m_aMsgFilter;
     std::vector<IdleHandler*> m_aIdleHandler;

@@ -6,7 +6,6 @@
 #include "frontend/ResourceIds.h"
 #include "frontend/AppSettings.h"
 #include "frontend/SettingsSheet.h"
-#include "frontend/TextTrim.h"
 
 namespace {
 
@@ -81,9 +80,8 @@ BOOL CPageRangePage::OnInitDialog() {
     settings->GetCvtPage(m_nPageRange);
     if (m_nPageRange < 0 || m_nPageRange > 1)
         m_nPageRange = 0;
-    CString pages;
-    settings->GetCvtPages(pages);
-    m_strPages = TrimWhiteSpace(pages.Text());
+    settings->GetCvtPages(m_strPages);
+    m_strPages.Trim();
     settings->GetPDFPWD(m_strPassword);
     DoDataExchange(FALSE);
     EnableItem(this, IDC_PAGES, m_nPageRange != 0);
@@ -141,6 +139,15 @@ BOOL COcrSettingsPage::OnInitDialog() {
     return TRUE;
 }
 
+void COcrSettingsPage::Save() {
+    m_bRunOcr = GetCheck(this, IDC_RUN_OCR);
+    int language = dynamic_cast<wxChoice*>(FindWindow(IDC_OCR_LANGUAGE))->GetSelection();
+    m_nOcrLanguage = language < 0 ? 0 : language;
+    CAppSettings* settings = CAppSettings::Instance();
+    settings->SetRunOCR(m_bRunOcr);
+    settings->SetOCRLan(m_nOcrLanguage);
+}
+
 void COcrSettingsPage::OnRunOcr(wxCommandEvent&) {
     m_bRunOcr = GetCheck(this, IDC_RUN_OCR);
     EnableItem(this, IDC_OCR_LANGUAGE, m_bRunOcr == 1);
@@ -171,6 +178,18 @@ BOOL COtherSettingsPage::OnInitDialog() {
     ExchangeCheck(this, IDC_OVERWRITE, m_bOverwrite);
     ExchangeCheck(this, IDC_OPEN_OUTPUT, m_bOpenOutput);
     return TRUE;
+}
+
+void COtherSettingsPage::Save() {
+    m_bAutoRotate = GetCheck(this, IDC_AUTO_ROTATE);
+    m_bIncSubDir = GetCheck(this, IDC_INC_SUBDIR);
+    m_bOverwrite = GetCheck(this, IDC_OVERWRITE);
+    m_bOpenOutput = GetCheck(this, IDC_OPEN_OUTPUT);
+    CAppSettings* settings = CAppSettings::Instance();
+    settings->SetAutoRotate(m_bAutoRotate);
+    settings->SetIncSubDir(m_bIncSubDir);
+    settings->SetOverwrite(m_bOverwrite);
+    settings->SetOpenOutput(m_bOpenOutput);
 }
 
 void COtherSettingsPage::OnRestoreDefaults(wxCommandEvent&) {

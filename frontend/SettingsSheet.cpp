@@ -1,11 +1,8 @@
 #include "frontend/SettingsSheet.h"
 
-#include <wx/choice.h>
 #include <wx/notebook.h>
 #include <wx/sizer.h>
 
-#include "frontend/DialogTemplate.h"
-#include "frontend/ResourceIds.h"
 #include "frontend/AppSettings.h"
 
 wxDEFINE_EVENT(EVT_RESTORE_DEFAULTS, wxCommandEvent);
@@ -45,35 +42,18 @@ void CSettingsSheet::OnPageChanged(wxBookCtrlEvent& event) {
 // OK reads only the pages that were shown; SaveSheetSettings writes all
 // nine keys, the others with the values the object already holds.
 void CSettingsSheet::OnOK(wxCommandEvent&) {
-    CAppSettings* settings = CAppSettings::Instance();
-    if (m_pPageRange->HasWindow())
-        m_pPageRange->Save();
-    if (m_pOcr->HasWindow()) {
-        m_pOcr->m_bRunOcr = GetCheck(m_pOcr, IDC_RUN_OCR);
-        int language = dynamic_cast<wxChoice*>(m_pOcr->FindWindow(IDC_OCR_LANGUAGE))->GetSelection();
-        m_pOcr->m_nOcrLanguage = language < 0 ? 0 : language;
-        settings->SetRunOCR(m_pOcr->m_bRunOcr);
-        settings->SetOCRLan(m_pOcr->m_nOcrLanguage);
+    for (CSettingsPage* page : Pages()) {
+        if (page->HasWindow())
+            page->Save();
     }
-    if (m_pOther->HasWindow()) {
-        m_pOther->m_bAutoRotate = GetCheck(m_pOther, IDC_AUTO_ROTATE);
-        m_pOther->m_bIncSubDir = GetCheck(m_pOther, IDC_INC_SUBDIR);
-        m_pOther->m_bOverwrite = GetCheck(m_pOther, IDC_OVERWRITE);
-        m_pOther->m_bOpenOutput = GetCheck(m_pOther, IDC_OPEN_OUTPUT);
-        settings->SetAutoRotate(m_pOther->m_bAutoRotate);
-        settings->SetIncSubDir(m_pOther->m_bIncSubDir);
-        settings->SetOverwrite(m_pOther->m_bOverwrite);
-        settings->SetOpenOutput(m_pOther->m_bOpenOutput);
-    }
-    settings->SaveSheetSettings();
+    CAppSettings::Instance()->SaveSheetSettings();
     EndModal(wxID_OK);
 }
 
 void CSettingsSheet::OnRestoreDefaults(wxCommandEvent&) {
     CAppSettings::Instance()->RestoreDefaults();
     CentreOnParent();
-    for (CSettingsPage* page : {static_cast<CSettingsPage*>(m_pPageRange), static_cast<CSettingsPage*>(m_pOcr),
-                                static_cast<CSettingsPage*>(m_pOther)}) {
+    for (CSettingsPage* page : Pages()) {
         if (page->HasWindow())
             page->OnInitDialog();
     }

@@ -3,6 +3,7 @@
 // nine sheet keys; Restore Defaults writes the defaults at once.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include <wx/dialog.h>
@@ -25,6 +26,8 @@ public:
     // Builds the controls if needed; then shows the settings' values.
     void EnsureWindow();
     virtual BOOL OnInitDialog() = 0;
+    // Copies the controls into the settings object.
+    virtual void Save() = 0;
 
 protected:
     virtual void CreatePage() = 0;
@@ -38,7 +41,7 @@ public:
     explicit CPageRangePage(wxWindow* parent);
     BOOL OnInitDialog() override;
     BOOL DoDataExchange(BOOL bSaveAndValidate);
-    void Save();
+    void Save() override;
 
     int m_nPageRange = 0;
     CString m_strPages;
@@ -53,6 +56,7 @@ class COcrSettingsPage : public CSettingsPage {
 public:
     explicit COcrSettingsPage(wxWindow* parent);
     BOOL OnInitDialog() override;
+    void Save() override;
 
     int m_bRunOcr = 0;
     int m_nOcrLanguage = 0;
@@ -66,6 +70,7 @@ class COtherSettingsPage : public CSettingsPage {
 public:
     explicit COtherSettingsPage(wxWindow* parent);
     BOOL OnInitDialog() override;
+    void Save() override;
 
     int m_bAutoRotate = 0;
     int m_bIncSubDir = 0;
@@ -88,6 +93,7 @@ public:
     wxNotebook* Book() { return m_pBook; }
 
 private:
+    std::array<CSettingsPage*, 3> Pages() const { return {m_pPageRange, m_pOcr, m_pOther}; }
     void OnOK(wxCommandEvent&);
     void OnRestoreDefaults(wxCommandEvent&);
     void OnPageChanged(wxBookCtrlEvent&);

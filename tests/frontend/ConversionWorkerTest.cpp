@@ -6,7 +6,7 @@
 #include "platform/win32/ListView.h"
 #include "platform/win32/Thread.h"
 #include "tests/engine/PdfMaker.h"
-#include "tests/frontend/ScopedEnv.h"
+#include "tests/ScopedEnv.h"
 #include "tests/presentation/ExternalReaders.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +71,7 @@ private:
 class ConversionWorkerTest : public ::testing::Test {
 protected:
     ScratchFolder folder;
-    ScopedEnv registry{"VANTREL_REGISTRY", folder.File("registry")};
+    ScopedEnv registry{"VANTREL_REGISTRY", folder.File("registry").c_str()};
     RecordingList list;
     FakeMainWindow window{list};
     ConversionJob job;

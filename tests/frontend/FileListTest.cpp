@@ -2,7 +2,7 @@
 #include "frontend/FileList.h"
 #include "platform/win32/ListView.h"
 #include "tests/engine/PdfMaker.h"
-#include "tests/frontend/ScopedEnv.h"
+#include "tests/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -177,7 +177,7 @@ TEST(FileList, PickedFilesMustFitThePickersBuffer)
 class FileListFolders : public ::testing::Test {
 protected:
     ScratchFolder folder;
-    ScopedEnv env{"VANTREL_REGISTRY", folder.File("registry")};
+    ScopedEnv env{"VANTREL_REGISTRY", folder.File("registry").c_str()};
     std::string data = folder.File("data");
 
     void SetUp() override

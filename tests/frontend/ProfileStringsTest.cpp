@@ -1,7 +1,7 @@
 #include "platform/win32/ProfileStrings.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/frontend/FileText.h"
-#include "tests/frontend/ScopedEnv.h"
+#include "tests/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -95,7 +95,7 @@ TEST_F(ProfileStringsTest, ABinaryFileGivesDefaultsAndIsLeftAlone)
 
 TEST_F(ProfileStringsTest, ABareNameLivesInTheUserConfigFolder)
 {
-    ScopedEnv config("XDG_CONFIG_HOME", folder.File("config"));
+    ScopedEnv config("XDG_CONFIG_HOME", folder.File("config").c_str());
     ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", "bare.ini"));
     EXPECT_EQ(ReadFile(folder.File("config/vantrel/bare.ini")), "[S]\nk=v\n");
 }

@@ -2,7 +2,7 @@
 #include "platform/win32/SharedFile.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/frontend/FileText.h"
-#include "tests/frontend/ScopedEnv.h"
+#include "tests/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ class RegistryTest : public ::testing::Test {
 protected:
     ScratchFolder folder;
     std::string file = folder.File("registry");
-    ScopedEnv env{"VANTREL_REGISTRY", file};
+    ScopedEnv env{"VANTREL_REGISTRY", file.c_str()};
 
     HKEY Create(const char* path, REGSAM access = kAppAccess, HKEY root = HKEY_CURRENT_USER)
     {
@@ -198,7 +198,7 @@ TEST_F(RegistryTest, TheUserFileIsPrivateAndTheMachineHiveStaysInMemory)
 
 TEST_F(RegistryTest, WithoutTheVariableTheFileLivesInTheUserConfigFolder)
 {
-    ScopedEnv config("XDG_CONFIG_HOME", folder.File("config"));
+    ScopedEnv config("XDG_CONFIG_HOME", folder.File("config").c_str());
     unsetenv("VANTREL_REGISTRY");
     EXPECT_EQ(UserRegistryPath(), folder.File("config/vantrel/registry"));
     ASSERT_EQ(SetString("software", "k", "v"), ERROR_SUCCESS);

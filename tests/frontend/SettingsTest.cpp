@@ -1,7 +1,7 @@
 #include "frontend/AppSettings.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/frontend/FileText.h"
-#include "tests/frontend/ScopedEnv.h"
+#include "tests/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ class SettingsTest : public ::testing::Test {
 protected:
     ScratchFolder folder;
     std::string file = folder.File("registry");
-    ScopedEnv env{"VANTREL_REGISTRY", file};
+    ScopedEnv env{"VANTREL_REGISTRY", file.c_str()};
 
     void TearDown() override { CAppSettings::Release(); }
 
