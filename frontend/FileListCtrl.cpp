@@ -39,6 +39,20 @@ void CFileListCtrl::Changed(int row) {
     m_bMirroring = false;
 }
 
+// One row at a time: a long list is never shown again whole for each file added.
+void CFileListCtrl::RowInserted(int row) {
+    m_bMirroring = true;
+    wxListCtrl::InsertItem(row, wxString());
+    ShowRow(row);
+    m_bMirroring = false;
+}
+
+void CFileListCtrl::RowDeleted(int row) {
+    m_bMirroring = true;
+    wxListCtrl::DeleteItem(row);
+    m_bMirroring = false;
+}
+
 void CFileListCtrl::ShowRow(int row) {
     for (int column = 0; column < GetColumnCount(); column++)
         wxListCtrl::SetItem(row, column, wxString::FromUTF8(Text(row, column)));

@@ -32,6 +32,8 @@ public:
 
 protected:
     void Changed(int row) override;
+    void RowInserted(int row) override;
+    void RowDeleted(int row) override;
 
 private:
     void ShowRow(int row);

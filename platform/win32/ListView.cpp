@@ -27,7 +27,7 @@ LRESULT ListViewControl::InsertItem(const LVITEMA& item)
     rows_.insert(rows_.begin() + row, std::move(inserted));
     if (mark_ >= row)
         ++mark_;
-    Changed(-1);
+    RowInserted(row);
     return row;
 }
 
@@ -40,7 +40,7 @@ LRESULT ListViewControl::DeleteItem(int row)
         mark_ = -1;
     else if (mark_ > row)
         --mark_;
-    Changed(-1);
+    RowDeleted(row);
     return TRUE;
 }
 

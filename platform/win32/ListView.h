@@ -80,6 +80,10 @@ protected:
     // What changed: a row's texts or state (row >= 0), or rows came or went
     // (-1). Called after the change, on the delivering thread.
     virtual void Changed(int row) { (void)row; }
+    // One row came at, or went from, position row; by default reported as
+    // rows that came or went.
+    virtual void RowInserted(int row) { (void)row; Changed(-1); }
+    virtual void RowDeleted(int row) { (void)row; Changed(-1); }
 
 private:
     struct Row {

@@ -62,6 +62,24 @@ std::vector<std::string> MainWindowFixture::Column(int column) {
     return rows;
 }
 
+std::vector<std::string> MainWindowFixture::ShownColumn(int column) {
+    const wxListCtrl& view = dialog->FileList();
+    std::vector<std::string> rows;
+    for (int row = 0; row < view.GetItemCount(); row++)
+        rows.push_back(view.GetItemText(row, column).utf8_string());
+    return rows;
+}
+
+bool MainWindowFixture::ViewShowsTheSelection() {
+    CFileListCtrl& list = dialog->FileList();
+    for (int row = 0; row < list.GetItemCount(); row++) {
+        bool shown = list.GetItemState(row, wxLIST_STATE_SELECTED) != 0;
+        if (shown != (SendMessageA(list.GetHwnd(), LVM_GETITEMSTATE, WPARAM(row), LVIS_SELECTED) != 0))
+            return false;
+    }
+    return true;
+}
+
 bool MainWindowFixture::IsEnabled(int id) {
     wxWindow* control = dialog->FindWindow(ToolkitId(id));
     return control && control->IsEnabled();

@@ -28,6 +28,10 @@ protected:
     void Click(int id);
     void Drop(const std::vector<std::string>& paths);
     std::vector<std::string> Column(int column);
+    // The same column as the view shows it; with each row's shown selection
+    // when the view agrees with the rows' own.
+    std::vector<std::string> ShownColumn(int column);
+    bool ViewShowsTheSelection();
     bool IsEnabled(int id);
     // Makes a file (and its folders) below the test folder; returns its path.
     std::string MakeFile(const std::string& relative, const std::string& content = "%PDF-1.4\n");

@@ -95,6 +95,9 @@ TEST_F(MainWindowTest, RemoveAndMovesKeepStatusesAndTheEnableRulesFollowEachStep
             Click(step.command);
         SCOPED_TRACE(step.command);
         EXPECT_EQ(Column(0), step.rows);
+        EXPECT_EQ(ShownColumn(0), step.rows) << "the view shows each row added, moved or removed";
+        EXPECT_EQ(ShownColumn(1), Column(1));
+        EXPECT_TRUE(ViewShowsTheSelection());
         EXPECT_EQ(IsEnabled(IDC_REMOVE_ALL), step.removeAll);
         EXPECT_EQ(IsEnabled(IDC_CONVERT), step.convert);
         EXPECT_EQ(IsEnabled(IDC_REMOVE), step.remove);
