@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <unistd.h>
 
@@ -43,12 +42,6 @@ std::string TiffTag(const std::string& dump, int dir, const std::string& tag)
     size_t close = dump.find(">\n", open);
     if (open == std::string::npos || close == std::string::npos) return "";
     return dump.substr(open + 1, close - open - 1);
-}
-
-std::vector<unsigned char> ReadWholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes)

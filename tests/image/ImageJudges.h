@@ -26,7 +26,6 @@ PilPicture PilDump(const std::string& path, const std::string& options = "");
 // A fresh path in the test's temporary folder.
 std::string JudgePath(const std::string& name, const std::string& extension);
 
-std::vector<unsigned char> ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // Directories tiffinfo finds in the file.
