@@ -129,13 +129,9 @@ int CxImageTIF::Photometric()
     }
     if (bits == 24) return PHOTOMETRIC_RGB;
     // A 4-bit grey page keeps its palette: its 16 levels are not the file's.
-    RGBQUAD* palette = GetPalette();
-    if (!palette) return PHOTOMETRIC_MINISBLACK;
+    if (!GetPalette()) return PHOTOMETRIC_MINISBLACK;
     if (bits == 4) return PHOTOMETRIC_PALETTE;
-    for (DWORD i = 0; i < head.biClrUsed; i++) {
-        if (palette[i].rgbRed != i || palette[i].rgbGreen != i || palette[i].rgbBlue != i) return PHOTOMETRIC_PALETTE;
-    }
-    return PHOTOMETRIC_MINISBLACK;
+    return IsGrayScale() ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE;
 }
 
 bool CxImageTIF::EncodeBody(TIFF* m_tif, bool multipage, int page, int pagecount)
