@@ -210,7 +210,7 @@ bool CxImageTIF::EncodeBody(TIFF* m_tif, bool multipage, int page, int pagecount
             }
         } else if (bitCount == 24) {
             memcpy(out, row, info.dwEffWidth);
-            for (uint32_t x = 0; x < width; x++) std::swap(out[3 * x], out[3 * x + 2]);
+            SwapRedBlue(out, int(3 * width));
         } else if (bitCount == 32) {
             for (LONG x = 0; x < LONG(width); x++, row += 3) {
                 *out++ = row[2];
