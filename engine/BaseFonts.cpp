@@ -1,5 +1,6 @@
 #include "engine/BaseFonts.h"
 
+#include "engine/resources/PlainFiles.h"
 #include "platform/win32/Folders.h"
 #include "platform/win32/ModuleFileName.h"
 
@@ -29,12 +30,6 @@ const BaseFont baseFonts[] = {
     {"Times-Roman", "n021003l.pfb"},
     {"ZapfDingbats", "d050000l.pfb"},
 };
-
-bool IsFile(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 } // namespace
 

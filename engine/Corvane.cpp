@@ -49,17 +49,12 @@ std::unique_ptr<PDFDoc> OpenDocument(const char* pdfPath, const char* password)
     return nullptr;
 }
 
-// The private folder the core takes its language data from, or null for
-// the core's own when this load has no temporary folder. The core keeps the
-// pointer, so the text lives as long as the library.
-const char* CoreDataFolder()
+// The private folder the core takes its language data from; empty when
+// this load has no temporary folder, and the core keeps its own.
+std::string CoreDataFolder()
 {
-    static std::string folder;
-    folder = std::string(g_tempFolder);
-    if (folder.empty())
-        return nullptr;
-    folder += "coredata";
-    return folder.c_str();
+    std::string folder(g_tempFolder);
+    return folder.empty() ? folder : folder + "coredata";
 }
 
 // trunc(((n - first + 1) * 100 - 1) / (last - first + 1)): 99 for the last page.
@@ -118,9 +113,11 @@ extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* 
     CoInitialize(nullptr);
     setErrorCallback(SilentError);
 
-    if (CoreDataFolder())
-        PrepareCoreDataFolder(CoreDataFolder());
-    globalParams = std::make_unique<GlobalParams>(CoreDataFolder());
+    // The core keeps the folder's text: it outlives the settings object.
+    const std::string coreData = CoreDataFolder();
+    if (!coreData.empty())
+        PrepareCoreDataFolder(coreData);
+    globalParams = std::make_unique<GlobalParams>(coreData.empty() ? nullptr : coreData.c_str());
     SetupBaseFonts(globalParams.get(), BaseFontFolder());
     globalParams->setTextEncoding("UTF-8");
     RegisterWindowsFonts(globalParams.get());
@@ -129,8 +126,8 @@ extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* 
 
     ForgetDisplayFonts(globalParams.get());
     globalParams.reset();
-    if (CoreDataFolder())
-        RemoveCoreDataFolder(CoreDataFolder());
+    if (!coreData.empty())
+        RemoveCoreDataFolder(coreData);
     DeleteTempFiles();
     return result;
 }

@@ -6,11 +6,11 @@
 // program was handed over. With a folder, the program is also saved
 // there as program.vbs together with the pictures it names, so that it can
 // be run again alone.
+#include "bench/PeakMemory.h"
 #include "engine/Corvane.h"
 #include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -26,13 +26,6 @@ size_t g_programBytes = 0;
 double g_peakBeforeProgram = 0;
 double g_residentAtProgram = 0;
 std::string g_keepFolder;
-
-double PeakMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 double ResidentMiB()
 {

@@ -2,10 +2,9 @@
 // the presentation application behind it, and prints the time and the peak
 // resident memory.
 //   ProgramMemory <program.vbs>
+#include "bench/PeakMemory.h"
 #include "platform/com/Com.h"
 #include "platform/script/ScriptControl.h"
-
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -13,13 +12,6 @@
 #include <string>
 
 namespace {
-
-double PeakMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 bool ReadProgram(const char* path, std::string& program)
 {

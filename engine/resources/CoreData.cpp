@@ -1,6 +1,7 @@
 #include "engine/resources/CoreData.h"
 
 #include "engine/resources/PathParts.h"
+#include "engine/resources/PlainFiles.h"
 #include "engine/resources/ResStdio.h"
 #include "engine/resources/ResourceFolders.h"
 
@@ -41,27 +42,12 @@ bool ReadThroughLayer(const std::string& path, std::string& content)
     return true;
 }
 
-bool WriteFile(const std::string& path, const std::string& content)
-{
-    std::string partial = path + ".part";
-    FILE* file = std::fopen(partial.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    written = std::fclose(file) == 0 && written;
-    if (!written || std::rename(partial.c_str(), path.c_str()) != 0) {
-        std::remove(partial.c_str());
-        return false;
-    }
-    return true;
-}
-
 bool MakeFolder(const std::string& path)
 {
     return mkdir(path.c_str(), 0700) == 0 || IsFolder(path);
 }
 
-// The place a binding takes in the core's layout, or empty for none.
+// The place a binding takes in the core's layout.
 std::string Destination(const std::string& root, const CoreDataBinding& binding)
 {
     return root + binding.kind + "/" + BareName(binding.name);
@@ -75,7 +61,8 @@ bool Serve(const std::string& root, const CoreDataBinding& binding)
         return !target.empty() && symlink(target.c_str(), link.c_str()) == 0;
     }
     std::string content;
-    return ReadThroughLayer(binding.file, content) && WriteFile(Destination(root, binding), content);
+    return ReadThroughLayer(binding.file, content) &&
+           WriteWholeFile(Destination(root, binding), content.data(), content.size());
 }
 
 } // namespace

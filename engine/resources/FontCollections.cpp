@@ -2,6 +2,7 @@
 
 #include "engine/resources/FontsFolder.h"
 #include "engine/resources/PathParts.h"
+#include "engine/resources/PlainFiles.h"
 #include "platform/win32/FindFile.h"
 #include "platform/win32/Folders.h"
 
@@ -35,12 +36,6 @@ void PutBig32(unsigned char* p, uint32_t value)
 uint64_t Padded(uint64_t length)
 {
     return (length + 3) & ~uint64_t(3);
-}
-
-bool IsFile(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool ReadWholeFile(const char* path, Bytes& bytes)
@@ -111,20 +106,6 @@ bool BuildFace(const Bytes& collection, uint64_t offset, Bytes& face)
     return true;
 }
 
-// Written whole under a passing name, then put in place, so that a face
-// file, the one that marks the collection as split included, is never cut.
-void WriteFace(const std::string& path, const Bytes& face)
-{
-    const std::string partial = path + ".part";
-    FILE* file = std::fopen(partial.c_str(), "wb");
-    if (!file)
-        return;
-    bool written = std::fwrite(face.data(), 1, face.size(), file) == face.size();
-    written = std::fclose(file) == 0 && written;
-    if (!written || std::rename(partial.c_str(), path.c_str()) != 0)
-        std::remove(partial.c_str());
-}
-
 } // namespace
 
 uint32_t CalcTableChecksum(const unsigned char* table, uint32_t length)
@@ -151,8 +132,10 @@ int SplitTrueTypeCollection(char* path)
     const uint64_t count = collection.size() >= 12 ? Big32(&collection[8]) : 0;
     for (uint64_t i = 0; i < count && 12 + 4 * (i + 1) <= collection.size(); ++i) {
         Bytes face;
+        // Written whole, so that a face file, the one that marks the
+        // collection as split included, is never cut.
         if (BuildFace(collection, Big32(&collection[12 + 4 * i]), face))
-            WriteFace(std::string(path) + std::to_string(i) + ".ttf", face);
+            WriteWholeFile(std::string(path) + std::to_string(i) + ".ttf", face.data(), face.size());
     }
     return 1;
 }

@@ -61,6 +61,13 @@ void CopyCut(char* to, int size, const char* from)
     std::snprintf(to, size_t(size), "%s", from);
 }
 
+void CloseWalkKey()
+{
+    if (g_walkKey)
+        RegCloseKey(g_walkKey);
+    g_walkKey = nullptr;
+}
+
 // Reads the value at the walk's index, stepping over those that do not fit.
 LONG ReadValueAtIndex(char* valueName, char* valueData)
 {
@@ -119,15 +126,11 @@ LONG NextRegistryValue(HKEY root, const char* subKey, char* valueName, char* val
 {
     const bool opens = subKey && *subKey;
     if (!opens && !valueName && !valueData) {
-        if (g_walkKey)
-            RegCloseKey(g_walkKey);
-        g_walkKey = nullptr;
+        CloseWalkKey();
         return ERROR_SUCCESS;
     }
     if (opens) {
-        if (g_walkKey)
-            RegCloseKey(g_walkKey);
-        g_walkKey = nullptr;
+        CloseWalkKey();
         LONG status = RegOpenKeyExA(root, subKey, 0, KEY_READ, &g_walkKey);
         if (status != ERROR_SUCCESS) {
             g_walkKey = nullptr;

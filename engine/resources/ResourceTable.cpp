@@ -81,8 +81,7 @@ uint32_t LoadEmbeddedResource(const char* name, std::vector<unsigned char>& outp
     if (!row || !row->data || row->size == 0)
         return 0;
     std::vector<unsigned char> stored(row->data, row->data + row->size);
-    for (unsigned char& byte : stored)
-        byte ^= kResourceKey;
+    ToggleResourceKey(stored);
     return InflateResource(stored, output);
 }
 

@@ -122,7 +122,7 @@ bool Interpreter::RunGuarded(const std::function<void()>& body)
 bool Interpreter::AddCode(std::u16string_view code)
 {
     size_t module = modules_.size();
-    modules_.emplace_back(code);
+    ModuleText::Lent lent{modules_.emplace_back(code)};
     Parser checker(code, symbols_);
     std::optional<Program> program = checker.Parse([](StmtPtr) {});
     bool ok = false;
@@ -188,7 +188,7 @@ bool Interpreter::Eval(std::u16string_view expression, Value* result)
 {
     std::u16string code = u"Err = " + std::u16string(expression);
     size_t module = modules_.size();
-    modules_.emplace_back(expression);
+    ModuleText::Lent lent{modules_.emplace_back(expression)};
     Parser parser(code, symbols_);
     std::optional<Program> program = parser.Parse();
     bool ok = false;
@@ -207,7 +207,6 @@ bool Interpreter::Eval(std::u16string_view expression, Value* result)
                 *result = std::move(v);
         });
     }
-    modules_[module].Keep({});
     return ok;
 }
 

@@ -67,6 +67,12 @@ private:
         std::u16string kept;
         LONG first = 0;
         std::u16string_view Line(LONG line) const;
+        // Drops the caller's text when the call that lent it ends, however
+        // it ends (Keep, when reached, has already taken what stays).
+        struct Lent {
+            ModuleText& text;
+            ~Lent() { text.whole = {}; }
+        };
         void Keep(const std::vector<std::shared_ptr<Procedure>>& procedures);
     };
 

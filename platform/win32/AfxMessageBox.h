@@ -3,17 +3,7 @@
 // error and answers IDOK.
 #pragma once
 
-#include "platform/win32/wintypes.h"
-
-#ifndef MB_OK
-#define MB_OK 0x00000000L
-#endif
-#ifndef MB_ICONEXCLAMATION
-#define MB_ICONEXCLAMATION 0x00000030L
-#endif
-#ifndef IDOK
-#define IDOK 1
-#endif
+#include "platform/win32/WindowMessages.h"
 
 using AfxMessageBoxHook = int (*)(LPCSTR text, UINT type, UINT helpId);
 

@@ -1,7 +1,8 @@
 #include "platform/win32/FontFamilies.h"
 
+#include "platform/win32/FontconfigList.h"
+
 #include <cstring>
-#include <fontconfig/fontconfig.h>
 #include <map>
 #include <string>
 #include <strings.h>
@@ -14,10 +15,6 @@ int screenContext;
 struct Family {
     std::string name;
     DWORD fontType;
-};
-
-struct CaseLess {
-    bool operator()(const std::string& a, const std::string& b) const { return strcasecmp(a.c_str(), b.c_str()) < 0; }
 };
 
 typedef std::map<std::string, DWORD, CaseLess> FamilyTypes;
@@ -39,33 +36,21 @@ DWORD FontType(FcPattern* font)
     FcPatternGetBool(font, FC_SCALABLE, 0, &scalable);
     if (!scalable)
         return RASTER_FONTTYPE;
-    FcChar8* format = nullptr;
-    if (FcPatternGetString(font, FC_FONTFORMAT, 0, &format) == FcResultMatch &&
-        (std::strcmp(reinterpret_cast<char*>(format), "TrueType") == 0 ||
-         std::strcmp(reinterpret_cast<char*>(format), "CFF") == 0))
-        return TRUETYPE_FONTTYPE;
-    return 0;
+    return IsTrueTypeFormat(font) ? TRUETYPE_FONTTYPE : 0;
 }
 
 void AddInstalledFamilies(std::vector<Family>& families, FamilyTypes& known)
 {
-    FcPattern* all = FcPatternCreate();
-    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_SCALABLE, FC_FONTFORMAT, nullptr);
-    FcFontSet* fonts = FcFontList(nullptr, all, objects);
-    for (int i = 0; fonts && i < fonts->nfont; ++i) {
+    ForEachInstalledFont({FC_FAMILY, FC_SCALABLE, FC_FONTFORMAT}, [&](FcPattern* font) {
         FcChar8* name = nullptr;
-        if (FcPatternGetString(fonts->fonts[i], FC_FAMILY, 0, &name) != FcResultMatch)
-            continue;
+        if (FcPatternGetString(font, FC_FAMILY, 0, &name) != FcResultMatch)
+            return;
         std::string family = reinterpret_cast<char*>(name);
-        DWORD type = FontType(fonts->fonts[i]);
+        DWORD type = FontType(font);
         auto [at, added] = known.emplace(family, type);
         if (added)
             families.push_back({family, type});
-    }
-    if (fonts)
-        FcFontSetDestroy(fonts);
-    FcObjectSetDestroy(objects);
-    FcPatternDestroy(all);
+    });
 }
 
 // The installed family that fontconfig strongly binds the name to, or none.

@@ -8,11 +8,9 @@
 // does across threads.
 #pragma once
 
-#include "platform/win32/wintypes.h"
+#include "platform/win32/WindowMessages.h"
 
 #include <mutex>
-
-#define WM_USER 0x0400
 
 class MessageWindow {
 public:

@@ -27,9 +27,7 @@ struct MSG {
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 #define WM_DROPFILES 0x0233
-#ifndef WM_USER
 #define WM_USER 0x0400
-#endif
 
 #define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B
@@ -37,15 +35,7 @@ struct MSG {
 #define IDOK 1
 #define IDCANCEL 2
 
-#ifndef MB_OK
 #define MB_OK 0x00000000L
-#endif
-#ifndef MB_ICONERROR
 #define MB_ICONERROR 0x00000010L
-#endif
-#ifndef MB_ICONEXCLAMATION
 #define MB_ICONEXCLAMATION 0x00000030L
-#endif
-#ifndef MB_ICONINFORMATION
 #define MB_ICONINFORMATION 0x00000040L
-#endif

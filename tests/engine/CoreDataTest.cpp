@@ -2,6 +2,7 @@
 // configuration, and the document itself read through the file layer.
 #include "engine/Corvane.h"
 #include "engine/resources/CoreData.h"
+#include "tests/engine/FolderFiles.h"
 #include "tests/engine/HandMadePdf.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/engine/PelmoraModule.h"
@@ -17,14 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::set<std::string> Names(const std::string& folder)
-{
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename());
-    return names;
-}
 
 TEST(CoreData, TheConfigurationBindsEveryEmbeddedFile)
 {
@@ -49,7 +42,7 @@ TEST(CoreData, TheFolderIsLaidOutAsTheCoreReadsItAndRemovedWhole)
     const std::string system = "/usr/share/poppler/";
     for (const char* kind : {"nameToUnicode", "cidToUnicode", "unicodeMap"}) {
         SCOPED_TRACE(kind);
-        std::set<std::string> names = Names(root + "/" + kind);
+        std::vector<std::string> names = FilesIn(root + "/" + kind);
         ASSERT_FALSE(names.empty());
         for (const std::string& name : names) {
             // nameToUnicode files keep their resource name; the others are

@@ -1,6 +1,7 @@
 // TrueType collections split into standalone fonts, judged by fontTools and
 // fc-scan; damaged collections give no file and no crash.
 #include "engine/resources/FontCollections.h"
+#include "tests/ScopedEnv.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <gtest/gtest.h>
@@ -23,16 +24,12 @@ const char* const notoCollections[] = {"NotoSansCJK-Regular", "NotoSansCJK-Bold"
 // Points the Windows folder at a scratch folder with an empty "fonts".
 class ScratchWindowsFolder {
 public:
-    ScratchWindowsFolder()
-    {
-        fs::create_directory(folder_.File("fonts"));
-        setenv("VANTREL_WINDOWS_DIR", folder_.Path().c_str(), 1);
-    }
-    ~ScratchWindowsFolder() { unsetenv("VANTREL_WINDOWS_DIR"); }
+    ScratchWindowsFolder() { fs::create_directory(folder_.File("fonts")); }
     std::string Font(const std::string& name) const { return folder_.File("fonts/" + name); }
 
 private:
     ScratchFolder folder_;
+    ScopedEnv windowsFolder_{"VANTREL_WINDOWS_DIR", folder_.Path().c_str()};
 };
 
 // Everything the command writes until it ends; its status in *status.

@@ -7,6 +7,7 @@
 #include "engine/resources/FontRegistry.h"
 #include "engine/resources/InstalledFonts.h"
 #include "platform/win32/FontKey.h"
+#include "tests/ScopedEnv.h"
 #include "tests/engine/HandMadePdf.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/engine/PelmoraModule.h"
@@ -34,12 +35,7 @@ const char* const dejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 // folder, and a scratch Windows folder with its "fonts" goes with it.
 class ScratchProgram {
 public:
-    ScratchProgram() : pelmora_(program_.Path())
-    {
-        fs::create_directory(windows_.File("fonts"));
-        setenv("VANTREL_WINDOWS_DIR", windows_.Path().c_str(), 1);
-    }
-    ~ScratchProgram() { unsetenv("VANTREL_WINDOWS_DIR"); }
+    ScratchProgram() : pelmora_(program_.Path()) { fs::create_directory(windows_.File("fonts")); }
     bool Loaded() const { return pelmora_.Loaded(); }
     std::string Program(const std::string& name) const { return program_.File(name); }
     std::string Font(const std::string& name) const { return windows_.File("fonts/" + name); }
@@ -48,6 +44,7 @@ public:
 private:
     ScratchFolder program_, windows_;
     PelmoraModule pelmora_;
+    ScopedEnv windowsFolder_{"VANTREL_WINDOWS_DIR", windows_.Path().c_str()};
 };
 
 // Adds a value at the end of the installed-font key.

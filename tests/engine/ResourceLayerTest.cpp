@@ -3,6 +3,7 @@
 #include "engine/resources/ResStdio.h"
 #include "engine/resources/ResourceFolders.h"
 #include "engine/resources/ResourceTable.h"
+#include "tests/ScopedEnv.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/engine/PelmoraModule.h"
 
@@ -49,22 +50,6 @@ std::string Mixed(std::string name)
         name[i] = char(i % 2 ? std::tolower(name[i]) : std::toupper(name[i]));
     return name;
 }
-
-// Makes TMPDIR the value while the object lives.
-class TempDirectory {
-public:
-    explicit TempDirectory(const std::string& value)
-    {
-        if (const char* old = std::getenv("TMPDIR"))
-            old_ = old, had_ = true;
-        setenv("TMPDIR", value.c_str(), 1);
-    }
-    ~TempDirectory() { had_ ? setenv("TMPDIR", old_.c_str(), 1) : unsetenv("TMPDIR"); }
-
-private:
-    std::string old_;
-    bool had_ = false;
-};
 
 TEST(ResourceTable, HoldsTheRowsInOrderEachExpandingToItsSource)
 {
@@ -226,7 +211,7 @@ TEST(ResourceFolders, ReadsFallBackToTheProgramAndResourceFoldersThenTheTemporar
     PelmoraModule pelmora(program.Path());
     ASSERT_TRUE(pelmora.Loaded()) << dlerror();
     ASSERT_EQ(ProgramFolder(), program.Path() + "/");
-    TempDirectory tempDirectory(temp.Path());
+    ScopedEnv tempDirectory("TMPDIR", temp.Path().c_str());
 
     WriteText(program.File("beside.txt"), "beside");
     WriteText(program.File("encoding/enc.txt"), "encoding");
@@ -264,7 +249,7 @@ TEST(ResourceFolders, ModesThatWriteOrCreateStopAfterTheNameAsGiven)
     ScratchFolder program, temp, working;
     PelmoraModule pelmora(program.Path());
     ASSERT_TRUE(pelmora.Loaded()) << dlerror();
-    TempDirectory tempDirectory(temp.Path());
+    ScopedEnv tempDirectory("TMPDIR", temp.Path().c_str());
     const std::filesystem::path oldWorking = std::filesystem::current_path();
     std::filesystem::current_path(working.Path());
     WriteText(program.File("kept.txt"), "kept");

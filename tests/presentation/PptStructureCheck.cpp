@@ -407,7 +407,7 @@ void Checker::checkPropertySet(const Bytes& set, const char* name, const uint8_t
             continue;
         }
         codePage = codePage || id == 1;
-        readProperty((where + "property " + std::to_string(id)).c_str(), id, &set[start + offset], size - offset);
+        readProperty(property.c_str(), id, &set[start + offset], size - offset);
     }
     if (!codePage) fail(where + "no code page");
 }
@@ -497,11 +497,10 @@ presentation::PptStreams readStreams(GsfInfile* ole, std::vector<std::string>& m
     return s;
 }
 
-// The application's class id, {64818D10-4F9B-11CF-86EA-00AA00B929E8}.
+} // namespace
+
 const uint8_t PresentationClassId[16] = {0x10, 0x8D, 0x81, 0x64, 0x9B, 0x4F, 0xCF, 0x11,
                                          0x86, 0xEA, 0x00, 0xAA, 0x00, 0xB9, 0x29, 0xE8};
-
-} // namespace
 
 std::optional<presentation::PptStreams> ReadPptStreams(const std::string& path)
 {

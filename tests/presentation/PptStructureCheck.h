@@ -25,6 +25,10 @@ std::vector<std::string> CheckPptStructure(const presentation::PptStreams& strea
 // The streams of a compound file, read back through libgsf.
 std::optional<presentation::PptStreams> ReadPptStreams(const std::string& path);
 
+// The root storage class id the file must carry: the application's,
+// {64818D10-4F9B-11CF-86EA-00AA00B929E8}.
+extern const uint8_t PresentationClassId[16];
+
 // Checks the compound file itself (the root's class id, every stream under
 // its name), then its streams as above.
 std::vector<std::string> CheckPptFile(const std::string& path, CheckedPresentation& found);

@@ -122,8 +122,6 @@ TEST(StructureCheck, ReportsEachKindOfDamage)
 // readers look the streams up by.
 TEST(StructureCheck, ReportsTheFileAroundTheStreams)
 {
-    const uint8_t presentationId[16] = {0x10, 0x8D, 0x81, 0x64, 0x9B, 0x4F, 0xCF, 0x11,
-                                        0x86, 0xEA, 0x00, 0xAA, 0x00, 0xB9, 0x29, 0xE8};
     const uint8_t noId[16] = {};
     PptStreams s = WritePptStreams(Sample());
     struct Case {
@@ -132,9 +130,9 @@ TEST(StructureCheck, ReportsTheFileAroundTheStreams)
         const uint8_t (&classId)[16];
         const char* reported;  // empty for a sound file
     } cases[] = {
-        {"as written", "\005SummaryInformation", presentationId, ""},
-        {"summary without its leading 5", "SummaryInformation", presentationId, "no stream named \"\\005SummaryInformation\""},
-        {"summary misspelt", "\005SummaryInfo", presentationId, "no stream named"},
+        {"as written", "\005SummaryInformation", PresentationClassId, ""},
+        {"summary without its leading 5", "SummaryInformation", PresentationClassId, "no stream named \"\\005SummaryInformation\""},
+        {"summary misspelt", "\005SummaryInfo", PresentationClassId, "no stream named"},
         {"no class id", "\005SummaryInformation", noId, "class id"},
     };
     std::string folder = FreshFolder("file-damage");

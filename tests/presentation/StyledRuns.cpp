@@ -1,5 +1,6 @@
 #include "tests/presentation/StyledRuns.h"
 
+#include "platform/win32/Utf16.h"
 #include "tests/presentation/ExternalReaders.h"
 
 #include <cctype>
@@ -12,20 +13,6 @@
 
 namespace {
 
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6), out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | c >> 12), out += char(0x80 | (c >> 6 & 0x3F)), out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | c >> 18), out += char(0x80 | (c >> 12 & 0x3F));
-        out += char(0x80 | (c >> 6 & 0x3F)), out += char(0x80 | (c & 0x3F));
-    }
-}
-
 // PoiCheck's escaped text: printable ASCII as is, the rest as \uXXXX.
 std::u16string Unescape(const std::string& escaped)
 {
@@ -37,17 +24,6 @@ std::u16string Unescape(const std::string& escaped)
         } else {
             out += char16_t(static_cast<unsigned char>(escaped[i]));
         }
-    }
-    return out;
-}
-
-std::string Utf8(const std::u16string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        AppendUtf8(out, c);
     }
     return out;
 }
@@ -163,7 +139,7 @@ std::vector<StyledRun> PoiRuns(const std::string& description)
         for (size_t from = 0; from <= part.size();) {
             size_t end = part.find_first_of(u"\r\v", from);
             if (end == std::u16string::npos) end = part.size();
-            run.text = Trimmed(Utf8(part.substr(from, end - from)));
+            run.text = Trimmed(Utf8FromWide(part.data() + from, end - from));
             if (!run.text.empty()) runs.push_back(run);
             from = end + 1;
         }

@@ -14,8 +14,7 @@ namespace {
 long WholeStreamSize(const ResourceEntry& row)
 {
     std::vector<unsigned char> stored(row.data, row.data + row.size);
-    for (unsigned char& byte : stored)
-        byte ^= kResourceKey;
+    ToggleResourceKey(stored);
     z_stream stream = {};
     stream.next_in = stored.data();
     stream.avail_in = uInt(stored.size());

@@ -92,8 +92,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "PackResources: %s does not inflate back whole\n", path);
             return 1;
         }
-        for (unsigned char& byte : packed)
-            byte ^= kResourceKey;
+        ToggleResourceKey(packed);
         WriteRow(out, row, packed);
     }
     out << "\n} // namespace\n\nconst unsigned char* const storedResources[kResourceCount] = {";

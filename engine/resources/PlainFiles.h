@@ -1,0 +1,13 @@
+// Plain files as the engine tests and writes them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Writes the bytes under a passing name, then puts the file in place, so
+// that the path holds either the whole new file or what it held before.
+// Returns whether the file was put in place.
+bool WriteWholeFile(const std::string& path, const void* data, size_t size);
+
+// Whether the path names an existing file, not a folder.
+bool IsFile(const std::string& path);
