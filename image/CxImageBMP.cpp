@@ -56,17 +56,7 @@ void CxImageBMP::WriteAlphaForm(EncodeSink& sink)
     SwapHeaderByteOrder(&header);
     sink.Write(&header, sizeof(header));
 
-    size_t rowBytes = (size_t)GetWidth() * 4;
-    EncodeBuffer row(rowBytes, "BMP: out of memory");
-    for (LONG y = 0; y < head.biHeight; y++) {
-        const BYTE* pixel = info.pImage + (size_t)y * info.dwEffWidth;
-        BYTE* out = row.Get();
-        for (LONG x = 0; x < head.biWidth; x++, pixel += 3, out += 4) {
-            memcpy(out, pixel, 3);
-            out[3] = AlphaGetUnchecked(x, y);
-        }
-        sink.Write(row.Get(), rowBytes);
-    }
+    WriteBgraRows(*this, sink, "BMP: out of memory");
 }
 
 // The block's own header is brought up to date first, so the block can go out

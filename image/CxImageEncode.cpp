@@ -22,24 +22,15 @@
 
 namespace {
 
-// Runs a format object's encoder (ICO: a one-image icon) on a ghost of the
-// image; on failure `failure` receives the format object's text.
-template <class Format>
-bool EncodeAs(const CxImage* image, CxFile* hFile, char (&failure)[256])
+// Runs a format object's encoder (ICO: a one-image icon; the JPEG 2000
+// family: one object that takes the id) on a ghost of the image; on failure
+// `failure` receives the format object's text.
+template <class Format, class... Options>
+bool EncodeAs(const CxImage* image, CxFile* hFile, char (&failure)[256], Options... options)
 {
     Format format;
     format.Ghost(image);
-    if (format.Encode(hFile)) return true;
-    snprintf(failure, sizeof(failure), "%s", format.GetLastError());
-    return false;
-}
-
-// The JPEG 2000 family shares one format object that takes the id.
-bool EncodeJasper(const CxImage* image, CxFile* hFile, DWORD imagetype, char (&failure)[256])
-{
-    CxImageJAS format;
-    format.Ghost(image);
-    if (format.Encode(hFile, imagetype)) return true;
+    if (format.Encode(hFile, options...)) return true;
     snprintf(failure, sizeof(failure), "%s", format.GetLastError());
     return false;
 }
@@ -95,7 +86,6 @@ bool CxImage::EncodeSafeCheck(CxFile* hFile)
 bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
 {
     char failure[sizeof(info.szLastError)] = "";
-    bool known = true;
     bool written = false;
     switch (imagetype) {
     case CXIMAGE_FORMAT_PNG: written = EncodeAs<CxImagePNG>(this, hFile, failure); break;
@@ -115,12 +105,8 @@ bool CxImage::Encode(CxFile* hFile, DWORD imagetype)
     case CXIMAGE_FORMAT_JPC:
     case CXIMAGE_FORMAT_PGX:
     case CXIMAGE_FORMAT_PNM:
-    case CXIMAGE_FORMAT_RAS: written = EncodeJasper(this, hFile, imagetype, failure); break;
+    case CXIMAGE_FORMAT_RAS: written = EncodeAs<CxImageJAS>(this, hFile, failure, imagetype); break;
     default:
-        known = false;
-        break;
-    }
-    if (!known) {
         SetLastError("Encode: Unknown format");
         return false;
     }

@@ -140,7 +140,7 @@ void CxImageICO::WriteBitmap(EncodeSink& sink, const Layout& layout)
 
     WritePalette(sink);
     if (layout.alpha)
-        WriteAlphaPixels(sink);
+        WriteBgraRows(*this, sink, "ICO: out of memory");
     else
         sink.Write(info.pImage, layout.pixelBytes);
     WriteMask(sink, layout);
@@ -162,20 +162,6 @@ void CxImageICO::WritePalette(EncodeSink& sink)
     const char* error = RunEncoder([&] { sink.Write(palette, GetPaletteSize()); });
     SetPaletteColor(index, saved);
     if (error) throw error;
-}
-
-void CxImageICO::WriteAlphaPixels(EncodeSink& sink)
-{
-    size_t rowBytes = (size_t)GetWidth() * 4;
-    EncodeBuffer pixels(rowBytes * GetHeight(), "ICO: out of memory");
-    BYTE* out = pixels.Get();
-    for (LONG y = 0; y < head.biHeight; y++) {
-        for (LONG x = 0; x < head.biWidth; x++, out += 4) {
-            memcpy(out, GetPixelPointerUnchecked(x, y), 3);
-            out[3] = AlphaGetUnchecked(x, y);
-        }
-    }
-    sink.Write(pixels.Get(), rowBytes * GetHeight());
 }
 
 void CxImageICO::WriteMask(EncodeSink& sink, const Layout& layout)

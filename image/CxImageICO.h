@@ -30,7 +30,6 @@ private:
     void WriteEntry(EncodeSink& sink, const Layout& layout);
     void WriteBitmap(EncodeSink& sink, const Layout& layout);
     void WritePalette(EncodeSink& sink);
-    void WriteAlphaPixels(EncodeSink& sink);
     void WriteMask(EncodeSink& sink, const Layout& layout);
     bool IsTransparent(LONG x, LONG y, bool paletteAlpha, RGBQUAD trans) const;
 };

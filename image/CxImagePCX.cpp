@@ -64,7 +64,7 @@ bool CxImagePCX::Encode(CxFile* hFile)
         if (!coded.Open()) throw "PCX: out of memory";
         EncodeSink codedSink(&coded, kWriteFailed);
         if (GetBpp() >= 8)
-            CodeByteLines(codedSink);
+            CodeByteLines(codedSink, planes);
         else
             CodeBitLines(codedSink, bytesPerLine, planes);
 
@@ -123,9 +123,8 @@ void CxImagePCX::BuildHeader(PcxHeader& header) const
 
 // One line per plane: red, green, blue (and alpha) of 24-bit images, the
 // indices of 8-bit ones; an odd width ends with the pad byte.
-void CxImagePCX::CodeByteLines(EncodeSink& out)
+void CxImagePCX::CodeByteLines(EncodeSink& out, int planes)
 {
-    int planes = GetBpp() == 24 ? (AlphaIsValid() ? 4 : 3) : 1;
     int end = (GetWidth() & 1) ? -2 : -1;
     for (LONG y = head.biHeight - 1; y >= 0; y--) {
         for (int plane = 0; plane < planes; plane++) {

@@ -28,7 +28,7 @@ protected:
 private:
     unsigned long long BytesPerLine() const;
     void BuildHeader(PcxHeader& header) const;
-    void CodeByteLines(EncodeSink& out);
+    void CodeByteLines(EncodeSink& out, int planes);
     void CodeBitLines(EncodeSink& out, DWORD bytesPerLine, int planes);
     void SwapHeader(PcxHeader& header) const;
 };

@@ -71,7 +71,7 @@ void CxImageTGA::WriteTga(EncodeSink& sink)
 
     if (GetBpp() == 8) WriteColourMap(sink);
     if (alpha) {
-        WriteAlphaRows(sink);
+        WriteBgraRows(*this, sink, "TGA: out of memory");
         return;
     }
     size_t rowBytes = (size_t)GetBpp() / 8 * GetWidth();
@@ -89,23 +89,6 @@ void CxImageTGA::WriteColourMap(EncodeSink& sink)
         map[i * 3 + 2] = c.rgbRed;
     }
     sink.Write(map, sizeof(map));
-}
-
-void CxImageTGA::WriteAlphaRows(EncodeSink& sink)
-{
-    size_t rowBytes = (size_t)GetWidth() * 4;
-    EncodeBuffer row(rowBytes, "TGA: out of memory");
-    for (LONG y = 0; y < head.biHeight; y++) {
-        BYTE* out = row.Get();
-        for (LONG x = 0; x < head.biWidth; x++, out += 4) {
-            RGBQUAD c = GetPixelColor(x, y);
-            out[0] = c.rgbBlue;
-            out[1] = c.rgbGreen;
-            out[2] = c.rgbRed;
-            out[3] = AlphaGet(x, y);
-        }
-        sink.Write(row.Get(), rowBytes);
-    }
 }
 
 void CxImageTGA::SwapHeader(TgaHeader& header) const

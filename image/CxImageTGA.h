@@ -16,6 +16,5 @@ public:
 private:
     void WriteTga(EncodeSink& sink);
     void WriteColourMap(EncodeSink& sink);
-    void WriteAlphaRows(EncodeSink& sink);
     void SwapHeader(TgaHeader& header) const;
 };

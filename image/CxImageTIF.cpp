@@ -129,13 +129,9 @@ int CxImageTIF::Photometric()
     }
     if (bits == 24) return PHOTOMETRIC_RGB;
     // A 4-bit grey page keeps its palette: its 16 levels are not the file's.
-    RGBQUAD* palette = GetPalette();
-    if (!palette) return PHOTOMETRIC_MINISBLACK;
+    if (!GetPalette()) return PHOTOMETRIC_MINISBLACK;
     if (bits == 4) return PHOTOMETRIC_PALETTE;
-    for (DWORD i = 0; i < head.biClrUsed; i++) {
-        if (palette[i].rgbRed != i || palette[i].rgbGreen != i || palette[i].rgbBlue != i) return PHOTOMETRIC_PALETTE;
-    }
-    return PHOTOMETRIC_MINISBLACK;
+    return IsGrayScale() ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE;
 }
 
 bool CxImageTIF::EncodeBody(TIFF* m_tif, bool multipage, int page, int pagecount)
@@ -214,7 +210,7 @@ bool CxImageTIF::EncodeBody(TIFF* m_tif, bool multipage, int page, int pagecount
             }
         } else if (bitCount == 24) {
             memcpy(out, row, info.dwEffWidth);
-            for (uint32_t x = 0; x < width; x++) std::swap(out[3 * x], out[3 * x + 2]);
+            SwapRedBlue(out, int(3 * width));
         } else if (bitCount == 32) {
             for (LONG x = 0; x < LONG(width); x++, row += 3) {
                 *out++ = row[2];

@@ -34,22 +34,19 @@ LONG Truncated(double v, LONG fallback)
     return LONG(v);
 }
 
-// The top 8 bits of the sample of `bits` bits at bit offset `at`, most
-// significant bit first (the whole sample when it is narrower).
-BYTE TopBits(const BYTE* src, unsigned long long at, WORD bits)
-{
-    int take = bits < 8 ? bits : 8;
-    unsigned value = 0;
-    for (int k = 0; k < take; k++, at++) value = (value << 1) | ((src[at / 8] >> (7 - at % 8)) & 1);
-    return BYTE(value);
-}
-
-// The whole sample of `bits` bits (at most 32) at bit offset `at`.
+// The whole sample of `bits` bits (at most 32) at bit offset `at`, most
+// significant bit first.
 DWORD SampleValue(const BYTE* src, unsigned long long at, WORD bits)
 {
     DWORD value = 0;
     for (int k = 0; k < bits; k++, at++) value = (value << 1) | ((src[at / 8] >> (7 - at % 8)) & 1);
     return value;
+}
+
+// The top 8 bits of such a sample (the whole sample when it is narrower).
+BYTE TopBits(const BYTE* src, unsigned long long at, WORD bits)
+{
+    return BYTE(SampleValue(src, at, bits < 8 ? bits : 8));
 }
 
 }  // namespace

@@ -47,6 +47,13 @@ private:
     BYTE* m_data;
 };
 
+class CxImage;
+
+// The rows of a 24-bit image with an alpha plane as 32-bit pixels (blue,
+// green, red, alpha), bottom row first; when memory runs out it raises
+// `noMemory`.
+void WriteBgraRows(const CxImage& image, EncodeSink& sink, const char* noMemory);
+
 // Runs an encoder's body; returns null when it finished, else the text it
 // raised.
 template <class Body>

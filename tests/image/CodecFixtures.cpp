@@ -41,10 +41,7 @@ void Pattern(CxImage& image, DWORD width, DWORD height, DWORD bpp, bool alpha)
 
 std::vector<BYTE> EncodeBoth(CxImage& image, DWORD id, const std::string& path)
 {
-    CxMemFile memory;
-    memory.Open();
-    EXPECT_TRUE(image.Encode(&memory, id)) << image.GetLastError();
-    std::vector<BYTE> bytes(memory.GetBuffer(false), memory.GetBuffer(false) + memory.Size());
+    std::vector<BYTE> bytes = EncodeToMemory(image, id);
 
     EXPECT_TRUE(image.Save(path.c_str(), id)) << image.GetLastError();
     std::vector<BYTE> saved;

@@ -75,15 +75,6 @@ std::string SaveGif(CxImage& image, const std::string& name)
     return path;
 }
 
-std::vector<BYTE> EncodeToMemory(CxImage& image)
-{
-    CxMemFile memory;
-    memory.Open();
-    EXPECT_TRUE(image.Encode(&memory, GIF)) << image.GetLastError();
-    const BYTE* data = memory.GetBuffer(false);
-    return std::vector<BYTE>(data, data + memory.Size());
-}
-
 // The data sub-blocks of the first image block: its minimum code size and
 // the length of each sub-block. Walks the blocks as GIF89a lays them out.
 struct ImageData {
@@ -223,7 +214,7 @@ TEST_P(GifHeader, ScreenTableAndCodeSizeFollowTheDepth)
     const HeaderCase& c = GetParam();
     CxImage image;
     PaletteImage(image, 5, 3, c.bpp, NOISE);
-    std::vector<BYTE> gif = EncodeToMemory(image);
+    std::vector<BYTE> gif = EncodeToMemory(image, GIF);
     ASSERT_GT(gif.size(), 13u);
     EXPECT_EQ(std::string(gif.begin(), gif.begin() + 6), "GIF89a");
     EXPECT_EQ(gif[6] | gif[7] << 8, 5);
@@ -267,7 +258,7 @@ TEST_P(GifCodes, RowBecomesTheseCodes)
     ASSERT_NE(image.Create(DWORD(c.pixels.size()), 1, c.bpp), nullptr);
     for (size_t x = 0; x < c.pixels.size(); x++) image.SetPixelIndex(LONG(x), 0, c.pixels[x]);
     image.SetCodecOption(c.coder, GIF);
-    ImageData data = FirstImageData(EncodeToMemory(image));
+    ImageData data = FirstImageData(EncodeToMemory(image, GIF));
     EXPECT_EQ(data.subBlocks.size(), 1u);
     EXPECT_EQ(data.bytes, PackCodes(c.codes, c.bits));
 }
@@ -289,7 +280,7 @@ TEST(GifCodes, SpelledOutBytesOfTheSmallestLzwBlock)
     ASSERT_NE(image.Create(2, 1, 8), nullptr);
     image.SetPixelIndex(0, 0, 5);
     image.SetPixelIndex(1, 0, 5);
-    std::vector<BYTE> gif = EncodeToMemory(image);
+    std::vector<BYTE> gif = EncodeToMemory(image, GIF);
     ASSERT_GE(gif.size(), 9u);
     EXPECT_EQ(std::vector<BYTE>(gif.end() - 9, gif.end()),
               (std::vector<BYTE>{0x08, 0x05, 0x00, 0x0B, 0x14, 0x08, 0x08, 0x00, 0x3B}));
@@ -519,7 +510,7 @@ TEST_P(GifShortWrite, FailsWherever)
     image.SetCodecOption(GetParam().coder, GIF);
     if (image.GetNumFrames() > 1)
         for (int i = 0; i < 2; i++) image.Frames()[i]->SetCodecOption(GetParam().coder, GIF);
-    const long size = long(EncodeToMemory(image).size());
+    const long size = long(EncodeToMemory(image, GIF).size());
     for (long room : {0L, 4L, 12L, 100L, size / 2, size - 2, size - 1}) {
         ShortFile file(room);
         EXPECT_FALSE(image.Encode(&file, GIF)) << "room " << room << " of " << size;

@@ -13,6 +13,15 @@ bool Has(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
+std::vector<BYTE> EncodeToMemory(CxImage& image, DWORD imagetype)
+{
+    CxMemFile memory;
+    memory.Open();
+    EXPECT_TRUE(image.Encode(&memory, imagetype)) << image.GetLastError();
+    const BYTE* data = memory.GetBuffer(false);
+    return std::vector<BYTE>(data, data + memory.Size());
+}
+
 void ExpectRefused(CxImage& image, DWORD imagetype, const char* text)
 {
     CxMemFile file;

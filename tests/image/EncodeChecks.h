@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "image/CxImage.h"
 #include "image/CxMemFile.h"
@@ -12,6 +13,9 @@ std::string TempPath(const std::string& name, const std::string& extension);
 
 // Whether the text holds the part.
 bool Has(const std::string& text, const std::string& part);
+
+// Expects the encode into a memory stream to succeed; the bytes written.
+std::vector<BYTE> EncodeToMemory(CxImage& image, DWORD imagetype);
 
 // Expects the encode to fail with the text and write nothing.
 void ExpectRefused(CxImage& image, DWORD imagetype, const char* text);

@@ -97,16 +97,7 @@ std::vector<Raster> ParsePnm(const std::string& bytes)
 
 Raster RasterOf(const CxImage& image)
 {
-    Raster r;
-    r.width = int(image.GetWidth());
-    r.height = int(image.GetHeight());
-    for (LONG y = r.height - 1; y >= 0; y--) {
-        for (LONG x = 0; x < r.width; x++) {
-            RGBQUAD c = image.GetPixelColor(x, y, false);
-            r.rgb.insert(r.rgb.end(), {c.rgbRed, c.rgbGreen, c.rgbBlue});
-        }
-    }
-    return r;
+    return RasterFromRgba(ExpectedRgba(image), int(image.GetWidth()), int(image.GetHeight()));
 }
 
 Raster RasterFromRgba(const std::vector<unsigned char>& rgba, int width, int height)

@@ -4,8 +4,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <unistd.h>
 
 std::string JudgePath(const std::string& name, const std::string& extension)
@@ -13,23 +11,6 @@ std::string JudgePath(const std::string& name, const std::string& extension)
     static int serial = 0;
     return testing::TempDir() + "judge_" + std::to_string(getpid()) + "_" + std::to_string(serial++) + "_" + name
         + "." + extension;
-}
-
-PilPicture PilDump(const std::string& path, const std::string& options)
-{
-    PilPicture picture;
-    ToolRun run = RunTool("/usr/bin/python3 " TEST_SOURCE_DIR "/pil_dump.py '" + path + "' " + options + " 2>&1");
-    const std::string& out = run.output;
-    size_t newline = out.find('\n');
-    if (run.status != 0 || newline == std::string::npos) {
-        picture.error = "PIL could not read " + path + ": " + out.substr(out.size() > 600 ? out.size() - 600 : 0);
-        return picture;
-    }
-    std::istringstream header(out.substr(0, newline));
-    header >> picture.mode >> picture.width >> picture.height >> picture.frames;
-    picture.bytes.assign(out.begin() + newline + 1, out.end());
-    picture.ok = true;
-    return picture;
 }
 
 std::string TiffTag(const std::string& dump, int dir, const std::string& tag)
@@ -43,12 +24,6 @@ std::string TiffTag(const std::string& dump, int dir, const std::string& tag)
     size_t close = dump.find(">\n", open);
     if (open == std::string::npos || close == std::string::npos) return "";
     return dump.substr(open + 1, close - open - 1);
-}
-
-std::vector<unsigned char> ReadWholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes)

@@ -1,6 +1,5 @@
-// Outside judges of the transform and TIFF tests: Python's imaging library
-// through pil_dump.py, and libtiff's own tools. ExpectedRgba (OutsideTools.h)
-// gives an image's pixels in the order pil_dump.py prints them.
+// Outside judges of the transform and TIFF tests: libtiff's own tools, beside
+// Python's imaging library (PilDump, OutsideTools.h).
 #pragma once
 
 #include <string>
@@ -9,24 +8,9 @@
 #include "OutsideTools.h"
 #include "image/CxImage.h"
 
-// A picture as pil_dump.py prints it.
-struct PilPicture {
-    bool ok = false;
-    std::string error;
-    std::string mode;
-    int width = 0;
-    int height = 0;
-    int frames = 0;
-    std::vector<unsigned char> bytes;  // RGBA (or 16-bit samples), top row first
-};
-
-// options: pil_dump.py's flags, e.g. "--frame 2" or "--op FLIP_TOP_BOTTOM".
-PilPicture PilDump(const std::string& path, const std::string& options = "");
-
 // A fresh path in the test's temporary folder.
 std::string JudgePath(const std::string& name, const std::string& extension);
 
-std::vector<unsigned char> ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
 // Directories tiffinfo finds in the file.

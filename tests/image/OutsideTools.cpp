@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <sstream>
 #include <sys/wait.h>
+#include <utility>
 #include <unistd.h>
 
 ToolRun RunTool(const std::string& command)
@@ -32,6 +33,23 @@ std::string TempPngPath(const std::string& name)
     return testing::TempDir() + "png_" + std::to_string(getpid()) + "_" + name + ".png";
 }
 
+PilPicture PilDump(const std::string& path, const std::string& options)
+{
+    PilPicture picture;
+    ToolRun run = RunTool("/usr/bin/python3 " TEST_SOURCE_DIR "/pil_dump.py '" + path + "' " + options + " 2>&1");
+    const std::string& out = run.output;
+    size_t newline = out.find('\n');
+    if (run.status != 0 || newline == std::string::npos) {
+        picture.error = "PIL could not read " + path + ": " + out.substr(out.size() > 600 ? out.size() - 600 : 0);
+        return picture;
+    }
+    std::istringstream header(out.substr(0, newline));
+    header >> picture.mode >> picture.width >> picture.height >> picture.frames;
+    picture.bytes.assign(out.begin() + newline + 1, out.end());
+    picture.ok = true;
+    return picture;
+}
+
 ReadBack ReadWithPil(const std::string& path)
 {
     ReadBack result;
@@ -40,15 +58,15 @@ ReadBack ReadWithPil(const std::string& path)
         result.error = python + " is missing; scripts/install-deps installs python3-pil";
         return result;
     }
-    ToolRun run = RunTool(python + " " TEST_SOURCE_DIR "/read_png.py '" + path + "' 2>&1");
-    size_t newline = run.output.find('\n');
-    if (run.status != 0 || newline == std::string::npos) {
-        result.error = "python3 with PIL could not read " + path + ": " + run.output;
+    PilPicture picture = PilDump(path);
+    if (!picture.ok) {
+        result.error = picture.error;
         return result;
     }
-    std::istringstream header(run.output.substr(0, newline));
-    header >> result.mode >> result.width >> result.height;
-    result.rgba.assign(run.output.begin() + newline + 1, run.output.end());
+    result.mode = picture.mode;
+    result.width = picture.width;
+    result.height = picture.height;
+    result.rgba = std::move(picture.bytes);
     if (result.rgba.size() != size_t(result.width) * result.height * 4) {
         result.error = "python3 returned " + std::to_string(result.rgba.size()) + " bytes";
         return result;

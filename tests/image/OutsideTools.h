@@ -21,6 +21,20 @@ std::string MissingTool(const std::string& program);
 // A fresh path in the test's temporary folder.
 std::string TempPngPath(const std::string& name);
 
+// A picture as pil_dump.py prints it.
+struct PilPicture {
+    bool ok = false;
+    std::string error;
+    std::string mode;
+    int width = 0;
+    int height = 0;
+    int frames = 0;
+    std::vector<unsigned char> bytes;  // RGBA (or 16-bit samples), top row first
+};
+
+// options: pil_dump.py's flags, e.g. "--frame 2" or "--op FLIP_TOP_BOTTOM".
+PilPicture PilDump(const std::string& path, const std::string& options = "");
+
 // The picture as the imaging library reads it back.
 struct ReadBack {
     bool ok = false;
