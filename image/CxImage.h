@@ -111,7 +111,12 @@ public:
     void SetPaletteColor(BYTE idx, RGBQUAD c);
     void SetPalette(const RGBQUAD* pPal, DWORD nColors = 256);
     void SetGrayPalette();
+    // Entry i holds blue = green = red = i: each index is its 8-bit grey level.
     bool IsGrayScale() const;
+    // The palette is the ramp SetGrayPalette makes: each index is its grey
+    // level at the image's own depth (black and white at 1 bit; 0, 17, ...,
+    // 255 at 4; the identity at 8).
+    bool IsGrayRamp() const;
     bool PaletteHasAlpha() const;
     void SwapIndex(BYTE idx1, BYTE idx2);
     BYTE GetNearestIndex(RGBQUAD c);

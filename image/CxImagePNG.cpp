@@ -25,7 +25,7 @@ struct PngLayout {
     int bitDepth;
     int colorType;
     int interlace;
-    bool grey;   // identity grey palette
+    bool grey;   // the palette is the grey ramp of the image's depth
     bool alpha;  // rows carry the alpha plane
 };
 
@@ -100,7 +100,10 @@ void CxImagePNG::WriteStream(CxFile* hFile, PngSession& s)
 }
 
 // A palette picture with an alpha plane is written as RGBA: PNG has no
-// palette type with an alpha channel.
+// palette type with an alpha channel. A grey PNG sample of n bits stands for
+// the level sample x 255 / (2^n - 1) (PNG, sample depth scaling), so only the
+// ramp of the image's own depth goes out as grey; a 1-bit picture keeps its
+// two-entry palette, black and white included.
 PngLayout CxImagePNG::ChooseLayout() const
 {
     PngLayout layout;
@@ -109,7 +112,7 @@ PngLayout CxImagePNG::ChooseLayout() const
     layout.bitDepth = bpp / layout.channels;
     layout.interlace = GetCodecOption(CXIMAGE_FORMAT_PNG) == 1 ? PNG_INTERLACE_ADAM7
                                                                : PNG_INTERLACE_NONE;
-    layout.grey = IsGrayScale();
+    layout.grey = bpp > 1 && IsGrayRamp();
     if (head.biClrUsed)
         layout.colorType = layout.grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE;
     else

@@ -55,15 +55,37 @@ void CxImage::SetPalette(const RGBQUAD* pPal, DWORD nColors)
     info.last_c_isvalid = false;
 }
 
+namespace {
+
+// Entry i of the black-to-white ramp over `colours` entries.
+BYTE RampLevel(DWORD i, DWORD colours)
+{
+    DWORD step = colours > 1 ? 255 / (colours - 1) : 0;
+    return static_cast<BYTE>(step * i);
+}
+
+}  // namespace
+
 void CxImage::SetGrayPalette()
 {
     RGBQUAD* palette = GetPalette();
     if (!palette) return;
-    DWORD step = head.biClrUsed > 1 ? 255 / (head.biClrUsed - 1) : 0;
     for (DWORD i = 0; i < head.biClrUsed; i++) {
-        BYTE level = static_cast<BYTE>(step * i);
+        BYTE level = RampLevel(i, head.biClrUsed);
         palette[i].rgbBlue = palette[i].rgbGreen = palette[i].rgbRed = level;
     }
+}
+
+bool CxImage::IsGrayRamp() const
+{
+    RGBQUAD* palette = GetPalette();
+    if (!palette) return false;
+    for (DWORD i = 0; i < head.biClrUsed; i++) {
+        BYTE level = RampLevel(i, head.biClrUsed);
+        if (palette[i].rgbBlue != level || palette[i].rgbGreen != level || palette[i].rgbRed != level)
+            return false;
+    }
+    return true;
 }
 
 bool CxImage::IsGrayScale() const

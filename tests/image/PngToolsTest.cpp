@@ -171,6 +171,64 @@ TEST(PngTools, IdentityGreyPaletteIsWrittenAsGrey)
     EXPECT_FALSE(Has(report, "PLTE")) << report;
 }
 
+// A grey sample of n bits is the level sample x 255 / (2^n - 1), so only the
+// ramp of the picture's own depth can go out as grey. Entry i = (i, i, i) at
+// 1 or 4 bits is a palette of near-black colours and is written as one.
+struct GreyCase {
+    DWORD bpp;
+    const char* palette;  // "ramp", "identity" or "ramp but one"
+    bool alpha;
+    const char* header;   // pngcheck's
+    const char* mode;     // the imaging library's
+};
+
+void PrintTo(const GreyCase& c, std::ostream* os)
+{
+    *os << c.bpp << " bpp " << c.palette << (c.alpha ? " with alpha" : "");
+}
+
+void GreyCasePicture(CxImage& image, const GreyCase& c)
+{
+    ASSERT_NE(image.Create(9, 4, c.bpp), nullptr);
+    image.SetGrayPalette();
+    DWORD colours = image.GetNumColors();
+    std::string palette = c.palette;
+    if (palette == "identity")
+        for (DWORD i = 0; i < colours; i++) image.SetPaletteColor(BYTE(i), BYTE(i), BYTE(i), BYTE(i));
+    if (palette == "ramp but one") image.SetPaletteColor(BYTE(colours - 1), 254, 254, 254);
+    for (DWORD y = 0; y < 4; y++)
+        for (DWORD x = 0; x < 9; x++) image.SetPixelIndex(x, y, BYTE((x + 3 * y) % colours));
+    if (!c.alpha) return;
+    ASSERT_TRUE(image.AlphaCreate());
+    for (LONG y = 0; y < 4; y++)
+        for (LONG x = 0; x < 9; x++) image.AlphaSet(x, y, BYTE(x * 30 + y));
+}
+
+class PngGrey : public testing::TestWithParam<GreyCase> {};
+
+TEST_P(PngGrey, OnlyTheRampOfTheDepthIsGrey)
+{
+    const GreyCase& c = GetParam();
+    ImageProbe image;
+    GreyCasePicture(image, c);
+    std::string report = SaveAndJudge(image, "greyramp", c.mode);
+    EXPECT_TRUE(Has(report, c.header)) << report;
+    EXPECT_EQ(Has(report, "PLTE"), std::string(c.mode) == "P") << report;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Palettes, PngGrey,
+    testing::Values(GreyCase{4, "ramp", false, "4-bit grayscale, non-interlaced", "L"},
+                    GreyCase{8, "ramp", false, "8-bit grayscale, non-interlaced", "L"},
+                    GreyCase{1, "identity", false, "1-bit palette, non-interlaced", "P"},
+                    GreyCase{4, "identity", false, "4-bit palette, non-interlaced", "P"},
+                    GreyCase{8, "ramp but one", false, "8-bit palette, non-interlaced", "P"},
+                    GreyCase{4, "ramp but one", false, "4-bit palette, non-interlaced", "P"},
+                    // Black and white keeps its palette.
+                    GreyCase{1, "ramp", false, "1-bit palette, non-interlaced", "P"},
+                    GreyCase{4, "ramp", true, "16-bit grayscale+alpha, non-interlaced", "LA"},
+                    GreyCase{4, "identity", true, "32-bit RGB+alpha, non-interlaced", "RGBA"}));
+
 TEST(PngTools, GreyTransparentIndexIsOneGreyValue)
 {
     ImageProbe image;
