@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "image/CxFile.h"
 
@@ -482,13 +483,28 @@ void CxExifInfo::DiscardAllButExif()
         } else if (s.Type == M_COM && !comment.Data) {
             comment = s;
         } else {
-            free(s.Data);
+            FreeSection(s);
         }
         s = ExifSection{};
     }
     m_nSectionsRead = 0;
     if (exif.Data) m_Sections[m_nSectionsRead++] = exif;
     if (comment.Data) m_Sections[m_nSectionsRead++] = comment;
+}
+
+// A thumbnail read from a later EXIF section points into its data; it goes
+// with the section.
+void CxExifInfo::FreeSection(ExifSection& section)
+{
+    EXIFINFO* info = m_pExifInfo;
+    std::less<const BYTE*> before;
+    if (info && info->ThumbnailPointer && section.Data && !before(info->ThumbnailPointer, section.Data)
+        && before(info->ThumbnailPointer, section.Data + section.Size)) {
+        info->ThumbnailPointer = nullptr;
+        info->ThumbnailSize = 0;
+    }
+    free(section.Data);
+    section = ExifSection{};
 }
 
 CxExifInfo::ExifSection* CxExifInfo::FindSection(int SectionType)

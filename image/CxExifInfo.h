@@ -51,7 +51,7 @@ struct EXIFINFO {
     float ResolutionUnit;
     float Brightness;
     char Comments[MAX_COMMENT];
-    unsigned char* ThumbnailPointer;  // into the APP1 section's data
+    unsigned char* ThumbnailPointer;  // into the APP1 section's data, while the reader holds it
     unsigned ThumbnailSize;
     bool IsExif;
 };
@@ -90,6 +90,8 @@ protected:
     void ProcessSofn(const BYTE* Data, unsigned length, int marker);
     double ConvertAnyFormat(const BYTE* ValuePtr, int Format);
     ExifSection* FindSection(int SectionType);
+    // Frees a section's data, clearing a thumbnail that pointed into it.
+    void FreeSection(ExifSection& section);
     void Fail(const char* text);
 
     int Get16m(const BYTE* Short);
