@@ -18,8 +18,8 @@ constexpr uint64_t kMaxCollectionBytes = uint64_t(1) << 30;
 // could make no first face. Returns the number of collections split.
 int SplitFontCollections();
 
-// Appends the full path of every file (not folder) matching the wildcard
-// pattern; returns the list's size.
+// Appends the full path of every regular file (no folder, pipe or device)
+// matching the wildcard pattern; returns the list's size.
 size_t FindFiles(const char* pattern, std::vector<std::string>& files);
 
 // Writes the face files of the collection at path. Cuts a ".ttc" ending (any
