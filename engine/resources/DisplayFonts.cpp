@@ -23,12 +23,18 @@ bool CoreFinds(GlobalParams* params, const std::string& name)
     return path != nullptr;
 }
 
-void HandToCore(GlobalParams* params, const std::string& name, const std::string& file, bool replace)
+// A form other than the name itself never takes the place of a name some
+// font was registered under, whichever came first.
+void HandToCore(GlobalParams* params, DisplayFonts& fonts, const std::string& name, const std::string& file,
+                bool replace)
 {
+    fonts.registeredNames.insert(name);
     std::string noBlanks = name;
     noBlanks.erase(std::remove(noBlanks.begin(), noBlanks.end(), ' '), noBlanks.end());
     for (const std::string& form : {name, Replaced(name, ' ', '-'), noBlanks}) {
-        if (form.empty() || (!replace && form != name && CoreFinds(params, form)))
+        const bool derived = form != name;
+        if (form.empty() || (derived && fonts.registeredNames.count(form)) ||
+            (derived && !replace && CoreFinds(params, form)))
             continue;
         GooString formText(form), fileText(file);
         params->addFontFile(&formText, &fileText);
@@ -64,11 +70,11 @@ bool AddNamedDisplayFont(GlobalParams* params, std::unique_ptr<DisplayFontParam>
 {
     if (!params || !font)
         return false;
-    DisplayFontTable& named = DisplayFontsOf(params).displayNamedCIDFonts;
-    std::unique_ptr<DisplayFontParam>& slot = named[font->name];
+    DisplayFonts& fonts = DisplayFontsOf(params);
+    std::unique_ptr<DisplayFontParam>& slot = fonts.displayNamedCIDFonts[font->name];
     if (slot && !replace)
         return false;
-    HandToCore(params, font->name, font->tt.fileName, replace);
+    HandToCore(params, fonts, font->name, font->tt.fileName, replace);
     slot = std::move(font);
     return true;
 }

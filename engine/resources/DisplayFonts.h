@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 
 class GfxFont;
@@ -31,6 +32,7 @@ typedef std::map<std::string, std::unique_ptr<DisplayFontParam>> DisplayFontTabl
 struct DisplayFonts {
     DisplayFontTable displayNamedCIDFonts; // by font name
     DisplayFontTable displayCIDFonts;      // by character collection
+    std::set<std::string> registeredNames; // the names fonts were added under
     std::mutex mutex;                      // taken by the lookup
 };
 
@@ -43,7 +45,8 @@ void ForgetDisplayFonts(GlobalParams* params);
 // Adds the font under its name: over an earlier one when replace is set,
 // else only when the name is free. An added file is handed to the core
 // under the name, the name with "-" for blanks and the name without blanks,
-// which are the forms documents give it. Returns whether it was added.
+// which are the forms documents give it; a form that is itself the name of
+// a font added before or after keeps that font. Returns whether it was added.
 bool AddNamedDisplayFont(GlobalParams* params, std::unique_ptr<DisplayFontParam> font, bool replace);
 
 // The display font for a CID font: every "-" of the name becomes a blank;

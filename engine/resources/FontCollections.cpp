@@ -3,6 +3,7 @@
 #include "engine/resources/FontsFolder.h"
 #include "engine/resources/PathParts.h"
 #include "engine/resources/PlainFiles.h"
+#include "engine/resources/SkippedCollections.h"
 #include "platform/win32/FindFile.h"
 #include "platform/win32/Folders.h"
 
@@ -38,14 +39,28 @@ uint64_t Padded(uint64_t length)
     return (length + 3) & ~uint64_t(3);
 }
 
-bool ReadWholeFile(const char* path, Bytes& bytes)
+// What a split came to; only Unreadable and WriteFailed may turn out
+// otherwise when the same file is tried again.
+enum class SplitOutcome {
+    Unreadable,    // not opened, or not held in memory
+    Oversized,     // larger than kMaxCollectionBytes to read
+    NotCollection, // no "ttcf" tag
+    TooMuchOutput, // its faces would write more than kMaxCollectionBytes
+    Split,         // every face worth writing was put in place
+    WriteFailed,   // some face file could not be put in place
+};
+
+// Reads the whole file; false when it cannot, with oversized set when it is
+// larger than kMaxCollectionBytes (then nothing is read).
+bool ReadWholeFile(const char* path, Bytes& bytes, bool& oversized)
 {
     FILE* file = std::fopen(path, "rb");
     if (!file)
         return false;
     bool read = std::fseek(file, 0, SEEK_END) == 0;
     long length = read ? std::ftell(file) : -1;
-    read = length >= 1 && std::fseek(file, 0, SEEK_SET) == 0;
+    oversized = length > long(kMaxCollectionBytes);
+    read = !oversized && length >= 1 && std::fseek(file, 0, SEEK_SET) == 0;
     try {
         if (read) {
             bytes.resize(size_t(length));
@@ -58,32 +73,34 @@ bool ReadWholeFile(const char* path, Bytes& bytes)
     return read;
 }
 
-// The face at the offset as a standalone font (OpenType section 5, "Font
-// Collections"), or false when any part of it lies outside the collection.
-bool BuildFace(const Bytes& collection, uint64_t offset, Bytes& face)
+// The size of the face at the offset as a standalone font (OpenType section
+// 5, "Font Collections"), or 0 when any part of it lies outside the
+// collection.
+uint64_t FaceSize(const Bytes& collection, uint64_t offset)
 {
     const uint64_t size = collection.size();
     if (offset + 12 > size)
-        return false;
+        return 0;
     const uint16_t numTables = Big16(&collection[offset + 4]);
     const uint64_t directory = 12 + 16 * uint64_t(numTables);
     if (offset + directory > size)
-        return false;
+        return 0;
     uint64_t faceSize = directory;
     for (uint16_t t = 0; t < numTables; ++t) {
         const unsigned char* record = &collection[offset + 12 + 16 * t];
         uint64_t tableOffset = Big32(record + 8), tableLength = Big32(record + 12);
         if (tableOffset + tableLength > size)
-            return false;
+            return 0;
         faceSize += Padded(tableLength);
     }
-    if (faceSize > UINT32_MAX)
-        return false;
-    try {
-        face.assign(size_t(faceSize), 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return faceSize;
+}
+
+// Copies the face at the offset into face, sized by FaceSize and zeroed.
+void CopyFace(const Bytes& collection, uint64_t offset, Bytes& face)
+{
+    const uint16_t numTables = Big16(&collection[offset + 4]);
+    const uint64_t directory = 12 + 16 * uint64_t(numTables);
     std::memcpy(face.data(), &collection[offset], size_t(directory));
     uint64_t position = directory;
     int64_t head = -1;
@@ -103,7 +120,78 @@ bool BuildFace(const Bytes& collection, uint64_t offset, Bytes& face)
     }
     if (head >= 0)
         PutBig32(&face[size_t(head) + 8], kChecksumMagic - CalcTableChecksum(face.data(), uint32_t(face.size())));
-    return true;
+}
+
+struct FacePlan {
+    uint64_t index, offset, size;
+};
+
+// The faces to write: the sound ones among the first kMaxCollectionFaces
+// that are no larger than the collection. None, and tooMuch set, when
+// together they would write more than kMaxCollectionBytes.
+std::vector<FacePlan> PlanFaces(const Bytes& collection, bool& tooMuch)
+{
+    const uint64_t count = collection.size() >= 12 ? Big32(&collection[8]) : 0;
+    std::vector<FacePlan> faces;
+    uint64_t total = 0;
+    for (uint64_t i = 0; i < count && i < kMaxCollectionFaces && 12 + 4 * (i + 1) <= collection.size(); ++i) {
+        const uint64_t offset = Big32(&collection[12 + 4 * i]);
+        const uint64_t size = FaceSize(collection, offset);
+        if (size == 0 || size > collection.size())
+            continue;
+        faces.push_back({i, offset, size});
+        total += size;
+    }
+    tooMuch = total > kMaxCollectionBytes;
+    if (tooMuch)
+        faces.clear();
+    return faces;
+}
+
+// Written whole, so that a face file, the one that marks the collection as
+// split included, is never cut.
+bool WriteFace(const Bytes& collection, const FacePlan& plan, const std::string& stem)
+{
+    Bytes face;
+    try {
+        face.assign(size_t(plan.size), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    CopyFace(collection, plan.offset, face);
+    return WriteWholeFile(stem + std::to_string(plan.index) + ".ttf", face.data(), face.size());
+}
+
+SplitOutcome SplitCollection(char* path)
+{
+    Bytes collection;
+    bool oversized = false;
+    if (!path || !ReadWholeFile(path, collection, oversized))
+        return oversized ? SplitOutcome::Oversized : SplitOutcome::Unreadable;
+    size_t length = std::strlen(path);
+    if (length > 4 && strcasecmp(path + length - 4, ".ttc") == 0)
+        path[length - 4] = '\0';
+    if (collection.size() < 4 || strncasecmp(reinterpret_cast<const char*>(collection.data()), "ttcf", 4) != 0)
+        return SplitOutcome::NotCollection;
+    bool tooMuch = false;
+    const std::vector<FacePlan> faces = PlanFaces(collection, tooMuch);
+    if (tooMuch)
+        return SplitOutcome::TooMuchOutput;
+    bool written = true;
+    for (const FacePlan& face : faces)
+        written = WriteFace(collection, face, path) && written;
+    return written ? SplitOutcome::Split : SplitOutcome::WriteFailed;
+}
+
+bool IsCollection(SplitOutcome outcome)
+{
+    return outcome == SplitOutcome::TooMuchOutput || outcome == SplitOutcome::Split ||
+           outcome == SplitOutcome::WriteFailed;
+}
+
+bool DependsOnTheFileAlone(SplitOutcome outcome)
+{
+    return outcome != SplitOutcome::Unreadable && outcome != SplitOutcome::WriteFailed;
 }
 
 } // namespace
@@ -121,23 +209,7 @@ uint32_t CalcTableChecksum(const unsigned char* table, uint32_t length)
 
 int SplitTrueTypeCollection(char* path)
 {
-    Bytes collection;
-    if (!path || !ReadWholeFile(path, collection))
-        return 0;
-    size_t length = std::strlen(path);
-    if (length > 4 && strcasecmp(path + length - 4, ".ttc") == 0)
-        path[length - 4] = '\0';
-    if (collection.size() < 4 || strncasecmp(reinterpret_cast<const char*>(collection.data()), "ttcf", 4) != 0)
-        return 0;
-    const uint64_t count = collection.size() >= 12 ? Big32(&collection[8]) : 0;
-    for (uint64_t i = 0; i < count && 12 + 4 * (i + 1) <= collection.size(); ++i) {
-        Bytes face;
-        // Written whole, so that a face file, the one that marks the
-        // collection as split included, is never cut.
-        if (BuildFace(collection, Big32(&collection[12 + 4 * i]), face))
-            WriteWholeFile(std::string(path) + std::to_string(i) + ".ttf", face.data(), face.size());
-    }
-    return 1;
+    return IsCollection(SplitCollection(path)) ? 1 : 0;
 }
 
 size_t FindFiles(const char* pattern, std::vector<std::string>& files)
@@ -167,11 +239,15 @@ int SplitFontCollections()
     for (const std::string& path : collections) {
         std::string name = BareName(path);
         std::string firstFace = FolderOf(path) + name.substr(0, name.rfind('.')) + "0.ttf";
-        if (IsFile(firstFace))
+        if (IsFile(firstFace) || IsSkippedCollection(path))
             continue;
+        const FileStamp stamp = StampOf(path);
         std::vector<char> buffer(path.begin(), path.end());
         buffer.push_back('\0');
-        split += SplitTrueTypeCollection(buffer.data());
+        const SplitOutcome outcome = SplitCollection(buffer.data());
+        split += IsCollection(outcome);
+        if (DependsOnTheFileAlone(outcome) && !IsFile(firstFace))
+            RememberSkippedCollection(path, stamp);
     }
     return split;
 }

@@ -6,18 +6,29 @@
 #include <string>
 #include <vector>
 
+// What one collection may make us write. Real collections hold a few dozen
+// faces; faces past this many are skipped.
+constexpr uint64_t kMaxCollectionFaces = 256;
+// A collection whose faces together would pass this is skipped whole, and so
+// is one larger than this to read.
+constexpr uint64_t kMaxCollectionBytes = uint64_t(1) << 30;
+
 // Splits each "*.ttc" of the Windows fonts folder whose face file with
-// index 0 is missing. Returns the number of collections split.
+// index 0 is missing, unless an earlier split of the same unchanged file
+// could make no first face. Returns the number of collections split.
 int SplitFontCollections();
 
-// Appends the full path of every file (not folder) matching the wildcard
-// pattern; returns the list's size.
+// Appends the full path of every regular file (no folder, pipe or device)
+// matching the wildcard pattern; returns the list's size.
 size_t FindFiles(const char* pattern, std::vector<std::string>& files);
 
 // Writes the face files of the collection at path. Cuts a ".ttc" ending (any
 // letter case) off the caller's buffer. Returns 1 for a collection, face
 // files written or not, 0 when the file cannot be read or is none. A face
-// whose offsets, counts or lengths reach past the file is skipped.
+// whose offsets, counts or lengths reach past the file, or whose file would be
+// larger than the collection, is skipped; so are the faces past
+// kMaxCollectionFaces. When the faces left would write more than
+// kMaxCollectionBytes, none is written.
 int SplitTrueTypeCollection(char* path);
 
 // The TrueType table checksum: the sum of the big-endian 32-bit words over

@@ -2,9 +2,9 @@
 
 #include "engine/resources/DisplayFonts.h"
 #include "engine/resources/FontsFolder.h"
+#include "engine/resources/PlainFiles.h"
 #include "engine/resources/ResStdio.h"
 #include "engine/resources/ResourceFolders.h"
-#include "platform/win32/Folders.h"
 
 #include <cstring>
 #include <string>
@@ -30,18 +30,14 @@ bool ReadLine(FILE* file, std::string& line, bool& tooLong)
     return c != EOF || !line.empty() || tooLong;
 }
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The font file of a map line, or empty when neither folder holds it.
+// The font file of a map line, or empty when neither folder holds it as a
+// regular file: a folder (".", say) or a device is no font.
 std::string FontFilePath(const std::string& programFolder, const std::string& file)
 {
-    if (Exists(programFolder + file))
+    if (IsFile(programFolder + file))
         return programFolder + file;
     std::string fonts = WindowsFontsFolder();
-    if (!fonts.empty() && Exists(fonts + file))
+    if (!fonts.empty() && IsFile(fonts + file))
         return fonts + file;
     return "";
 }

@@ -1,8 +1,7 @@
 #include "engine/resources/PlainFiles.h"
 
-#include "platform/win32/Folders.h"
-
 #include <cstdio>
+#include <sys/stat.h>
 
 bool WriteWholeFile(const std::string& path, const void* data, size_t size)
 {
@@ -21,6 +20,6 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size)
 
 bool IsFile(const std::string& path)
 {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }

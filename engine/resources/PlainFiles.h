@@ -9,5 +9,6 @@
 // Returns whether the file was put in place.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 
-// Whether the path names an existing file, not a folder.
+// Whether the path names an existing regular file (through links): not a
+// folder, and not a pipe or device that a read would hang on or never end.
 bool IsFile(const std::string& path);

@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -99,6 +101,29 @@ std::string CollectionHeader(uint32_t count, const std::vector<uint32_t>& offset
     for (uint32_t offset : offsets)
         Put32(bytes, offset);
     return bytes;
+}
+
+// A collection of the given size whose faces all share one offset table,
+// right after the header, with every table record naming the same bytes
+// from the file's start: faces that amplify the collection.
+std::string AmplifyingCollection(uint32_t size, uint32_t faces, uint16_t numTables, uint32_t tableLength)
+{
+    const uint32_t table = 12 + 4 * faces;
+    std::string bytes = CollectionHeader(faces, std::vector<uint32_t>(faces, table));
+    bytes += OffsetTable(std::vector<Record>(numTables, {"cmap", 0, tableLength}), numTables);
+    bytes.resize(size, '\0');
+    return bytes;
+}
+
+// One sound face with one table of 8 bytes.
+std::string SoundCollection()
+{
+    return CollectionHeader(1, {16}) + OffsetTable({{"cmap", 44, 8}}, 1) + "ABCDEFGH";
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 TEST(FontCollections, TableChecksumSumsBigEndianWordsWithZeroPadding)
@@ -217,6 +242,88 @@ TEST(FontCollections, ADamagedFaceIsSkippedAndTheSoundOnesWritten)
     for (int i = 0; i < 4; ++i)
         expected[16 + i] = char(checksum >> (24 - 8 * i));
     EXPECT_EQ(face, expected);
+}
+
+TEST(FontCollections, AmplifyingCollectionsWriteNoFaceLargerThanThemselvesAndBoundedBytes)
+{
+    const uint32_t kib64 = 64 * 1024, kib256 = 256 * 1024, mib5 = 5 * 1024 * 1024;
+    const uint32_t faces64 = (kib64 - 12 - 28) / 4; // as many offsets as fit before the shared table
+    struct Case {
+        const char* name;
+        std::string bytes;
+        uint64_t written;  // faces written, from index 0
+        uint64_t faceSize; // the size of each
+    } cases[] = {
+        // 16,374 faces of the whole body: each 28 bytes larger than the file.
+        {"faces of the whole body", AmplifyingCollection(kib64, faces64, 1, kib64), 0, 0},
+        // The same faces just fitting: only the first kMaxCollectionFaces.
+        {"faces as large as the collection", AmplifyingCollection(kib64, faces64, 1, kib64 - 28), kMaxCollectionFaces,
+         kib64},
+        // Two faces of 16,000 tables of the whole body: 2 x 4.1 GB.
+        {"two faces of 4.1 GB", AmplifyingCollection(kib256, 2, 16000, kib256), 0, 0},
+        // 256 faces of 5 MiB each pass the total: nothing is written.
+        {"faces over the total together", AmplifyingCollection(mib5, 300, 1, mib5 - 28), 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder;
+        std::string path = folder.File("amp.ttc");
+        WriteFile(path, c.bytes);
+        std::vector<char> buffer(path.begin(), path.end());
+        buffer.push_back('\0');
+        EXPECT_EQ(SplitTrueTypeCollection(buffer.data()), 1);
+
+        std::vector<std::string> expected{"amp.ttc"};
+        for (uint64_t i = 0; i < c.written; ++i)
+            expected.push_back("amp" + std::to_string(i) + ".ttf");
+        std::vector<std::string> files = TtfFilesIn(folder.Path());
+        files.push_back("amp.ttc");
+        std::sort(files.begin(), files.end()), std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(files, expected); // no partial file either
+        uint64_t total = 0;
+        for (uint64_t i = 0; i < c.written; ++i) {
+            uint64_t size = fs::file_size(folder.File("amp" + std::to_string(i) + ".ttf"));
+            EXPECT_EQ(size, c.faceSize) << i;
+            total += size;
+        }
+        EXPECT_LE(total, kMaxCollectionFaces * c.bytes.size());
+    }
+}
+
+TEST(FontCollections, ACollectionThatMadeNoFirstFaceIsNotReadAgainUntilItChanges)
+{
+    ScratchWindowsFolder windows;
+    // Every face larger than the collection: no first face comes of it.
+    const std::string skipped = windows.Font("skipped.ttc");
+    WriteFile(skipped, AmplifyingCollection(4096, 8, 1, 4096));
+    EXPECT_EQ(SplitFontCollections(), 1);
+    EXPECT_EQ(SplitFontCollections(), 0); // remembered: not read again
+    EXPECT_FALSE(fs::exists(windows.Font("skipped0.ttf")));
+    WriteFile(skipped, SoundCollection()); // changed: split now
+    EXPECT_EQ(SplitFontCollections(), 1);
+    EXPECT_TRUE(fs::exists(windows.Font("skipped0.ttf")));
+
+    // A first face that could not be written is tried again at every split.
+    WriteFile(windows.Font("blocked.ttc"), SoundCollection());
+    fs::create_directories(windows.Font("blocked0.ttf/in"));
+    EXPECT_EQ(SplitFontCollections(), 1);
+    EXPECT_EQ(SplitFontCollections(), 1);
+    fs::remove_all(windows.Font("blocked0.ttf"));
+    EXPECT_EQ(SplitFontCollections(), 1);
+    EXPECT_TRUE(fs::is_regular_file(windows.Font("blocked0.ttf")));
+    EXPECT_FALSE(fs::exists(windows.Font("blocked0.ttf.part")));
+    EXPECT_EQ(SplitFontCollections(), 0);
+}
+
+TEST(FontCollections, OnlyRegularFilesAreCollections)
+{
+    ScratchWindowsFolder windows;
+    // A pipe would hold the read forever; a folder is no file.
+    ASSERT_EQ(mkfifo(windows.Font("pipe.ttc").c_str(), 0600), 0);
+    fs::create_directory(windows.Font("folder.ttc"));
+    std::vector<std::string> files;
+    EXPECT_EQ(FindFiles(windows.Font("*.ttc").c_str(), files), 0u);
+    EXPECT_EQ(SplitFontCollections(), 0);
 }
 
 } // namespace

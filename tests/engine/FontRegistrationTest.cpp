@@ -215,6 +215,56 @@ TEST(FontRegistration, InstalledFacesAndMapLinesBecomeNamedDisplayFonts)
     ForgetDisplayFonts(p);
 }
 
+TEST(FontRegistration, AnExplicitMapNameWinsOverEveryDerivedForm)
+{
+    ScratchProgram program;
+    ASSERT_TRUE(program.Loaded()) << dlerror();
+    for (const char* file : {"first.ttf", "second.ttf", "third.ttf", "one.ttf", "two.ttf"})
+        fs::copy_file(dejaVuSans, program.Program(file));
+    program.Map("Ab-Cd=first.ttf\n"   // explicit, before the line deriving it
+                "Ab Cd=second.ttf\n"  // derives Ab-Cd and AbCd
+                "AbCd=third.ttf\n"    // explicit, after
+                "Ef Gh=one.ttf\n"     // derives Ef-Gh and EfGh
+                "EfGh=two.ttf\n");
+    auto params = std::make_unique<GlobalParams>();
+    GlobalParams* p = params.get();
+    EXPECT_EQ(LoadFontFileMap(p), 5);
+    struct Case {
+        const char* name;
+        const char* file;
+    } cases[] = {
+        {"Ab-Cd", "first.ttf"}, {"Ab Cd", "second.ttf"}, {"AbCd", "third.ttf"},
+        {"Ef Gh", "one.ttf"},   {"Ef-Gh", "one.ttf"},    {"EfGh", "two.ttf"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CoreFile(p, c.name), program.Program(c.file)) << c.name;
+    ForgetDisplayFonts(p);
+}
+
+TEST(FontRegistration, AMapLineNamingAnythingButARegularFileIsSkipped)
+{
+    ScratchProgram program;
+    ASSERT_TRUE(program.Loaded()) << dlerror();
+    fs::create_directory(program.Program("folder"));
+    // A folder beside the program gives way to a file in the fonts folder.
+    fs::create_directory(program.Program("shadow.ttf"));
+    fs::copy_file(dejaVuSans, program.Font("shadow.ttf"));
+    program.Map("Dot=.\n"
+                "Folder=folder\n"
+                "Fonts Folder=..\n"
+                "Device=../../../../../../../../dev/null\n"
+                "Shadowed=shadow.ttf\n");
+    auto params = std::make_unique<GlobalParams>();
+    GlobalParams* p = params.get();
+    EXPECT_EQ(LoadFontFileMap(p), 1);
+    for (const char* name : {"Dot", "Folder", "Fonts Folder", "Device"}) {
+        EXPECT_EQ(NamedFile(p, name), "(none)") << name;
+        EXPECT_EQ(CoreFile(p, name), "(none)") << name;
+    }
+    EXPECT_EQ(NamedFile(p, "Shadowed"), program.Font("shadow.ttf"));
+    ForgetDisplayFonts(p);
+}
+
 // The fonts /F1 of the document's first page, as the core makes it.
 std::shared_ptr<GfxFont> FirstPageFont(PDFDoc& doc)
 {
