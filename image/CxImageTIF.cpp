@@ -148,7 +148,6 @@ bool CxImageTIF::EncodeBody(TIFF* m_tif, bool multipage, int page, int pagecount
     if (greyAlpha) samples = 2;
 
     uint32_t width = GetWidth(), height = GetHeight();
-    uint32_t rowsPerStrip = TIFFDefaultStripSize(m_tif, 0xFFFFFFFF);
     TIFFSetField(m_tif, TIFFTAG_IMAGEWIDTH, width);
     TIFFSetField(m_tif, TIFFTAG_IMAGELENGTH, height);
     TIFFSetField(m_tif, TIFFTAG_SAMPLESPERPIXEL, samples);
@@ -156,6 +155,9 @@ bool CxImageTIF::EncodeBody(TIFF* m_tif, bool multipage, int page, int pagecount
     TIFFSetField(m_tif, TIFFTAG_PHOTOMETRIC, photometric);
     TIFFSetField(m_tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(m_tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    // libtiff's default (strips of about 8 KB) needs the row size: the tags
+    // above come first.
+    uint32_t rowsPerStrip = TIFFDefaultStripSize(m_tif, 0xFFFFFFFF);
     TIFFSetField(m_tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
     TIFFSetField(m_tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     TIFFSetField(m_tif, TIFFTAG_XRESOLUTION, float(GetXDPI()));

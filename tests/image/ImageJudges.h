@@ -15,6 +15,13 @@ bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& b
 
 // Directories tiffinfo finds in the file.
 int TiffPageCount(const std::string& path);
+// The strips of directory 0 as `tiffinfo -s` lists them; zeros when it
+// cannot read the file.
+struct StripLayout {
+    unsigned rowsPerStrip = 0;
+    unsigned strips = 0;
+};
+StripLayout TiffStrips(const std::string& path);
 // tiffdump's listing of the file.
 std::string TiffDump(const std::string& path);
 // The value tiffdump shows for a tag of directory dir, e.g. "2" for
