@@ -62,6 +62,13 @@ std::string TiffDump(const std::string& path)
     return RunTool("tiffdump '" + path + "' 2>&1").output;
 }
 
+std::vector<unsigned char> MagickRgba(const std::string& path)
+{
+    ToolRun run = RunTool("/usr/bin/convert '" + path + "[0]' -depth 8 rgba:- 2>/dev/null");
+    if (run.status != 0) return {};
+    return std::vector<unsigned char>(run.output.begin(), run.output.end());
+}
+
 std::string FirstDifference(const std::vector<unsigned char>& expected, const std::vector<unsigned char>& actual,
                             int width)
 {

@@ -29,6 +29,10 @@ std::string TiffDump(const std::string& path);
 // directory lacks the tag.
 std::string TiffTag(const std::string& dump, int dir, const std::string& tag);
 
+// ImageMagick's reading of the file (of its first page): RGBA bytes at 8
+// bits, top row first; empty when it cannot read it.
+std::vector<unsigned char> MagickRgba(const std::string& path);
+
 // Where two RGBA pictures of the given width first differ, or "" when equal.
 std::string FirstDifference(const std::vector<unsigned char>& expected, const std::vector<unsigned char>& actual,
                             int width);
