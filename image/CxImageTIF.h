@@ -63,6 +63,11 @@ private:
     void PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow);
     void ApplyOrientation(WORD orientation);
     int Photometric();
+    DWORD SetPageTags(TIFF* tif, WORD samples, WORD bitsPerSample, int photometric);
+    void SetPageNumber(TIFF* tif, bool multipage, int page, int pagecount);
+    void SetColorMap(TIFF* tif);
+    bool SetCompression(TIFF* tif, int bitCount, DWORD rowsPerStrip);
+    bool WriteScanlines(TIFF* tif, int bitCount, bool greyAlpha);
     void CloseHandle();
 };
 
