@@ -33,8 +33,8 @@ struct PageSamples {
     }
 };
 
-// Rows of samples most significant bit first (16 bits: little-endian
-// words), each row padded to whole bytes: every sample of a pixel, or only
+// Rows of samples most significant bit first (16 bits and more: whole
+// little-endian words), each row padded to whole bytes: every sample of a pixel, or only
 // sample `plane` of each.
 std::vector<BYTE> Pack(const PageSamples& p, int plane)
 {
@@ -45,9 +45,8 @@ std::vector<BYTE> Pack(const PageSamples& p, int plane)
             for (WORD s = 0; s < p.perPixel; s++) {
                 if (plane >= 0 && s != plane) continue;
                 uint32_t v = p.Value(x, y, s);
-                if (p.bits == 16) {
-                    out.push_back(BYTE(v));
-                    out.push_back(BYTE(v >> 8));
+                if (p.bits >= 16) {
+                    for (int k = 0; k < p.bits / 8; k++) out.push_back(BYTE(v >> (8 * k)));
                     continue;
                 }
                 acc = (acc << p.bits) | v;
