@@ -1,7 +1,8 @@
 // TIFF decoding: one page, chosen by info.nFrame. RGB-family pages go through
 // libtiff's RGBA reader; the others are read strip by strip or tile row by
-// tile row and mapped onto a 1, 4, 8 or 24-bit image. Failures raise their
-// text, which Decode catches.
+// tile row and mapped onto a 1, 4, 8 or 24-bit image. Signed and
+// floating-point samples are refused. Failures raise their text, which
+// Decode catches, as it catches a failed allocation.
 #include <tiffio.h>
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // TIFF decoding of the pages outside the RGB family: the page palette, the
-// bands of strips or tiles, each TIFF row mapped onto an image row, and the
-// Orientation tag.
+// bands of strips or tiles (of each plane read, for a page stored in planes),
+// each TIFF row mapped onto an image row, and the Orientation tag.
 #include <tiffio.h>
 
 #include <algorithm>
