@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "image/CxIOFile.h"
@@ -134,70 +135,100 @@ int CxImageTIF::Photometric()
     return IsGrayScale() ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE;
 }
 
+// Tags, compression and rows of one page. A buffer that cannot be had fails
+// the page.
 bool CxImageTIF::EncodeBody(TIFF* m_tif, bool multipage, int page, int pagecount)
 {
-    int bitCount = head.biBitCount;
-    WORD samples = bitCount == 24 ? 3 : 1;
-    if (bitCount == 24 && pAlpha) {
-        bitCount = 32;
-        samples = 4;
+    try {
+        int bitCount = head.biBitCount;
+        WORD samples = bitCount == 24 ? 3 : 1;
+        if (bitCount == 24 && pAlpha) {
+            bitCount = 32;
+            samples = 4;
+        }
+        WORD bitsPerSample = WORD(bitCount / samples);
+        int photometric = Photometric();
+        if (bitCount == 8 && pAlpha) samples = 2;
+        DWORD rowsPerStrip = SetPageTags(m_tif, samples, bitsPerSample, photometric);
+        SetPageNumber(m_tif, multipage, page, pagecount);
+        if (photometric == PHOTOMETRIC_PALETTE) SetColorMap(m_tif);
+        if (!SetCompression(m_tif, bitCount, rowsPerStrip)) return false;
+        return WriteScanlines(m_tif, bitCount, samples == 2);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    WORD bitsPerSample = WORD(bitCount / samples);
-    int photometric = Photometric();
-    bool greyAlpha = bitCount == 8 && pAlpha;
-    if (greyAlpha) samples = 2;
+}
 
-    uint32_t width = GetWidth(), height = GetHeight();
-    uint32_t rowsPerStrip = TIFFDefaultStripSize(m_tif, 0xFFFFFFFF);
-    TIFFSetField(m_tif, TIFFTAG_IMAGEWIDTH, width);
-    TIFFSetField(m_tif, TIFFTAG_IMAGELENGTH, height);
-    TIFFSetField(m_tif, TIFFTAG_SAMPLESPERPIXEL, samples);
-    TIFFSetField(m_tif, TIFFTAG_BITSPERSAMPLE, bitsPerSample);
-    TIFFSetField(m_tif, TIFFTAG_PHOTOMETRIC, photometric);
-    TIFFSetField(m_tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(m_tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
-    TIFFSetField(m_tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
-    TIFFSetField(m_tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-    TIFFSetField(m_tif, TIFFTAG_XRESOLUTION, float(GetXDPI()));
-    TIFFSetField(m_tif, TIFFTAG_YRESOLUTION, float(GetYDPI()));
+// The tags of the page's layout in the order libtiff's default strip size
+// needs: that default (strips of about 8 KB) comes from the row size.
+// Returns the rows per strip.
+DWORD CxImageTIF::SetPageTags(TIFF* tif, WORD samples, WORD bitsPerSample, int photometric)
+{
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(GetWidth()));
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(GetHeight()));
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bitsPerSample);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    uint32_t rowsPerStrip = TIFFDefaultStripSize(tif, 0xFFFFFFFF);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    TIFFSetField(tif, TIFFTAG_XRESOLUTION, float(GetXDPI()));
+    TIFFSetField(tif, TIFFTAG_YRESOLUTION, float(GetYDPI()));
     if (samples == 2 || samples == 4) {
         // Section 18: the last sample is an unassociated alpha.
         uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
-        TIFFSetField(m_tif, TIFFTAG_EXTRASAMPLES, 1, extra);
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
     }
-    if (multipage) {
-        char name[32];
-        snprintf(name, sizeof(name), "Page %d", page);
-        TIFFSetField(m_tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
-        TIFFSetField(m_tif, TIFFTAG_PAGENUMBER, uint16_t(page), uint16_t(pagecount));
-        TIFFSetField(m_tif, TIFFTAG_PAGENAME, name);
-    } else {
-        TIFFSetField(m_tif, TIFFTAG_SUBFILETYPE, 0);
-    }
+    return rowsPerStrip;
+}
 
-    if (photometric == PHOTOMETRIC_PALETTE) {
-        std::vector<uint16_t> red(256), green(256), blue(256);
-        for (DWORD i = 0; i < 256; i++) {
-            RGBQUAD c = GetPaletteColor(BYTE(i));
-            red[i] = uint16_t(c.rgbRed * 65535 / 255);
-            green[i] = uint16_t(c.rgbGreen * 65535 / 255);
-            blue[i] = uint16_t(c.rgbBlue * 65535 / 255);
-        }
-        TIFFSetField(m_tif, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data());
+void CxImageTIF::SetPageNumber(TIFF* tif, bool multipage, int page, int pagecount)
+{
+    if (!multipage) {
+        TIFFSetField(tif, TIFFTAG_SUBFILETYPE, 0);
+        return;
     }
+    char name[32];
+    snprintf(name, sizeof(name), "Page %d", page);
+    TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
+    TIFFSetField(tif, TIFFTAG_PAGENUMBER, uint16_t(page), uint16_t(pagecount));
+    TIFFSetField(tif, TIFFTAG_PAGENAME, name);
+}
 
+// ColorMap: 256 entries of 16-bit levels; libtiff takes the first 2^bits.
+void CxImageTIF::SetColorMap(TIFF* tif)
+{
+    std::vector<uint16_t> red(256), green(256), blue(256);
+    for (DWORD i = 0; i < 256; i++) {
+        RGBQUAD c = GetPaletteColor(BYTE(i));
+        red[i] = uint16_t(c.rgbRed * 65535 / 255);
+        green[i] = uint16_t(c.rgbGreen * 65535 / 255);
+        blue[i] = uint16_t(c.rgbBlue * 65535 / 255);
+    }
+    TIFFSetField(tif, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data());
+}
+
+// The image's TIFF compression option, or the default for the bit count.
+bool CxImageTIF::SetCompression(TIFF* tif, int bitCount, DWORD rowsPerStrip)
+{
     DWORD compression = GetCodecOption(CXIMAGE_FORMAT_TIF);
     if (compression == 0) compression = DefaultCompression(bitCount);
     if (compression > 0xFFFF || !TIFFIsCODECConfigured(uint16_t(compression))) return false;
-    if (!TIFFSetField(m_tif, TIFFTAG_COMPRESSION, uint16_t(compression))) return false;
-    if (compression == COMPRESSION_LZW && bitCount >= 8)
-        TIFFSetField(m_tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+    if (!TIFFSetField(tif, TIFFTAG_COMPRESSION, uint16_t(compression))) return false;
+    if (compression == COMPRESSION_LZW && bitCount >= 8) TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
     if (compression == COMPRESSION_JPEG) {
-        TIFFSetField(m_tif, TIFFTAG_JPEGQUALITY, int(GetJpegQuality()));
-        TIFFSetField(m_tif, TIFFTAG_ROWSPERSTRIP, (rowsPerStrip + 7) / 8 * 8);
+        TIFFSetField(tif, TIFFTAG_JPEGQUALITY, int(GetJpegQuality()));
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, (rowsPerStrip + 7) / 8 * 8);
     }
+    return true;
+}
 
-    // Rows top first, in the sample order of the tags above.
+// Rows top first, in the sample order of the tags.
+bool CxImageTIF::WriteScanlines(TIFF* tif, int bitCount, bool greyAlpha)
+{
+    uint32_t width = GetWidth(), height = GetHeight();
     std::vector<BYTE> buffer(size_t(width) * 4 + info.dwEffWidth);
     for (uint32_t r = 0; r < height; r++) {
         LONG y = LONG(height - 1 - r);
@@ -221,7 +252,7 @@ bool CxImageTIF::EncodeBody(TIFF* m_tif, bool multipage, int page, int pagecount
         } else {
             memcpy(out, row, info.dwEffWidth);
         }
-        if (TIFFWriteScanline(m_tif, buffer.data(), r, 0) == -1) return false;
+        if (TIFFWriteScanline(tif, buffer.data(), r, 0) == -1) return false;
     }
     return true;
 }

@@ -53,13 +53,21 @@ protected:
 private:
     struct Reader;
     void DecodePage(CxFile* hFile);
-    void ReadRgbaPage(TIFF* tif, DWORD width, DWORD height, WORD samples);
+    void ReadRgbaPage(TIFF* tif, const Reader& r);
     void SetPagePalette(TIFF* tif, Reader& r);
     void WriteRows(TIFF* tif, Reader& r);
-    void ReadBand(TIFF* tif, Reader& r, DWORD ys, DWORD rows, BYTE* band, size_t stride, BYTE* tile);
-    void PutRow(Reader& r, const BYTE* source, DWORD imageRow, BYTE* row8);
+    void ReadBand(TIFF* tif, const Reader& r, WORD plane, DWORD ys, DWORD rows, BYTE* band, size_t stride, BYTE* tile);
+    void PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BYTE* row8);
+    void GatherSamples(Reader& r, const BYTE* const* planes, DWORD imageRow, BYTE* row8);
+    void PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow);
+    void PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow);
     void ApplyOrientation(WORD orientation);
     int Photometric();
+    DWORD SetPageTags(TIFF* tif, WORD samples, WORD bitsPerSample, int photometric);
+    void SetPageNumber(TIFF* tif, bool multipage, int page, int pagecount);
+    void SetColorMap(TIFF* tif);
+    bool SetCompression(TIFF* tif, int bitCount, DWORD rowsPerStrip);
+    bool WriteScanlines(TIFF* tif, int bitCount, bool greyAlpha);
     void CloseHandle();
 };
 

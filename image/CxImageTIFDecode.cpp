@@ -1,12 +1,14 @@
 // TIFF decoding: one page, chosen by info.nFrame. RGB-family pages go through
 // libtiff's RGBA reader; the others are read strip by strip or tile row by
-// tile row and mapped onto a 1, 4, 8 or 24-bit image. Failures raise their
-// text, which Decode catches.
+// tile row and mapped onto a 1, 4, 8 or 24-bit image. Signed and
+// floating-point samples are refused. Failures raise their text, which
+// Decode catches, as it catches a failed allocation.
 #include <tiffio.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "image/CxIOFile.h"
@@ -27,26 +29,28 @@ bool IsRgbFamily(WORD photometric)
         || photometric == PHOTOMETRIC_LOGLUV;
 }
 
+// The kind of the first extra sample (TIFF 6.0 section 18), 0 when none.
+uint16_t FirstExtraSample(TIFF* tif)
+{
+    uint16_t count = 0;
+    uint16_t* types = nullptr;
+    if (!TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &count, &types) || count == 0) return EXTRASAMPLE_UNSPECIFIED;
+    return types[0];
+}
+
+// Unsigned integer samples; "void" ones are taken as such.
+bool ReadableSampleFormat(TIFF* tif)
+{
+    uint16_t format = SAMPLEFORMAT_UINT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
+    return format == SAMPLEFORMAT_UINT || format == SAMPLEFORMAT_VOID;
+}
+
 // A float tag value truncated into a LONG, or fallback when it does not fit.
 LONG Truncated(double v, LONG fallback)
 {
     if (!(v > -2147483648.0 && v < 2147483648.0)) return fallback;
     return LONG(v);
-}
-
-// The whole sample of `bits` bits (at most 32) at bit offset `at`, most
-// significant bit first.
-DWORD SampleValue(const BYTE* src, unsigned long long at, WORD bits)
-{
-    DWORD value = 0;
-    for (int k = 0; k < bits; k++, at++) value = (value << 1) | ((src[at / 8] >> (7 - at % 8)) & 1);
-    return value;
-}
-
-// The top 8 bits of such a sample (the whole sample when it is narrower).
-BYTE TopBits(const BYTE* src, unsigned long long at, WORD bits)
-{
-    return BYTE(SampleValue(src, at, bits < 8 ? bits : 8));
 }
 
 }  // namespace
@@ -62,11 +66,7 @@ void CxImageTIF::CopyTileRows(BYTE* dest, const BYTE* src, DWORD rows, DWORD cou
 
 void CxImageTIF::UnpackSamplesTo8Bit(BYTE* dest, const BYTE* src, DWORD count, WORD bits)
 {
-    bool wholeBytes = bits >= 16 && bits % 8 == 0;
-    for (DWORD i = 0; i < count; i++) {
-        if (wholeBytes) dest[i] = src[(size_t)(i + 1) * (bits / 8) - 1];  // host order: last byte
-        else dest[i] = TopBits(src, (unsigned long long)i * bits, bits);
-    }
+    for (DWORD i = 0; i < count; i++) dest[i] = ReducedSample(src, i, bits);
 }
 
 void CxImageTIF::ExpandPaletteSamples(BYTE* dest, const BYTE* src, DWORD count, WORD bits, const RGBQUAD* palette)
@@ -96,6 +96,9 @@ bool CxImageTIF::Decode(CxFile* hFile)
     } catch (const char* message) {
         if (*message) SetLastError(message);
         return info.nEscape == -1 && strcmp(message, "output dimensions returned") == 0;
+    } catch (const std::bad_alloc&) {
+        SetLastError("CxImageTIF can't allocate memory");
+        return false;
     }
 }
 
@@ -114,6 +117,7 @@ void CxImageTIF::DecodePage(CxFile* hFile)
     Reader r;
     uint32_t rowsPerStrip = 0xFFFFFFFF;
     WORD orientation = ORIENTATION_TOPLEFT;
+    WORD planar = PLANARCONFIG_CONTIG;
     TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &r.width);
     TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &r.height);
     TIFFGetField(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &r.samples);
@@ -121,6 +125,9 @@ void CxImageTIF::DecodePage(CxFile* hFile)
     TIFFGetField(tif.get(), TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
     TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &r.photometric);
     TIFFGetField(tif.get(), TIFFTAG_ORIENTATION, &orientation);
+    TIFFGetField(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
+    r.separate = planar == PLANARCONFIG_SEPARATE && r.samples > 1;
+    r.associated = FirstExtraSample(tif.get()) == EXTRASAMPLE_ASSOCALPHA;
 
     if (info.nEscape == -1) {
         head.biWidth = LONG(r.width);
@@ -147,22 +154,24 @@ void CxImageTIF::DecodePage(CxFile* hFile)
     }
     r.rowsPerStrip = rowsPerStrip;
 
+    // Signed and floating-point samples would come out as wrong pixels.
+    if (!ReadableSampleFormat(tif.get())) throw "CxImageTIF: unsupported sample format";
     bool rgb = IsRgbFamily(r.photometric);
     DWORD bpp = 8;
-    if (rgb) bpp = 24;
+    if (rgb || r.Lab()) bpp = 24;
     else if (r.bits == 1 && r.photometric <= PHOTOMETRIC_PALETTE) bpp = 1;
     else if (r.bits == 4) bpp = 4;
     else if (r.WideIndex()) bpp = 24;
 
     if (info.nEscape) throw "Cancelled";
     if (!Create(r.width, r.height, bpp, CXIMAGE_FORMAT_TIF)) throw "CxImageTIF can't create image";
-    if (r.samples == 4 || (r.samples == 2 && r.bits == 8)) AlphaCreate();
+    if (rgb ? r.samples == 4 : r.HasAlpha()) AlphaCreate();
 
     WORD compression = COMPRESSION_NONE;
     TIFFGetField(tif.get(), TIFFTAG_COMPRESSION, &compression);
     SetCodecOption(compression, 0);
 
-    if (rgb) ReadRgbaPage(tif.get(), r.width, r.height, r.samples);
+    if (rgb) ReadRgbaPage(tif.get(), r);
     else WriteRows(tif.get(), r);
     ApplyOrientation(orientation);
 }
@@ -171,7 +180,8 @@ void CxImageTIF::DecodePage(CxFile* hFile)
 // like the image's rows. It is handed the page as stored: the orientation is
 // applied afterwards as for the other pages, and a straight (unassociated)
 // alpha is passed as associated so that the colours are not premultiplied.
-void CxImageTIF::ReadRgbaPage(TIFF* tif, DWORD width, DWORD height, WORD samples)
+// A premultiplied page is divided back: the image holds straight alpha.
+void CxImageTIF::ReadRgbaPage(TIFF* tif, const Reader& r)
 {
     TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     uint16_t extraCount = 0;
@@ -183,19 +193,21 @@ void CxImageTIF::ReadRgbaPage(TIFF* tif, DWORD width, DWORD height, WORD samples
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, extraCount, types.data());
     }
 
+    DWORD width = r.width, height = r.height;
     TiffBuffer raster = AllocateTiffBuffer((unsigned long long)width * height * sizeof(uint32_t));
     if (!raster) throw "No space for raster buffer";
     auto* words = reinterpret_cast<uint32_t*>(raster.get());
     if (!TIFFReadRGBAImage(tif, width, height, words, 1)) throw "Corrupted TIFF file!";
+    bool alpha = r.samples == 4;
     for (DWORD y = 0; y < height; y++) {
         if (info.nEscape) throw "Cancelled";
         BYTE* row = info.pImage + (size_t)y * info.dwEffWidth;
         const uint32_t* from = words + (size_t)y * width;
         for (DWORD x = 0; x < width; x++) {
-            row[3 * x] = BYTE(TIFFGetB(from[x]));
-            row[3 * x + 1] = BYTE(TIFFGetG(from[x]));
-            row[3 * x + 2] = BYTE(TIFFGetR(from[x]));
-            if (samples == 4) AlphaSet(LONG(x), LONG(y), BYTE(TIFFGetA(from[x])));
+            BYTE a = alpha ? BYTE(TIFFGetA(from[x])) : 255;
+            BYTE bgr[3] = {BYTE(TIFFGetB(from[x])), BYTE(TIFFGetG(from[x])), BYTE(TIFFGetR(from[x]))};
+            for (int k = 0; k < 3; k++) row[3 * x + k] = alpha && r.associated ? Unpremultiplied(bgr[k], a, 255) : bgr[k];
+            if (alpha) AlphaSet(LONG(x), LONG(y), a);
         }
     }
 }

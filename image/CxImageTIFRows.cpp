@@ -1,8 +1,9 @@
 // TIFF decoding of the pages outside the RGB family: the page palette, the
-// bands of strips or tiles, each TIFF row mapped onto an image row, and the
-// Orientation tag.
+// bands of strips or tiles (of each plane read, for a page stored in planes),
+// each TIFF row mapped onto an image row, and the Orientation tag.
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -87,7 +88,8 @@ void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
     // Sizes in 128 bits: the factors come from the file and their product
     // can pass 64 bits before the cap refuses it.
     typedef unsigned __int128 Wide;
-    Wide lineSize = ((Wide)r.samples * r.bits * r.width + 7) / 8;
+    WORD planes = r.Planes();
+    Wide lineSize = ((Wide)(r.separate ? 1 : r.samples) * r.bits * r.width + 7) / 8;
     Wide stride = lineSize;
     Wide tileBytes = 0;
     DWORD bandRows = r.rowsPerStrip;
@@ -103,28 +105,43 @@ void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
         tileBytes = TIFFTileSize64(tif);
     }
     if (bandRows == 0) throw "CxImageTIF: zero rows per strip";
-    if (lineSize == 0 || bandRows * stride > CXIMAGE_MAX_MEMORY || tileBytes > CXIMAGE_MAX_MEMORY) throw kNoMemory;
+    if (lineSize == 0 || planes * bandRows * stride > CXIMAGE_MAX_MEMORY || tileBytes > CXIMAGE_MAX_MEMORY)
+        throw kNoMemory;
 
     size_t bandStride = size_t(stride), lineBytes = size_t(lineSize);
-    TiffBuffer band = AllocateTiffBuffer((unsigned long long)bandRows * bandStride);
+    std::vector<TiffBuffer> bands(planes);
+    for (TiffBuffer& band : bands) {
+        band = AllocateTiffBuffer((unsigned long long)bandRows * bandStride);
+        if (!band) throw kNoMemory;
+    }
     TiffBuffer tile = r.tiled ? AllocateTiffBuffer((unsigned long long)tileBytes) : nullptr;
-    TiffBuffer row8 = AllocateTiffBuffer((unsigned long long)r.samples * r.width);
-    if (!band || !row8 || (r.tiled && !tile)) throw kNoMemory;
+    TiffBuffer row8 = AllocateTiffBuffer((unsigned long long)r.Shown() * r.width);
+    if (!row8 || (r.tiled && !tile)) throw kNoMemory;
     if (r.Sixteen() && !r.tiled) r.rowZ.assign(r.height, 8);
 
+    std::vector<const BYTE*> rowPlanes(planes);
     for (DWORD ys = 0; ys < r.height; ys += bandRows) {
         if (info.nEscape) throw "Cancelled";
         DWORD rows = bandRows < r.height - ys ? bandRows : r.height - ys;
-        memset(band.get(), 0, bandRows * bandStride);
-        if (!r.tiled && TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, ys, 0), band.get(), tmsize_t(rows * lineBytes)) == -1) {
-            // A damaged strip ends the page and the rows read so far stay;
-            // a page without one readable strip is no picture.
-            if (ys == 0) throw "Corrupted TIFF file!";
-            break;
+        for (WORD p = 0; p < planes; p++) {
+            // Bytes a codec leaves unwritten read as zero; the first band's
+            // buffer is zero from its allocation.
+            if (ys > 0) memset(bands[p].get(), 0, bandRows * bandStride);
+            if (r.tiled) {
+                ReadBand(tif, r, p, ys, rows, bands[p].get(), bandStride, tile.get());
+            } else if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, ys, p), bands[p].get(), tmsize_t(rows * lineBytes)) == -1) {
+                // A damaged strip ends the page and the rows read so far stay;
+                // a page without one readable strip is no picture.
+                if (ys == 0) throw "Corrupted TIFF file!";
+                rows = 0;
+                break;
+            }
         }
-        if (r.tiled) ReadBand(tif, r, ys, rows, band.get(), bandStride, tile.get());
-        for (DWORD t = 0; t < rows; t++) PutRow(r, band.get() + t * bandStride, r.height - 1 - (ys + t), row8.get());
-        if (ys > 0xFFFFFFFF - bandRows) break;
+        for (DWORD t = 0; t < rows; t++) {
+            for (WORD p = 0; p < planes; p++) rowPlanes[p] = bands[p].get() + t * bandStride;
+            PutRow(r, rowPlanes.data(), r.height - 1 - (ys + t), row8.get());
+        }
+        if (rows == 0 || ys > 0xFFFFFFFF - bandRows) break;
     }
 
     // 16-bit grey: every row to the scale of the row with the widest samples.
@@ -139,71 +156,96 @@ void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
     }
 }
 
-// One band of tiles side by side; a tile's rows are cut at the band's stride.
-void CxImageTIF::ReadBand(TIFF* tif, Reader& r, DWORD ys, DWORD rows, BYTE* band, size_t stride, BYTE* tile)
+// One band of tiles of a plane side by side; a tile's rows are cut at the
+// band's stride.
+void CxImageTIF::ReadBand(TIFF* tif, const Reader& r, WORD plane, DWORD ys, DWORD rows, BYTE* band, size_t stride,
+                          BYTE* tile)
 {
     size_t tileRow = size_t(TIFFTileRowSize64(tif));
     size_t offset = 0;
     for (DWORD x = 0; x < r.width && offset < stride; x += r.tileWidth, offset += tileRow) {
-        if (TIFFReadTile(tif, tile, x, ys, 0, 0) < 0) throw "Corrupted tiled TIFF file!";
+        if (TIFFReadTile(tif, tile, x, ys, 0, plane) < 0) throw "Corrupted tiled TIFF file!";
         size_t count = tileRow < stride - offset ? tileRow : stride - offset;
         CopyTileRows(band + offset, tile, rows, DWORD(count), DWORD(stride - count), DWORD(tileRow - count));
         if (x > 0xFFFFFFFF - r.tileWidth) break;
     }
 }
 
-// TIFF row (source) to image row imageRow, counted from the bottom.
-void CxImageTIF::PutRow(Reader& r, const BYTE* source, DWORD imageRow, BYTE* row8)
+// TIFF row to image row imageRow, counted from the bottom. planes holds the
+// row of each plane read (Reader::Planes).
+void CxImageTIF::PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BYTE* row8)
 {
-    DWORD count = DWORD(r.samples) * r.width;
-    WORD bits = r.bits;
-    const BYTE* samples = source;
-    if (r.Sixteen()) {
-        // Samples in host order: the second byte is the high one.
-        int z = 8;
-        if (!r.tiled) {
-            BYTE m = 0;
-            for (DWORD i = 0; i < count; i++) m = source[2 * i + 1] > m ? source[2 * i + 1] : m;
-            z = m ? LeadingZeros(m) : 8;
-            r.rowZ[imageRow] = BYTE(z);
-        }
-        for (DWORD i = 0; i < count; i++) {
-            unsigned sample = source[2 * i] | (source[2 * i + 1] << 8);
-            row8[i] = BYTE(r.tiled ? sample >> 8 : (sample >> (8 - z)) & 0xFF);
-        }
-        samples = row8;
-        bits = 8;
-    }
-
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
-    if (r.samples == 1) {
+    const BYTE* source = planes[0];
+    if (r.samples == 1 && !r.Sixteen()) {
         if (r.WideIndex()) ExpandPaletteSamples(out, source, r.width, r.bits, r.widePalette.data());
-        else if (bits == head.biBitCount) memcpy(out, samples, ((size_t)bits * r.width + 7) / 8);
-        else UnpackSamplesTo8Bit(out, samples, r.width, bits);
+        else if (r.bits == head.biBitCount) memcpy(out, source, ((size_t)r.bits * r.width + 7) / 8);
+        else UnpackSamplesTo8Bit(out, source, r.width, r.bits);
         return;
     }
-    if (bits != 8) {
-        UnpackSamplesTo8Bit(row8, samples, count, bits);
-        samples = row8;
+    GatherSamples(r, planes, imageRow, row8);
+    if (r.samples == 1) memcpy(out, row8, r.width);
+    else if (r.Lab()) PutLabRow(r, row8, imageRow);
+    else PutAlphaRow(r, row8, imageRow);
+}
+
+// The shown samples of each pixel, in at most 8 bits, side by side in row8;
+// the other samples are not looked at. 16-bit samples (in host order) of a
+// striped page take their row's scale from its largest shown sample, which is
+// remembered per row; a tiled page takes their high bytes.
+void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD imageRow, BYTE* row8)
+{
+    WORD shown = r.Shown();
+    auto plane = [&](WORD s) { return planes[r.separate ? s : 0]; };
+    auto index = [&](DWORD x, WORD s) { return r.separate ? size_t(x) : size_t(x) * r.samples + s; };
+    if (!r.Sixteen()) {
+        for (WORD s = 0; s < shown; s++)
+            for (DWORD x = 0; x < r.width; x++) row8[size_t(x) * shown + s] = ReducedSample(plane(s), index(x, s), r.bits);
+        return;
     }
-    if (r.samples == 2) {
-        if (!pAlpha) AlphaCreate();
+    int z = 8;
+    if (!r.tiled) {
+        BYTE m = 0;
+        for (WORD s = 0; s < shown; s++)
+            for (DWORD x = 0; x < r.width; x++) m = std::max(m, plane(s)[2 * index(x, s) + 1]);
+        z = m ? LeadingZeros(m) : 8;
+        r.rowZ[imageRow] = BYTE(z);
+    }
+    for (WORD s = 0; s < shown; s++) {
         for (DWORD x = 0; x < r.width; x++) {
-            SetPixelIndex(LONG(x), LONG(imageRow), samples[2 * x]);
-            AlphaSet(LONG(x), LONG(imageRow), samples[2 * x + 1]);
+            const BYTE* at = plane(s) + 2 * index(x, s);
+            unsigned sample = at[0] | (at[1] << 8);
+            row8[size_t(x) * shown + s] = BYTE(r.tiled ? sample >> 8 : (sample >> (8 - z)) & 0xFF);
         }
-        return;
     }
-    // Three or more samples outside the RGB family: CIELab, at 24 bits.
-    if (!r.recreated) {
-        if (!Create(r.width, r.height, 24, CXIMAGE_FORMAT_TIF)) throw "CxImageTIF can't create image";
-        if (r.samples == 4) AlphaCreate();
-        r.recreated = true;
-    }
+}
+
+// Index or grey, then alpha. Alpha of fewer than 8 bits is scaled to 0..255;
+// a premultiplied grey is divided by its alpha, the image's alpha being
+// straight.
+void CxImageTIF::PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow)
+{
+    BYTE max = r.MaxLevel();
+    bool divide = r.associated && (r.photometric == PHOTOMETRIC_MINISBLACK || r.photometric == PHOTOMETRIC_MINISWHITE);
+    bool inverted = r.photometric == PHOTOMETRIC_MINISWHITE;
     for (DWORD x = 0; x < r.width; x++) {
-        const BYTE* p = samples + (size_t)x * r.samples;
+        BYTE level = row8[2 * x], alpha = row8[2 * x + 1];
+        if (divide && inverted) level = BYTE(max - Unpremultiplied(BYTE(max - level), alpha, max));
+        else if (divide) level = Unpremultiplied(level, alpha, max);
+        SetPixelIndex(LONG(x), LONG(imageRow), level);
+        AlphaSet(LONG(x), LONG(imageRow), BYTE(alpha * 255 / max));
+    }
+}
+
+// CIELab (L 0..255, a and b signed) at 24 bits, with alpha from a fourth
+// sample.
+void CxImageTIF::PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow)
+{
+    WORD shown = r.Shown();
+    for (DWORD x = 0; x < r.width; x++) {
+        const BYTE* p = row8 + (size_t)x * shown;
         SetPixelColor(LONG(x), LONG(imageRow), LabToRgb(p[0], static_cast<signed char>(p[1]), static_cast<signed char>(p[2])));
-        if (r.samples == 4) AlphaSet(LONG(x), LONG(imageRow), p[3]);
+        if (shown == 4) AlphaSet(LONG(x), LONG(imageRow), BYTE(p[3] * 255 / r.MaxLevel()));
     }
 }
 

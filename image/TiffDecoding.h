@@ -22,17 +22,61 @@ inline TiffBuffer AllocateTiffBuffer(unsigned long long bytes)
     return TiffBuffer(static_cast<BYTE*>(calloc(size_t(bytes), 1)));
 }
 
+// The whole sample of `bits` bits (at most 32) at bit offset `at`, most
+// significant bit first.
+inline DWORD SampleValue(const BYTE* src, unsigned long long at, WORD bits)
+{
+    DWORD value = 0;
+    for (int k = 0; k < bits; k++, at++) value = (value << 1) | ((src[at / 8] >> (7 - at % 8)) & 1);
+    return value;
+}
+
+// Sample `index` of a row of `bits`-bit samples in at most 8 bits: up to 8
+// bits its value, 9 to 15 bits its top 8 bits, whole bytes of 16 bits and
+// more their most significant byte in host order (the last one).
+inline BYTE ReducedSample(const BYTE* row, size_t index, WORD bits)
+{
+    if (bits >= 16 && bits % 8 == 0) return row[(index + 1) * (bits / 8) - 1];
+    return BYTE(SampleValue(row, (unsigned long long)index * bits, bits < 8 ? bits : 8));
+}
+
+// A premultiplied level of a pixel with the given alpha, both out of max, as
+// a straight level, rounded down as other readers do.
+inline BYTE Unpremultiplied(BYTE level, BYTE alpha, BYTE max)
+{
+    if (alpha == 0) return 0;
+    unsigned straight = unsigned(level) * max / alpha;
+    return BYTE(straight > max ? max : straight);
+}
+
 // What the band loop needs to know about the page.
 struct CxImageTIF::Reader {
     DWORD width = 0, height = 0;
     WORD samples = 1, bits = 1, photometric = 0;
     DWORD rowsPerStrip = 0;
+    bool separate = false;               // one plane per sample
+    bool associated = false;             // the alpha is premultiplied
     bool tiled = false;
     DWORD tileWidth = 0, tileLength = 0;
     std::vector<RGBQUAD> widePalette;    // palette of 9 to 24-bit indices
     std::vector<BYTE> rowZ;              // leading zero bits per image row (16-bit strips)
-    bool recreated = false;              // 3+ samples: rebuilt at 24 bits
 
     bool Sixteen() const { return bits == 16 && photometric != PHOTOMETRIC_PALETTE; }
     bool WideIndex() const { return photometric == PHOTOMETRIC_PALETTE && bits > 8; }
+    // Three or more samples of a Lab page are a colour; any other page
+    // shows its first sample, and its second as alpha.
+    bool Lab() const
+    {
+        return samples >= 3
+            && (photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB
+                || photometric == PHOTOMETRIC_ITULAB);
+    }
+    bool HasAlpha() const { return Lab() ? samples == 4 : samples >= 2; }
+    // The samples of a pixel that reach the image; the rest are not read.
+    WORD Shown() const { return Lab() ? (samples == 4 ? 4 : 3) : (samples >= 2 ? 2 : 1); }
+    // The planes read: the one plane of interleaved samples, or a plane
+    // per shown sample.
+    WORD Planes() const { return separate ? Shown() : 1; }
+    // The largest sample value once reduced to at most 8 bits.
+    BYTE MaxLevel() const { return bits < 8 ? BYTE((1u << bits) - 1) : 255; }
 };

@@ -43,9 +43,30 @@ int TiffPageCount(const std::string& path)
     return pages;
 }
 
+StripLayout TiffStrips(const std::string& path)
+{
+    std::string out = RunTool("tiffinfo -s -0 '" + path + "' 2>/dev/null").output;
+    StripLayout layout;
+    size_t rows = out.find("Rows/Strip: ");
+    if (rows != std::string::npos) layout.rowsPerStrip = unsigned(std::stoul(out.substr(rows + 12)));
+    size_t strips = out.find(" Strips:\n");
+    if (strips != std::string::npos) {
+        size_t start = out.rfind('\n', strips) + 1;
+        layout.strips = unsigned(std::stoul(out.substr(start, strips - start)));
+    }
+    return layout;
+}
+
 std::string TiffDump(const std::string& path)
 {
     return RunTool("tiffdump '" + path + "' 2>&1").output;
+}
+
+std::vector<unsigned char> MagickRgba(const std::string& path)
+{
+    ToolRun run = RunTool("/usr/bin/convert '" + path + "[0]' -depth 8 rgba:- 2>/dev/null");
+    if (run.status != 0) return {};
+    return std::vector<unsigned char>(run.output.begin(), run.output.end());
 }
 
 std::string FirstDifference(const std::vector<unsigned char>& expected, const std::vector<unsigned char>& actual,

@@ -260,4 +260,84 @@ TEST_F(TiffDecode, SizeQueryResolutionAndCompressionOption)
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 }
 
+// Planes stored one after another decode as the same page with its samples
+// interleaved, as the imaging library reads that one.
+TEST_F(TiffDecode, SeparatePlanesDecodeAsTheInterleavedPage)
+{
+    const char* greyAlpha = "/usr/bin/convert grey.tif -alpha set -channel A -fx i/w +channel $OUT";
+    const char* paletteAlpha = "/usr/bin/convert rose: -colors 200 -alpha set -channel A -fx i/w +channel"
+                               " -type PaletteAlpha $OUT";
+    const char* rgba = "/usr/bin/convert rose: -alpha set -channel A -fx i/w +channel $OUT";
+    struct Case {
+        const char* name;
+        const char* interleaved;  // makes the page
+        const char* options;      // tiffcp's options that store it in planes
+    };
+    const Case cases[] = {
+        {"grey_alpha", greyAlpha, "-p separate"},
+        {"grey_alpha_tiled", greyAlpha, "-p separate -t -w 16 -l 16"},
+        {"grey_alpha_strips_of_3_lzw", greyAlpha, "-p separate -r 3 -c lzw"},
+        {"palette_alpha", paletteAlpha, "-p separate"},
+        {"palette_alpha_tiled", paletteAlpha, "-p separate -t -w 32 -l 16"},
+        {"rgba", rgba, "-p separate"},
+        {"rgba_tiled", rgba, "-p separate -t -w 16 -l 16"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string interleaved = Make(c.interleaved, std::string(c.name) + "_interleaved");
+        std::string planes = Make(std::string("tiffcp ") + c.options + " '" + interleaved + "' $OUT", c.name);
+        ASSERT_EQ(TiffTag(TiffDump(planes), 0, "PlanarConfig (284)"), "2");
+        PilPicture expected = PilDump(interleaved);
+        ASSERT_TRUE(expected.ok) << expected.error;
+        TifProbe image;
+        ASSERT_TRUE(DecodeFile(planes, image)) << image.GetLastError();
+        EXPECT_EQ(FirstDifference(expected.bytes, ExpectedRgba(image), expected.width), "");
+    }
+}
+
+// Premultiplied (associated) alpha is divided out: the image holds straight
+// alpha, as ImageMagick shows the page.
+TEST_F(TiffDecode, AssociatedAlphaIsDividedOut)
+{
+    const char* cases[][2] = {
+        {"rgba_associated", "/usr/bin/convert rose: -alpha set -channel A -fx i/w +channel"
+                            " -define tiff:alpha=associated $OUT"},
+        {"grey_alpha_associated", "/usr/bin/convert grey.tif -alpha set -channel A -fx i/w +channel"
+                                  " -define tiff:alpha=associated $OUT"},
+        {"rgba_associated_planes", "/usr/bin/convert rose: -alpha set -channel A -fx i/w +channel"
+                                   " -define tiff:alpha=associated t.tif && tiffcp -p separate t.tif $OUT"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[0]);
+        std::string path = Make(c[1], c[0]);
+        ASSERT_EQ(TiffTag(TiffDump(path), 0, "ExtraSamples (338)"), "1");  // associated alpha
+        std::vector<unsigned char> expected = MagickRgba(path);
+        ASSERT_FALSE(expected.empty());
+        TifProbe image;
+        ASSERT_TRUE(DecodeFile(path, image)) << image.GetLastError();
+        EXPECT_EQ(FirstDifference(expected, ExpectedRgba(image), LONG(image.GetWidth())), "");
+    }
+}
+
+// Floating-point samples are refused with a message instead of being taken
+// as integers.
+TEST_F(TiffDecode, FloatingPointSamplesAreRefused)
+{
+    const char* cases[][2] = {
+        {"grey_float", "/usr/bin/convert grey.tif -define quantum:format=floating-point -depth 32 $OUT"},
+        {"rgb_float", "/usr/bin/convert rose: -define quantum:format=floating-point -depth 32 $OUT"},
+        {"rgb_half", "/usr/bin/convert rose: -define quantum:format=floating-point -depth 16 $OUT"},
+        {"grey_alpha_float", "/usr/bin/convert grey.tif -alpha set -define quantum:format=floating-point -depth 32 $OUT"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[0]);
+        // convert reports the float predictor it cannot set, and writes the file.
+        std::string path = Make(std::string(c[1]) + "; test -s $OUT", c[0]);
+        ASSERT_EQ(TiffTag(TiffDump(path), 0, "SampleFormat (339)").substr(0, 1), "3");
+        TifProbe image;
+        EXPECT_FALSE(DecodeFile(path, image));
+        EXPECT_STREQ(image.GetLastError(), "CxImageTIF: unsupported sample format");
+    }
+}
+
 }  // namespace

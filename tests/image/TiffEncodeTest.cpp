@@ -105,6 +105,45 @@ TEST(TiffEncode, EveryDepthReadsBackExactlyWithItsTags)
     }
 }
 
+// RowsPerStrip is libtiff's default for the page: strips of about 8 KB of
+// uncompressed rows, one row when a row is larger; JPEG strips are a whole
+// number of 8-row blocks.
+TEST(TiffEncode, StripsHoldAboutEightKilobytes)
+{
+    struct Case {
+        const char* name;
+        DWORD width, height, bpp;
+        bool alpha;
+        DWORD compression;  // 0: the default for the depth
+        unsigned rowBytes;
+    };
+    const Case cases[] = {
+        {"24-bit 2000 x 3000", 2000, 3000, 24, false, 0, 6000},
+        {"24-bit 1000 x 200", 1000, 200, 24, false, 0, 3000},
+        {"24-bit alpha", 500, 50, 24, true, 0, 2000},
+        {"8-bit grey", 300, 100, 8, false, 0, 300},
+        {"8-bit grey alpha", 1000, 30, 8, true, 0, 2000},
+        {"4-bit", 333, 200, 4, false, 0, 167},
+        {"bilevel", 1000, 500, 1, false, 0, 125},
+        {"narrow rows", 5, 4000, 8, false, 0, 5},
+        {"24-bit JPEG", 1000, 100, 24, false, 7, 3000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto image = MakeImage(c.bpp, c.bpp == 1 ? Palette::BlackFirst : Palette::GreyIdentity, c.alpha, c.width,
+                               c.height);
+        image->SetCodecOption(c.compression, CXIMAGE_FORMAT_TIF);
+        std::string path = JudgePath("strips", "tif");
+        ASSERT_TRUE(image->Save(path.c_str(), CXIMAGE_FORMAT_TIF)) << image->GetLastError();
+        StripLayout layout = TiffStrips(path);
+        unsigned rows = c.rowBytes > 8192 ? 1 : 8192 / c.rowBytes;
+        if (c.compression == 7) rows = (rows + 7) / 8 * 8;
+        EXPECT_EQ(layout.rowsPerStrip, rows);
+        EXPECT_EQ(layout.strips, (c.height + rows - 1) / rows);
+        remove(path.c_str());
+    }
+}
+
 // The bilevel picture's palette and bytes are turned in the image itself.
 TEST(TiffEncode, BilevelBlackFirstIsInvertedInPlace)
 {

@@ -11,88 +11,13 @@
 #include "image/CxImageTIF.h"
 #include "image/CxMemFile.h"
 
+#include "TiffBuilder.h"
+
 namespace {
 
 struct TifProbe : CxImageTIF {
     CXIMAGEINFO& Info() { return info; }
 };
-
-enum : WORD { kShort = 3, kLong = 4 };
-
-struct Entry {
-    WORD tag;
-    WORD type;
-    std::vector<uint32_t> values;
-};
-
-void Put16(std::vector<BYTE>& out, size_t at, uint32_t v)
-{
-    out[at] = BYTE(v);
-    out[at + 1] = BYTE(v >> 8);
-}
-
-void Put32(std::vector<BYTE>& out, size_t at, uint32_t v)
-{
-    Put16(out, at, v & 0xFFFF);
-    Put16(out, at + 2, v >> 16);
-}
-
-// A little-endian classic TIFF: header, the pixel bytes at offset 8, then
-// one IFD whose entries come in the order given, then values that do not
-// fit in an entry. nextIfd is the IFD's link to the next one.
-std::vector<BYTE> BuildTiff(const std::vector<Entry>& entries, const std::vector<BYTE>& pixels, uint32_t nextIfd = 0)
-{
-    std::vector<BYTE> out = {'I', 'I', 42, 0, 0, 0, 0, 0};
-    for (BYTE b : pixels) out.push_back(b);
-    if (out.size() % 2) out.push_back(0);
-    size_t ifd = out.size();
-    Put32(out, 4, uint32_t(ifd));
-    out.resize(ifd + 2 + 12 * entries.size() + 4, 0);
-    Put16(out, ifd, uint32_t(entries.size()));
-    Put32(out, ifd + 2 + 12 * entries.size(), nextIfd == 1 ? uint32_t(ifd) : nextIfd);  // 1: a loop to itself
-    for (size_t i = 0; i < entries.size(); i++) {
-        const Entry& e = entries[i];
-        size_t at = ifd + 2 + 12 * i;
-        size_t width = e.type == kShort ? 2 : 4;
-        Put16(out, at, e.tag);
-        Put16(out, at + 2, e.type);
-        Put32(out, at + 4, uint32_t(e.values.size()));
-        size_t valueAt = at + 8;
-        if (width * e.values.size() > 4) {
-            valueAt = out.size();
-            Put32(out, at + 8, uint32_t(valueAt));
-            out.resize(out.size() + width * e.values.size(), 0);
-        }
-        for (size_t k = 0; k < e.values.size(); k++) {
-            if (width == 2) Put16(out, valueAt + 2 * k, e.values[k]);
-            else Put32(out, valueAt + 4 * k, e.values[k]);
-        }
-    }
-    return out;
-}
-
-// The entries of an uncompressed grey page of width x height whose one
-// strip starts at offset 8, with the given changes.
-std::vector<Entry> GreyPage(uint32_t width, uint32_t height, std::vector<Entry> changes = {})
-{
-    std::vector<Entry> entries = {
-        {256, kLong, {width}}, {257, kLong, {height}}, {258, kShort, {8}}, {259, kShort, {1}},
-        {262, kShort, {1}},    {273, kLong, {8}},      {277, kShort, {1}}, {278, kLong, {height}},
-        {279, kLong, {width * height}},
-    };
-    for (const Entry& change : changes) {
-        bool replaced = false;
-        for (Entry& e : entries) {
-            if (e.tag == change.tag) {
-                e = change;
-                replaced = true;
-            }
-        }
-        if (!replaced) entries.push_back(change);
-    }
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
-    return entries;
-}
 
 std::vector<BYTE> Ramp(size_t n)
 {

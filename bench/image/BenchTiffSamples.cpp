@@ -1,0 +1,77 @@
+// Decodes a TIFF page of a few hundred bytes whose pixels carry many
+// samples: a Group 4 fax strip codes a blank row in one bit, so 3000 rows of
+// 8 pixels of 65535 one-bit samples each (196 MB of samples) fit in 500
+// bytes. Only the first samples of a pixel are shown; the time should stay
+// near that of the same page with one sample a pixel.
+//
+//   bench_tiff_samples [runs]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "image/CxImageTIF.h"
+#include "image/CxMemFile.h"
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+void Put(std::vector<BYTE>& out, size_t at, uint32_t value, int bytes)
+{
+    for (int k = 0; k < bytes; k++) out[at + k] = BYTE(value >> (8 * k));
+}
+
+// A little-endian TIFF: the strip at offset 8, then one IFD of single
+// values (tag, type 3 short or 4 long, value).
+std::vector<BYTE> FaxPage(uint32_t width, uint32_t height, uint32_t samples)
+{
+    std::vector<BYTE> strip(height / 8, 0xFF);  // one V0 code, one bit, per blank row
+    for (BYTE b : {0x00, 0x10, 0x01}) strip.push_back(b);  // end of facsimile block
+    std::vector<BYTE> out = {'I', 'I', 42, 0, 0, 0, 0, 0};
+    for (BYTE b : strip) out.push_back(b);
+    if (out.size() % 2) out.push_back(0);
+    const uint32_t entries[][3] = {
+        {256, 4, width}, {257, 4, height}, {258, 3, 1}, {259, 3, 4},   {262, 3, 0},
+        {273, 4, 8},     {277, 3, samples}, {278, 4, height}, {279, 4, uint32_t(strip.size())},
+    };
+    size_t ifd = out.size(), count = sizeof(entries) / sizeof(entries[0]);
+    Put(out, 4, uint32_t(ifd), 4);
+    out.resize(ifd + 2 + 12 * count + 4, 0);
+    Put(out, ifd, uint32_t(count), 2);
+    for (size_t i = 0; i < count; i++) {
+        size_t at = ifd + 2 + 12 * i;
+        Put(out, at, entries[i][0], 2);
+        Put(out, at + 2, entries[i][1], 2);
+        Put(out, at + 4, 1, 4);
+        Put(out, at + 8, entries[i][2], entries[i][1] == 3 ? 2 : 4);
+    }
+    return out;
+}
+
+double DecodeSeconds(std::vector<BYTE>& bytes, int runs)
+{
+    auto start = Clock::now();
+    for (int i = 0; i < runs; i++) {
+        CxMemFile file(bytes.data(), bytes.size());
+        CxImageTIF image;
+        if (!image.Decode(&file)) {
+            fprintf(stderr, "decode failed: %s\n", image.GetLastError());
+            exit(1);
+        }
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count() / runs;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int runs = argc > 1 ? atoi(argv[1]) : 5;
+    if (runs < 1) runs = 1;
+    for (uint32_t samples : {1u, 1000u, 65535u}) {
+        std::vector<BYTE> page = FaxPage(8, 3000, samples);
+        printf("%5u samples a pixel, %zu-byte file: %.4f s a decode\n", samples, page.size(), DecodeSeconds(page, runs));
+    }
+    return 0;
+}
