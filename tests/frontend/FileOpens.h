@@ -3,6 +3,8 @@
 //   ... code under test ...
 //   EXPECT_EQ(opens.Count(), 1);
 // The watch follows the file's inode, so a file renamed over it is not seen.
+// Closes are watched too: inotify merges an event with the one before it when
+// they are alike, and a close between two opens keeps them apart.
 #pragma once
 
 #include <string>
@@ -14,7 +16,7 @@ public:
     explicit FileOpens(const std::string& path)
     {
         fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (fd_ >= 0 && inotify_add_watch(fd_, path.c_str(), IN_OPEN) < 0) {
+        if (fd_ >= 0 && inotify_add_watch(fd_, path.c_str(), IN_OPEN | IN_CLOSE) < 0) {
             close(fd_);
             fd_ = -1;
         }
