@@ -2,6 +2,7 @@
 
 #include "platform/win32/HexDigit.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <unordered_map>
 
@@ -47,11 +48,12 @@ std::string Escape(std::string_view name, bool keyName)
 bool Unescape(std::string_view text, std::string& out)
 {
     out.clear();
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
+    for (size_t i = 0; i < text.size(); i += 3) {
+        size_t percent = std::min(text.find('%', i), text.size());
+        out.append(text.substr(i, percent - i)); // the plain run before it
+        i = percent;
+        if (i == text.size())
+            break;
         if (i + 2 >= text.size())
             return false;
         int high = HexDigitValue(static_cast<unsigned char>(text[i + 1]));
@@ -59,7 +61,6 @@ bool Unescape(std::string_view text, std::string& out)
         if (high < 0 || low < 0)
             return false;
         out += char(high * 16 + low);
-        i += 2;
     }
     return true;
 }
@@ -68,24 +69,37 @@ bool DecodeHex(std::string_view text, std::string& out)
 {
     if (text.size() % 2 != 0)
         return false;
-    out.clear();
-    for (size_t i = 0; i < text.size(); i += 2) {
-        int high = HexDigitValue(static_cast<unsigned char>(text[i]));
-        int low = HexDigitValue(static_cast<unsigned char>(text[i + 1]));
+    out.resize(text.size() / 2);
+    for (size_t i = 0; i < out.size(); ++i) {
+        int high = HexDigitValue(static_cast<unsigned char>(text[2 * i]));
+        int low = HexDigitValue(static_cast<unsigned char>(text[2 * i + 1]));
         if (high < 0 || low < 0)
             return false;
-        out += char(high * 16 + low);
+        out[i] = char(high * 16 + low);
     }
     return true;
 }
 
-std::vector<std::string_view> SplitTabs(std::string_view line)
+// A line's tab-separated fields; no line of the format has more than four.
+struct Fields {
+    static constexpr size_t kMost = 4;
+    std::string_view field[kMost];
+    size_t count = 0; // kMost + 1 when there are more
+};
+
+Fields SplitTabs(std::string_view line)
 {
-    std::vector<std::string_view> fields;
-    size_t start = 0;
-    for (size_t tab; (tab = line.find('\t', start)) != std::string_view::npos; start = tab + 1)
-        fields.push_back(line.substr(start, tab - start));
-    fields.push_back(line.substr(start));
+    Fields fields;
+    for (size_t start = 0; fields.count <= Fields::kMost; ++fields.count) {
+        size_t tab = std::min(line.find('\t', start), line.size());
+        if (fields.count < Fields::kMost)
+            fields.field[fields.count] = line.substr(start, tab - start);
+        if (tab == line.size()) {
+            ++fields.count;
+            break;
+        }
+        start = tab + 1;
+    }
     return fields;
 }
 
@@ -148,8 +162,9 @@ private:
     static std::string Slot(const void* owner, std::string_view name)
     {
         std::string slot(reinterpret_cast<const char*>(&owner), sizeof owner);
-        for (char c : name)
-            slot += Fold(c);
+        slot.append(name);
+        for (size_t i = sizeof owner; i < slot.size(); ++i)
+            slot[i] = Fold(slot[i]);
         return slot;
     }
 
@@ -159,13 +174,13 @@ private:
 
 // A "K" line: the key, created along its path; null when the path is empty
 // or nests deeper than keys may.
-RegistryKey* ParseKeyLine(const std::vector<std::string_view>& fields, RegistryKey& root, HiveIndex& index)
+RegistryKey* ParseKeyLine(const Fields& fields, RegistryKey& root, HiveIndex& index)
 {
-    if (fields.size() != 2)
+    if (fields.count != 2)
         return nullptr;
     RegistryKey* key = &root;
     size_t depth = 0;
-    bool ok = ForEachKeyName(fields[1], [&](std::string_view escaped) {
+    bool ok = ForEachKeyName(fields.field[1], [&](std::string_view escaped) {
         std::string name;
         if (++depth > kMaxKeyDepth || !Unescape(escaped, name))
             return false;
@@ -175,12 +190,12 @@ RegistryKey* ParseKeyLine(const std::vector<std::string_view>& fields, RegistryK
     return ok && key != &root ? key : nullptr;
 }
 
-bool ParseValueLine(const std::vector<std::string_view>& fields, RegistryKey* key, HiveIndex& index)
+bool ParseValueLine(const Fields& fields, RegistryKey* key, HiveIndex& index)
 {
     std::string name, data;
     DWORD type;
-    if (!key || fields.size() != 4 || !Unescape(fields[1], name) || !ParseType(fields[2], type) ||
-        !DecodeHex(fields[3], data))
+    if (!key || fields.count != 4 || !Unescape(fields.field[1], name) || !ParseType(fields.field[2], type) ||
+        !DecodeHex(fields.field[3], data))
         return false;
     index.SetValue(*key, std::move(name), type, std::move(data));
     return true;
@@ -284,10 +299,10 @@ HiveText ParseHive(const std::string& text, RegistryKey& root)
         end = text.find('\n', start);
         if (end == std::string::npos)
             break; // a last line without its line feed: the file was cut
-        std::vector<std::string_view> fields = SplitTabs(std::string_view(text).substr(start, end - start));
-        if (fields[0] == "K")
+        Fields fields = SplitTabs(std::string_view(text).substr(start, end - start));
+        if (fields.field[0] == "K")
             ok = (key = ParseKeyLine(fields, root, index)) != nullptr;
-        else if (fields[0] == "V")
+        else if (fields.field[0] == "V")
             ok = ParseValueLine(fields, key, index);
         else
             ok = false;
