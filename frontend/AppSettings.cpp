@@ -1,5 +1,7 @@
 #include "frontend/AppSettings.h"
 
+#include "platform/win32/RegistryReadScope.h"
+
 #include <new>
 
 namespace {
@@ -30,8 +32,10 @@ CAppSettings::~CAppSettings()
     delete store;
 }
 
+// The eleven reads share one reading of the registry file.
 void CAppSettings::LoadSettings()
 {
+    RegistryReadScope oneReading;
     OutputFolder = store->ReadString(kSection, "OutputFolder", "");
     OutputLocation = store->ReadInt(kSection, "OutputLocation", 0);
     CvtPage = store->ReadInt(kSection, "CvtPage", 0);

@@ -2,6 +2,7 @@
 
 #include "platform/win32/FontKey.h"
 #include "platform/win32/RegistryHive.h"
+#include "platform/win32/RegistryReadScope.h"
 #include "platform/win32/SharedFile.h"
 
 #include <cstdlib>
@@ -74,15 +75,13 @@ LONG ReadHive(HKEY root, const HiveReader& reader)
         std::lock_guard<std::mutex> lock(g_mutex);
         return reader(MachineHive());
     }
-    RegistryKey hive;
-    std::string text;
-    if (ReadSharedFile(UserRegistryPath(), text) == SharedFileRead::Read)
-        ParseHive(text, hive); // anything but our own format reads as empty
-    return reader(hive);
+    RegistryKey unscoped;
+    return reader(ReadUserHive(UserRegistryPath(), unscoped));
 }
 
-// A foreign file is never written; a damaged one of ours is kept aside.
-bool StartFromFile(SharedFileRead state, const std::string& text, const std::string& path, RegistryKey& hive)
+// A foreign file is never written; a damaged one of ours starts an empty
+// hive and is to be kept aside.
+bool StartFromFile(SharedFileRead state, const std::string& text, RegistryKey& hive, bool& damaged)
 {
     if (state == SharedFileRead::Missing)
         return true;
@@ -92,11 +91,23 @@ bool StartFromFile(SharedFileRead state, const std::string& text, const std::str
     case HiveText::Ours:
         return true;
     case HiveText::Damaged:
-        return SetSharedFileAside(path);
+        damaged = true;
+        return true;
     case HiveText::Foreign:
         return false;
     }
     return false;
+}
+
+// The new text, unless a later read would not take it back whole.
+bool FormatReadably(const RegistryKey& hive, std::string& text)
+{
+    std::string formatted = FormatHive(hive);
+    RegistryKey check;
+    if (formatted.size() > kSharedFileMaxSize || ParseHive(formatted, check) != HiveText::Ours)
+        return false;
+    text = std::move(formatted);
+    return true;
 }
 
 LONG WriteHive(HKEY root, const HiveWriter& writer)
@@ -110,14 +121,15 @@ LONG WriteHive(HKEY root, const HiveWriter& writer)
     LONG result = ERROR_ACCESS_DENIED;
     bool written = UpdateSharedFile(path, [&](SharedFileRead state, std::string& text) {
         RegistryKey hive;
-        if (!StartFromFile(state, text, path, hive))
+        bool damaged = false;
+        if (!StartFromFile(state, text, hive, damaged))
             return false;
         result = writer(hive, changed);
-        if (result != ERROR_SUCCESS || !changed)
+        if (result != ERROR_SUCCESS || !changed || !FormatReadably(hive, text))
             return false;
-        text = FormatHive(hive);
-        return true;
+        return !damaged || SetSharedFileAside(path);
     });
+    ForgetUserHiveReading();
     if (changed && !written)
         return ERROR_ACCESS_DENIED;
     return result;
@@ -195,6 +207,8 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD, REGSAM sam
     std::vector<std::string> path;
     if (LONG status = StartOpen(hKey, lpSubKey, phkResult, parent, path); status != ERROR_SUCCESS)
         return status;
+    if (path.size() > kMaxKeyDepth)
+        return ERROR_INVALID_PARAMETER;
     bool exists = false;
     LONG result = ReadHive(parent.root, [&](RegistryKey& root) -> LONG {
         if (!root.Descend(parent.path))

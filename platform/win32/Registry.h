@@ -2,11 +2,14 @@
 //
 // HKEY_CURRENT_USER persists in one file per user: $VANTREL_REGISTRY when set,
 // else $XDG_CONFIG_HOME/vantrel/registry, else ~/.config/vantrel/registry.
-// Every call reads the file afresh and every change rewrites it at once, so
-// processes sharing it keep each other's keys. A file that is not ours (no
-// header line, an unknown format, a binary or oversized file) reads as empty
-// and is never written. A file of ours with a damaged body reads as empty
-// too; the first change keeps it as "<file>.damaged" and starts afresh.
+// Every call reads the file afresh (inside a RegistryReadScope, once per
+// scope) and every change rewrites it at once, so processes sharing it keep
+// each other's keys. A file that is not ours (no header line, an unknown
+// format, a binary or oversized file) reads as empty and is never written. A
+// file of ours with a damaged body (keys nested deeper than kMaxKeyDepth
+// among the damage) reads as empty too; the first change keeps it as
+// "<file>.damaged" and starts afresh. A change whose file would be too large
+// to read back is refused and leaves the file as it was.
 //
 // HKEY_LOCAL_MACHINE lives in this process's memory only.
 //
@@ -60,7 +63,8 @@ typedef DWORD REGSAM;
 #define REG_DWORD 4
 
 // Opens, creating when missing, every key along lpSubKey ("a\\b\\c"; "/"
-// also separates). Creating needs KEY_CREATE_SUB_KEY on hKey.
+// also separates). Creating needs KEY_CREATE_SUB_KEY on hKey. A key below
+// kMaxKeyDepth levels gives ERROR_INVALID_PARAMETER.
 LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
                      REGSAM samDesired, const SECURITY_ATTRIBUTES* lpSecurityAttributes,
                      PHKEY phkResult, LPDWORD lpdwDisposition);

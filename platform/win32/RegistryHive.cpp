@@ -2,7 +2,9 @@
 
 #include "platform/win32/HexDigit.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace {
 
@@ -25,11 +27,14 @@ bool SameName(std::string_view a, std::string_view b)
 
 const char kHex[] = "0123456789abcdef";
 
-std::string Escape(std::string_view name)
+// The file's form of a name: "%XX" for "%", control characters and DEL,
+// and for separators when the name is a key's.
+std::string Escape(std::string_view name, bool keyName)
 {
     std::string out;
     for (unsigned char c : name) {
-        if (c < 0x20 || c == 0x7F || c == '%') {
+        bool separator = c == '\\' || c == '/';
+        if (c < 0x20 || c == 0x7F || c == '%' || (keyName && separator)) {
             out += '%';
             out += kHex[c >> 4];
             out += kHex[c & 15];
@@ -43,11 +48,12 @@ std::string Escape(std::string_view name)
 bool Unescape(std::string_view text, std::string& out)
 {
     out.clear();
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
+    for (size_t i = 0; i < text.size(); i += 3) {
+        size_t percent = std::min(text.find('%', i), text.size());
+        out.append(text.substr(i, percent - i)); // the plain run before it
+        i = percent;
+        if (i == text.size())
+            break;
         if (i + 2 >= text.size())
             return false;
         int high = HexDigitValue(static_cast<unsigned char>(text[i + 1]));
@@ -55,7 +61,6 @@ bool Unescape(std::string_view text, std::string& out)
         if (high < 0 || low < 0)
             return false;
         out += char(high * 16 + low);
-        i += 2;
     }
     return true;
 }
@@ -64,24 +69,37 @@ bool DecodeHex(std::string_view text, std::string& out)
 {
     if (text.size() % 2 != 0)
         return false;
-    out.clear();
-    for (size_t i = 0; i < text.size(); i += 2) {
-        int high = HexDigitValue(static_cast<unsigned char>(text[i]));
-        int low = HexDigitValue(static_cast<unsigned char>(text[i + 1]));
+    out.resize(text.size() / 2);
+    for (size_t i = 0; i < out.size(); ++i) {
+        int high = HexDigitValue(static_cast<unsigned char>(text[2 * i]));
+        int low = HexDigitValue(static_cast<unsigned char>(text[2 * i + 1]));
         if (high < 0 || low < 0)
             return false;
-        out += char(high * 16 + low);
+        out[i] = char(high * 16 + low);
     }
     return true;
 }
 
-std::vector<std::string_view> SplitTabs(std::string_view line)
+// A line's tab-separated fields; no line of the format has more than four.
+struct Fields {
+    static constexpr size_t kMost = 4;
+    std::string_view field[kMost];
+    size_t count = 0; // kMost + 1 when there are more
+};
+
+Fields SplitTabs(std::string_view line)
 {
-    std::vector<std::string_view> fields;
-    size_t start = 0;
-    for (size_t tab; (tab = line.find('\t', start)) != std::string_view::npos; start = tab + 1)
-        fields.push_back(line.substr(start, tab - start));
-    fields.push_back(line.substr(start));
+    Fields fields;
+    for (size_t start = 0; fields.count <= Fields::kMost; ++fields.count) {
+        size_t tab = std::min(line.find('\t', start), line.size());
+        if (fields.count < Fields::kMost)
+            fields.field[fields.count] = line.substr(start, tab - start);
+        if (tab == line.size()) {
+            ++fields.count;
+            break;
+        }
+        start = tab + 1;
+    }
     return fields;
 }
 
@@ -101,49 +119,117 @@ bool ParseType(std::string_view text, DWORD& type)
     return true;
 }
 
-// A "K" line: the key, created along its path.
-RegistryKey* ParseKeyLine(const std::vector<std::string_view>& fields, RegistryKey& root)
+// Calls visit with each name of "a\\b/c" in turn, skipping empty ones;
+// stops early, returning false, when visit does.
+template <class Visit>
+bool ForEachKeyName(std::string_view path, Visit visit)
 {
-    if (fields.size() != 2)
-        return nullptr;
-    RegistryKey* key = &root;
-    for (const std::string& escaped : SplitKeyPath(fields[1])) {
-        std::string name;
-        if (!Unescape(escaped, name))
-            return nullptr;
-        RegistryKey* next = key->Subkey(name);
-        key = next ? next : &key->AddSubkey(name);
+    size_t start = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\' || path[i] == '/') {
+            if (i > start && !visit(path.substr(start, i - start)))
+                return false;
+            start = i + 1;
+        }
     }
-    return key == &root ? nullptr : key;
-}
-
-bool ParseValueLine(const std::vector<std::string_view>& fields, RegistryKey* key)
-{
-    std::string name, data;
-    DWORD type;
-    if (!key || fields.size() != 4 || !Unescape(fields[1], name) || !ParseType(fields[2], type) ||
-        !DecodeHex(fields[3], data))
-        return false;
-    key->SetValue(name, type, std::move(data));
     return true;
 }
 
+// Finds subkeys and values by name in one step while a file is read, so a
+// key with many of them reads in time linear in the file.
+class HiveIndex {
+public:
+    RegistryKey& Subkey(RegistryKey& parent, std::string name)
+    {
+        RegistryKey*& key = keys_[Slot(&parent, name)];
+        if (!key)
+            key = &parent.AddSubkey(std::move(name));
+        return *key;
+    }
+
+    void SetValue(RegistryKey& key, std::string name, DWORD type, std::string data)
+    {
+        auto [slot, added] = values_.try_emplace(Slot(&key, name), key.values.size());
+        if (added)
+            key.values.push_back(RegistryValue{std::move(name), type, {}});
+        RegistryValue& value = key.values[slot->second];
+        value.type = type;
+        value.data = std::move(data);
+    }
+
+private:
+    // The owner's address, then the name with its letters folded.
+    static std::string Slot(const void* owner, std::string_view name)
+    {
+        std::string slot(reinterpret_cast<const char*>(&owner), sizeof owner);
+        slot.append(name);
+        for (size_t i = sizeof owner; i < slot.size(); ++i)
+            slot[i] = Fold(slot[i]);
+        return slot;
+    }
+
+    std::unordered_map<std::string, RegistryKey*> keys_;
+    std::unordered_map<std::string, size_t> values_;
+};
+
+// A "K" line: the key, created along its path; null when the path is empty
+// or nests deeper than keys may.
+RegistryKey* ParseKeyLine(const Fields& fields, RegistryKey& root, HiveIndex& index)
+{
+    if (fields.count != 2)
+        return nullptr;
+    RegistryKey* key = &root;
+    size_t depth = 0;
+    bool ok = ForEachKeyName(fields.field[1], [&](std::string_view escaped) {
+        std::string name;
+        if (++depth > kMaxKeyDepth || !Unescape(escaped, name))
+            return false;
+        key = &index.Subkey(*key, std::move(name));
+        return true;
+    });
+    return ok && key != &root ? key : nullptr;
+}
+
+bool ParseValueLine(const Fields& fields, RegistryKey* key, HiveIndex& index)
+{
+    std::string name, data;
+    DWORD type;
+    if (!key || fields.count != 4 || !Unescape(fields.field[1], name) || !ParseType(fields.field[2], type) ||
+        !DecodeHex(fields.field[3], data))
+        return false;
+    index.SetValue(*key, std::move(name), type, std::move(data));
+    return true;
+}
+
+// The key's own line, when the file needs one, and its values' lines.
 void FormatKey(const RegistryKey& key, const std::string& path, std::string& out)
 {
+    if (key.values.empty() && !key.subkeys.empty())
+        return;
     out += "K\t" + path + "\n";
     for (const RegistryValue& value : key.values) {
-        out += "V\t" + Escape(value.name) + "\t" + std::to_string(value.type) + "\t";
+        out += "V\t" + Escape(value.name, false) + "\t" + std::to_string(value.type) + "\t";
         for (unsigned char c : value.data) {
             out += kHex[c >> 4];
             out += kHex[c & 15];
         }
         out += '\n';
     }
-    for (const auto& subkey : key.subkeys)
-        FormatKey(*subkey, path + "\\" + Escape(subkey->name), out);
 }
 
 } // namespace
+
+RegistryKey::~RegistryKey()
+{
+    std::vector<std::unique_ptr<RegistryKey>> pending = std::move(subkeys);
+    while (!pending.empty()) {
+        std::unique_ptr<RegistryKey> key = std::move(pending.back());
+        pending.pop_back();
+        for (auto& subkey : key->subkeys)
+            pending.push_back(std::move(subkey));
+        key->subkeys.clear();
+    }
+}
 
 RegistryKey* RegistryKey::Subkey(std::string_view subkeyName)
 {
@@ -190,14 +276,10 @@ void RegistryKey::SetValue(std::string_view valueName, DWORD type, std::string d
 std::vector<std::string> SplitKeyPath(std::string_view path)
 {
     std::vector<std::string> names;
-    size_t start = 0;
-    for (size_t i = 0; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '\\' || path[i] == '/') {
-            if (i > start)
-                names.emplace_back(path.substr(start, i - start));
-            start = i + 1;
-        }
-    }
+    ForEachKeyName(path, [&](std::string_view name) {
+        names.emplace_back(name);
+        return true;
+    });
     return names;
 }
 
@@ -210,17 +292,18 @@ HiveText ParseHive(const std::string& text, RegistryKey& root)
     size_t end = text.find('\n');
     if (end == std::string::npos || text.compare(0, end, kHeader) != 0)
         return HiveText::Foreign;
+    HiveIndex index;
     RegistryKey* key = nullptr;
     bool ok = true;
     for (size_t start = end + 1; ok && start < text.size(); start = end + 1) {
         end = text.find('\n', start);
         if (end == std::string::npos)
             break; // a last line without its line feed: the file was cut
-        std::vector<std::string_view> fields = SplitTabs(std::string_view(text).substr(start, end - start));
-        if (fields[0] == "K")
-            ok = (key = ParseKeyLine(fields, root)) != nullptr;
-        else if (fields[0] == "V")
-            ok = ParseValueLine(fields, key);
+        Fields fields = SplitTabs(std::string_view(text).substr(start, end - start));
+        if (fields.field[0] == "K")
+            ok = (key = ParseKeyLine(fields, root, index)) != nullptr;
+        else if (fields.field[0] == "V")
+            ok = ParseValueLine(fields, key, index);
         else
             ok = false;
     }
@@ -231,10 +314,31 @@ HiveText ParseHive(const std::string& text, RegistryKey& root)
     return HiveText::Damaged;
 }
 
+// Walks the tree depth first with a stack of its own, keeping one path
+// that grows and shrinks by a name per level.
 std::string FormatHive(const RegistryKey& root)
 {
+    struct Level {
+        const RegistryKey* key;
+        size_t next;     // the subkey to visit next
+        size_t pathSize; // the key's path is this much of path
+    };
     std::string out = std::string(kHeader) + "\n";
-    for (const auto& subkey : root.subkeys)
-        FormatKey(*subkey, Escape(subkey->name), out);
+    std::string path;
+    std::vector<Level> levels{{&root, 0, 0}};
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        if (level.next == level.key->subkeys.size()) {
+            levels.pop_back();
+            continue;
+        }
+        const RegistryKey& subkey = *level.key->subkeys[level.next++];
+        path.resize(level.pathSize);
+        if (level.key != &root)
+            path += '\\';
+        path += Escape(subkey.name, true);
+        FormatKey(subkey, path, out);
+        levels.push_back({&subkey, 0, path.size()});
+    }
     return out;
 }

@@ -2,8 +2,10 @@
 //
 // The file's first line is the format's name; each key follows as a line
 // "K", tab, its path from the root, and each of its values as a line "V",
-// tab, name, tab, type in decimal, tab, data in hexadecimal. Names escape
-// "%", control characters and DEL as "%XX". Every line ends in a line feed.
+// tab, name, tab, type in decimal, tab, data in hexadecimal. A key without
+// values that has subkeys needs no line of its own: its subkeys' paths make
+// it. Names escape "%", control characters and DEL as "%XX", key names "\"
+// and "/" too. Every line ends in a line feed.
 #pragma once
 
 #include "platform/win32/wintypes.h"
@@ -19,7 +21,16 @@ struct RegistryValue {
     std::string data;
 };
 
+// The real registry's bound on how deep keys nest; a file with deeper keys
+// is damaged, and no deeper key is created.
+constexpr size_t kMaxKeyDepth = 512;
+
 struct RegistryKey {
+    RegistryKey() = default;
+    ~RegistryKey(); // frees the subkeys without recursing
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
     std::string name;
     std::vector<RegistryValue> values;
     std::vector<std::unique_ptr<RegistryKey>> subkeys;

@@ -168,6 +168,8 @@ bool UpdateSharedFile(const std::string& path,
     SharedFileRead state = ReadUnlocked(path, text);
     if (!change(state, text))
         return false;
+    if (text.size() > kSharedFileMaxSize)
+        return false; // no later read would take it
     return ReplaceUnlocked(path, text);
 }
 

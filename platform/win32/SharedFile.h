@@ -25,8 +25,9 @@ SharedFileRead ReadSharedFile(const std::string& path, std::string& text);
 
 // Under the exclusive lock: reads the file, hands its state and text to
 // change, and when change returns true writes the changed text back.
-// Returns false when the lock, the write or the rename fails, or when change
-// declines. The file's folder is created (mode 0700) when missing.
+// Returns false when the lock, the write or the rename fails, when change
+// declines, or when the new text exceeds the size limit; the old file then
+// stays as it was. The file's folder is created (mode 0700) when missing.
 bool UpdateSharedFile(const std::string& path,
                       const std::function<bool(SharedFileRead state, std::string& text)>& change);
 

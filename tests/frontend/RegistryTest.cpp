@@ -1,14 +1,20 @@
 #include "platform/win32/Registry.h"
+#include "platform/win32/RegistryHive.h"
+#include "platform/win32/RegistryReadScope.h"
 #include "platform/win32/SharedFile.h"
 #include "tests/engine/PdfMaker.h"
+#include "tests/frontend/FileOpens.h"
 #include "tests/frontend/FileText.h"
+#include "tests/frontend/HostileHives.h"
 #include "tests/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -296,6 +302,170 @@ TEST_F(RegistryTest, ADamagedFileReadsAsEmptyAndIsKeptAsideOnTheFirstChange)
         EXPECT_EQ(ReadFile(aside), text);
         ++generation;
     }
+}
+
+TEST_F(RegistryTest, KeysNestedDeeperThanTheBoundMakeTheFileDamaged)
+{
+    const std::string settings = "K\tsoftware\nV\tk\t1\t7600\n"; // software\k = "v"
+    struct Case {
+        const char* what;
+        size_t depth;
+        bool damaged;
+    } cases[] = {
+        {"one line of 400,000 names", 400000, true},
+        {"one level past the bound", kMaxKeyDepth + 1, true},
+        {"at the bound", kMaxKeyDepth, false},
+    };
+    for (const Case& c : cases) {
+        const std::string text = HiveHeader() + settings + NestedKeyLine(c.depth, "a");
+        WriteFile(file, text);
+        EXPECT_EQ(QueryString("software", "k"), c.damaged ? "<missing>" : "v") << c.what;
+        ASSERT_EQ(SetString("software", "k2", "fresh"), ERROR_SUCCESS) << c.what;
+        EXPECT_EQ(QueryString("software", "k2"), "fresh") << c.what;
+        EXPECT_EQ(QueryString("software", "k"), c.damaged ? "<missing>" : "v") << c.what;
+        EXPECT_TRUE(ReadFile(file + ".damaged") == (c.damaged ? text : "")) << c.what;
+        HKEY deepest = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, NestedKeyPath(c.depth, "a").c_str(), 0, KEY_READ, &deepest),
+                  c.damaged ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS)
+            << c.what;
+        RegCloseKey(deepest);
+        unlink((file + ".damaged").c_str());
+    }
+}
+
+TEST_F(RegistryTest, NoKeyIsCreatedBelowTheBound)
+{
+    HKEY key = nullptr;
+    std::string tooDeep = NestedKeyPath(kMaxKeyDepth + 1, "a");
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, tooDeep.c_str(), 0, nullptr, 0, kAppAccess, nullptr, &key, nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(key, nullptr);
+    EXPECT_EQ(ReadFile(file), "") << "nothing was written";
+    HKEY deep = Create(NestedKeyPath(kMaxKeyDepth - 10, "a").c_str());
+    EXPECT_EQ(RegCreateKeyExA(deep, NestedKeyPath(11, "b").c_str(), 0, nullptr, 0, kAppAccess, nullptr, &key, nullptr),
+              ERROR_INVALID_PARAMETER);
+    HKEY deepest = Create(NestedKeyPath(10, "b").c_str(), kAppAccess, deep);
+    EXPECT_NE(deepest, nullptr);
+    RegCloseKey(deepest);
+    RegCloseKey(deep);
+}
+
+TEST_F(RegistryTest, AChangeThatCouldNotBeReadBackIsRefusedAndTheFileStays)
+{
+    const std::string settings = HiveHeader() + "K\tsoftware\nV\tk\t1\t7600\n"; // software\k = "v"
+    auto setValue = [this](size_t size) {
+        return [this, size] {
+            HKEY key = Create("software");
+            std::string data(size, 'd');
+            LONG status = RegSetValueExA(key, "new", 0, REG_BINARY, reinterpret_cast<const BYTE*>(data.data()),
+                                         DWORD(data.size()));
+            RegCloseKey(key);
+            return status;
+        };
+    };
+    auto createKey = [](size_t nameSize) {
+        return [nameSize] {
+            HKEY key = nullptr;
+            std::string name(nameSize, 'n');
+            return RegCreateKeyExA(HKEY_CURRENT_USER, name.c_str(), 0, nullptr, 0, kAppAccess, nullptr, &key, nullptr);
+        };
+    };
+    struct Case {
+        const char* what;
+        std::string text; // the file before the change
+        std::function<LONG()> change;
+        const char* k; // software\k as read before and after
+    } cases[] = {
+        // Its hexadecimal form alone is twice the read limit's worth.
+        {"a value of 9 MiB", settings, setValue(9 << 20), "v"},
+        // Raw control characters in a key name come back as "%01", three
+        // bytes each.
+        {"a key name that grows threefold", settings + "K\t" + std::string(6 << 20, '\x01') + "\n", setValue(1), "v"},
+        // The damaged file is not even set aside.
+        {"a 17 MiB key over a damaged file", settings + "X\n", createKey(17 << 20), "<missing>"},
+    };
+    for (const Case& c : cases) {
+        WriteFile(file, c.text);
+        ASSERT_EQ(QueryString("software", "k"), c.k) << c.what;
+        EXPECT_NE(c.change(), ERROR_SUCCESS) << c.what;
+        EXPECT_TRUE(ReadFile(file) == c.text) << c.what;
+        EXPECT_EQ(QueryString("software", "k"), c.k) << c.what;
+        EXPECT_EQ(access((file + ".new").c_str(), F_OK), -1) << c.what;
+        EXPECT_EQ(access((file + ".damaged").c_str(), F_OK), -1) << c.what;
+    }
+}
+
+// Names as the calls never make them but a file can hold: "%2f" stands for
+// "/" and "%5c" for "\\", so each of these is one key.
+TEST_F(RegistryTest, KeyNamesWithSeparatorsOrPercentReadBackAsTheSameNames)
+{
+    const std::vector<std::string> names = {"/", "x/y", "\\", "a\\b/c", "%", "%2f", "100%", "%5C", "tab\there"};
+    RegistryKey tree;
+    RegistryKey& software = tree.AddSubkey("software");
+    for (const std::string& name : names)
+        software.AddSubkey(name).SetValue("name", REG_SZ, name);
+    WriteFile(file, FormatHive(tree));
+    for (const char* value : {"1", "2"}) // the second write reads what the first wrote
+        ASSERT_EQ(SetString("software", "k", value), ERROR_SUCCESS);
+    EXPECT_EQ(access((file + ".damaged").c_str(), F_OK), -1);
+    RegistryKey back;
+    ASSERT_EQ(ParseHive(ReadFile(file), back), HiveText::Ours);
+    RegistryKey* read = back.Subkey("software");
+    ASSERT_NE(read, nullptr);
+    ASSERT_EQ(read->subkeys.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(read->subkeys[i]->name, names[i]);
+        RegistryValue* value = read->subkeys[i]->Value("name");
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(value->data, names[i]);
+    }
+    EXPECT_EQ(QueryString("software", "k"), "2");
+}
+
+TEST_F(RegistryTest, FilesWrittenBeforeNamesEscapedSeparatorsReadAsThen)
+{
+    RegistryKey tree;
+    // A raw separator in a path still parts two names.
+    ASSERT_EQ(ParseHive(HiveHeader() + "K\tsoftware\\x/y\nK\tsoftware\\%41%2fB\n", tree), HiveText::Ours);
+    RegistryKey* software = tree.Subkey("software");
+    ASSERT_NE(software, nullptr);
+    ASSERT_EQ(software->subkeys.size(), 2u);
+    EXPECT_NE(tree.Descend({"software", "x", "y"}), nullptr);
+    EXPECT_EQ(software->subkeys[1]->name, "A/B");
+}
+
+TEST_F(RegistryTest, AMegabyteFileReadsWellUnderASecond)
+{
+    // Many keys side by side and many values in one key: each name found
+    // by a walk over the ones before it made reading quadratic.
+    std::string text = HiveHeader();
+    for (int i = 0; text.size() < 500000; ++i)
+        text += "K\tk" + std::to_string(i) + "\n";
+    text += "K\tsoftware\n";
+    for (int i = 0; text.size() < 1000000; ++i)
+        text += "V\tv" + std::to_string(i) + "\t1\t7600\n";
+    text += "V\tlast\t1\t7600\n";
+    WriteFile(file, text);
+    HKEY key = nullptr;
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software", 0, KEY_READ, &key), ERROR_SUCCESS); // one reading
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    RegCloseKey(key);
+    EXPECT_EQ(QueryString("software", "last"), "v");
+}
+
+TEST_F(RegistryTest, AReadScopeReadsTheFileOnceAndSeesItsOwnChanges)
+{
+    ASSERT_EQ(SetString("software", "k", "old"), ERROR_SUCCESS);
+    RegistryReadScope scope;
+    {
+        FileOpens opens(file);
+        for (int i = 0; i < 10; ++i)
+            EXPECT_EQ(QueryString("software", "k"), "old");
+        EXPECT_EQ(opens.Count(), 1);
+    }
+    ASSERT_EQ(SetString("software", "k", "new"), ERROR_SUCCESS);
+    EXPECT_EQ(QueryString("software", "k"), "new");
 }
 
 } // namespace

@@ -1,12 +1,16 @@
 #include "frontend/AppSettings.h"
+#include "platform/win32/RegistryHive.h"
 #include "tests/engine/PdfMaker.h"
+#include "tests/frontend/FileOpens.h"
 #include "tests/frontend/FileText.h"
+#include "tests/frontend/HostileHives.h"
 #include "tests/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 
@@ -222,6 +226,66 @@ TEST_F(SettingsTest, TheIniFormKeepsTheSameValues)
     EXPECT_EQ(Describe(Read(settings)), Describe(expected));
     EXPECT_NE(ReadFile(ini).find("[Settings]\n"), std::string::npos);
     EXPECT_EQ(ReadFile(file), "") << "the registry is not touched";
+}
+
+// "Overwrite" stored as 1 under the program's key, in the file's own form.
+const char kStoredOverwrite[] = "K\tsoftware\\Norvik\\Slidemint\\Settings\nV\tOverwrite\t4\t01000000\n";
+
+TEST_F(SettingsTest, ADeeplyNestedKeyIsSetAsideAndEveryStartHasTheDefaults)
+{
+    const std::string text = HiveHeader() + kStoredOverwrite + NestedKeyLine(400000, "a");
+    WriteFile(file, text);
+    EXPECT_EQ(Describe(Read(Fresh())), Describe(kDefaults));
+    EXPECT_TRUE(ReadFile(file + ".damaged") == text);
+    EXPECT_EQ(Describe(Read(Fresh())), Describe(kDefaults));
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+// Each key line used to spell its whole path, so one write made a line per
+// level, each as long as the path to it.
+TEST_F(SettingsTest, SavingOverADeeplyNestedFileLeavesItReadable)
+{
+    struct Case {
+        const char* what;
+        size_t depth;
+        std::string name;
+        bool kept; // within the bound: the file and its keys stay
+    } cases[] = {
+        {"20,000 levels", 20000, "a", false},
+        {"the bound, with long names", kMaxKeyDepth, std::string(2000, 'n'), true},
+    };
+    for (const Case& c : cases) {
+        const std::string text = HiveHeader() + kStoredOverwrite + NestedKeyLine(c.depth, c.name);
+        WriteFile(file, text);
+        CAppSettings& settings = Fresh();
+        int overwrite = -1;
+        settings.GetOverwrite(overwrite);
+        EXPECT_EQ(overwrite, c.kept ? 1 : 0) << c.what;
+        Write(settings, kCustom);
+        settings.SaveSheetSettings();
+        settings.SaveOutputSettings();
+        EXPECT_LT(ReadFile(file).size(), text.size() + 4096) << c.what;
+        EXPECT_EQ(Describe(Read(Fresh())), Describe(kCustom)) << c.what;
+        HKEY deepest = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, NestedKeyPath(c.depth, c.name).c_str(), 0, KEY_READ, &deepest),
+                  c.kept ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND)
+            << c.what;
+        RegCloseKey(deepest);
+        unlink((file + ".damaged").c_str());
+    }
+}
+
+TEST_F(SettingsTest, LoadingTheSettingsReadsTheFileOnce)
+{
+    CAppSettings& settings = Fresh();
+    Write(settings, kCustom);
+    settings.SaveSheetSettings();
+    settings.SaveOutputSettings();
+    FileOpens opens(file);
+    EXPECT_EQ(Describe(Read(Fresh())), Describe(kCustom));
+    EXPECT_EQ(opens.Count(), 1);
 }
 
 } // namespace
