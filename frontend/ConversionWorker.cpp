@@ -64,6 +64,7 @@ void NoteSourceFolder(int row, const CString& folder)
 void ConvertRow(const RunSettings& run, HWND list, int row)
 {
     SetRowStatus(list, row, "Converting");
+    EnsureRowVisible(list, row);
     CString source = GetRowText(list, row, 0);
     CString folder = SourceFolder(source);
     NoteSourceFolder(row, folder);

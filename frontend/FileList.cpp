@@ -89,7 +89,8 @@ void MoveRow(HWND list, int from, int insertAt, int deleteAt, int selectAt)
 bool CanMove(HWND list, int& mark)
 {
     mark = int(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0));
-    return RowCount(list) > 1 && SelectedCount(list) == 1 && mark >= 0;
+    bool markSelected = mark >= 0 && SendMessageA(list, LVM_GETITEMSTATE, WPARAM(mark), LVIS_SELECTED) != 0;
+    return RowCount(list) > 1 && SelectedCount(list) == 1 && markSelected;
 }
 
 } // namespace
@@ -201,6 +202,11 @@ void MoveSelectedDown(HWND list)
     int mark;
     if (CanMove(list, mark) && mark < RowCount(list) - 1)
         MoveRow(list, mark, mark + 2, mark, mark + 1);
+}
+
+void EnsureRowVisible(HWND list, int row)
+{
+    SendMessageA(list, LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
 }
 
 void ClearStatuses(HWND list)

@@ -105,7 +105,7 @@ BOOL CMainDialog::OnIdle() {
 
 void CMainDialog::UpdateMoveButtons() {
     const int mark = m_wndList->GetSelectionMark();
-    const bool one = m_wndList->GetSelectedCount() == 1 && mark >= 0;
+    const bool one = m_wndList->GetSelectedCount() == 1 && m_wndList->Selected(mark);
     EnableItem(this, IDC_MOVE_UP, one && mark != 0);
     EnableItem(this, IDC_MOVE_DOWN, one && mark != m_wndList->GetRowCount() - 1);
 }
