@@ -37,7 +37,7 @@ RunSettings TakeSettings()
     settings->GetPDFPWD(run.password);
     settings->GetOverwrite(overwrite);
     run.otherFolder = location == 1;
-    run.outputFolder.Trim();
+    run.outputFolder = OutputFolderPath(run.outputFolder);
     run.customRange = page == 1;
     run.pageRange.Trim();
     run.overwrite = overwrite == 1;

@@ -5,8 +5,11 @@
 #include "platform/win32/Folders.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <pwd.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -79,7 +82,30 @@ bool HasExtension(const char* name, const std::string& filter)
     return lstrcmpiA(tail, filter.c_str()) == 0;
 }
 
+std::string HomeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return home;
+    const passwd* user = getpwuid(getuid());
+    return user && user->pw_dir ? user->pw_dir : "";
+}
+
 } // namespace
+
+CString OutputFolderPath(CString typed)
+{
+    const std::string text = typed.Trim().Text();
+    if (text != "~" && text.rfind("~/", 0) != 0)
+        return typed;
+    const std::string home = HomeFolder();
+    return home.empty() ? typed : CString(home + text.substr(1));
+}
+
+bool IsFullPath(const CString& folder)
+{
+    return !folder.IsEmpty() && folder.GetAt(0) == '/';
+}
 
 CString MakeOutputPath(CString outDir, const char* sourcePath, const char* ext, BOOL overwrite)
 {

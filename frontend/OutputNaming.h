@@ -18,6 +18,14 @@ CString MakeOutputPath(CString outDir, const char* sourcePath, const char* ext, 
 // trash folders add nothing, and links to folders are not followed.
 void ScanFolderForPdfs(CString folder, const char* ext, int recurse, std::vector<CString>& list);
 
+// The output folder as the user typed it: the blanks around it go, and a
+// leading "~" stands for the user's home folder, as in a shell.
+CString OutputFolderPath(CString typed);
+
+// Whether the folder is named from the root ("/..."), as the output folder
+// must be: a relative one would land wherever the program was started.
+bool IsFullPath(const CString& folder);
+
 // TRUE when a file or folder of that name exists.
 BOOL FileExists(const char* path);
 

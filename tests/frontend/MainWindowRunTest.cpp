@@ -10,6 +10,7 @@
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
+#include "../ScopedEnv.h"
 #include "../engine/PdfMaker.h"
 #include "MainWindowFixture.h"
 #include "frontend/AppSettings.h"
@@ -133,6 +134,23 @@ TEST_F(MainWindowRunTest, TheCloseBoxDuringARunStopsAfterTheFileAndEndsWithCode2
     EXPECT_FALSE(dialog);
     EXPECT_TRUE(fs::exists(pdfs.File("one.ppt")));
     EXPECT_FALSE(fs::exists(pdfs.File("two.ppt")));
+}
+
+TEST_F(MainWindowRunTest, ALeadingTildeInTheOutputFolderIsTheHomeFolder) {
+    ScratchFolder home;
+    ScopedEnv homeVariable("HOME", home.Path().c_str());
+    CAppSettings::Instance()->SetOpenOutput(1);
+    Drop({Pdf("deck")});
+    UseOtherFolder(" ~/slides ");
+    PostCommand(dialog, IDC_CONVERT);
+    ASSERT_EQ(RunUntil(*pump, [&] { return dialog->IsConverting(); }), kConditionMet);
+    ASSERT_TRUE(WaitForTheEndOfTheRun());
+    EXPECT_TRUE(shell.boxes.empty());
+    EXPECT_EQ(Column(1), Texts({"Completed"}));
+    EXPECT_TRUE(fs::exists(home.File("slides/deck.ppt")));
+    EXPECT_FALSE(fs::exists("~")) << "no folder named ~ where the program started";
+    EXPECT_EQ(shell.opened, Texts({home.File("slides")}));
+    EXPECT_EQ(GetItemText(dialog, IDC_OUTPUT_FOLDER), " ~/slides ") << "the folder stays as typed";
 }
 
 // Whether the view shows the row without scrolling.

@@ -1,4 +1,5 @@
 #include "frontend/OutputNaming.h"
+#include "tests/ScopedEnv.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,31 @@ TEST_F(OutputNamingTest, NamesFollowTheOutputFolderAndNumberExistingFiles)
     }
     MakeOutputPath(CString(root + "/new/deep/er"), source.c_str(), "ppt", FALSE);
     EXPECT_TRUE(fs::is_directory(root + "/new/deep/er"));
+}
+
+TEST(OutputFolder, ALeadingTildeIsTheHomeFolderAndOnlyRootedFoldersAreFull)
+{
+    ScopedEnv home("HOME", "/home/user");
+    struct Case {
+        const char* typed;
+        const char* path;
+        bool full;
+    } cases[] = {
+        {"~", "/home/user", true},
+        {" ~/slides ", "/home/user/slides", true},
+        {"~/", "/home/user/", true},
+        {"/srv/~/decks", "/srv/~/decks", true},
+        {"~slides", "~slides", false},
+        {"~nobody/out", "~nobody/out", false},
+        {"slides/~", "slides/~", false},
+        {"./out", "./out", false},
+        {"", "", false},
+    };
+    for (const Case& c : cases) {
+        CString path = OutputFolderPath(CString(c.typed));
+        EXPECT_EQ(path.Text(), c.path) << c.typed;
+        EXPECT_EQ(IsFullPath(path), c.full) << c.typed;
+    }
 }
 
 TEST_F(OutputNamingTest, TheTitleIsTheNameUpToItsLastDot)

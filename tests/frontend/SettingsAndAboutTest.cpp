@@ -3,6 +3,8 @@
 // start shows, the About box's links, and screenshots of each.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -160,6 +162,29 @@ TEST_F(SettingsAndAboutTest, AboutShowsItsLinksAndStaysOpenForUpdates) {
     ASSERT_NE(shownAbout, nullptr);
     EXPECT_EQ(shell.opened, (std::vector<std::string>{"mailto:sales@norvik.example", CAboutDialog::kUpdatePage,
                                                       CAboutDialog::kHomePage}));
+}
+
+// Away from the screen's centre, so that a box centred on the screen instead
+// of on its owner shows.
+TEST_F(SettingsAndAboutTest, TheAboutBoxIsOwnedByTheMainWindowAndCentredOnIt) {
+    dialog->Move(30, 40);
+    Settle(*pump);
+    wxWindow* owner = nullptr;
+    wxPoint boxCentre, mainCentre;
+    InModalDialog({[&](wxDialog* box) {
+        owner = box->GetParent();
+        const wxRect boxRect = box->GetScreenRect(), mainRect = dialog->GetScreenRect();
+        boxCentre = boxRect.GetPosition() + boxRect.GetSize() / 2;
+        mainCentre = mainRect.GetPosition() + mainRect.GetSize() / 2;
+        ExpectScreenshotOf(box, "About", "about-over-main-window-box");
+        EXPECT_FALSE(ScreenshotOfScreen("about-over-main-window").empty());
+        PostCommand(box, wxID_OK);
+    }});
+    Click(ID_APP_ABOUT);
+    ASSERT_EQ(RunUntil(*pump, [] { return wxTopLevelWindows.size() == 1; }), kConditionMet);
+    EXPECT_EQ(owner, static_cast<wxWindow*>(dialog));
+    EXPECT_LE(std::abs(boxCentre.x - mainCentre.x), 2);
+    EXPECT_LE(std::abs(boxCentre.y - mainCentre.y), 2);
 }
 
 TEST_F(SettingsAndAboutTest, HelpOpensThePageBesideTheProgram) {
