@@ -47,7 +47,7 @@ RunSettings TakeSettings()
 // The text before the path's last separator; empty when it has none.
 CString SourceFolder(const CString& path)
 {
-    size_t separator = path.Text().find_last_of("/\\");
+    size_t separator = path.Text().rfind('/');
     return separator == std::string::npos ? CString() : CString(path.Text().substr(0, separator));
 }
 

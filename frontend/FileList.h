@@ -15,7 +15,7 @@ enum {
     kAdded = 0,
     kPathTooShort = 1,  // 3 characters or fewer
     kNotPdf = 2,        // its last three letters are not "PDF" in any case
-    kAlreadyListed = 3, // equal, ignoring case, to a listed path
+    kAlreadyListed = 3, // the same file as a listed path
 };
 
 // The file picker's name buffer, and what is shown when the chosen names do

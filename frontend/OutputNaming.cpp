@@ -32,7 +32,7 @@ SplitPath Split(const std::string& path)
         parts.drive = path.substr(0, 2);
         start = 2;
     }
-    size_t lastSeparator = path.find_last_of("/\\");
+    size_t lastSeparator = path.rfind('/');
     size_t nameStart = lastSeparator == std::string::npos || lastSeparator < start ? start : lastSeparator + 1;
     parts.directory = path.substr(start, nameStart - start);
     std::string name = path.substr(nameStart);

@@ -1,5 +1,5 @@
 // Output paths for converted files, and the search of folders for PDFs.
-// Paths use "/"; a "\\" is still taken for a separator where a path is cut.
+// Paths use "/" alone: "\\" is an ordinary character of a file name here.
 #pragma once
 
 #include "platform/win32/CString.h"
@@ -35,5 +35,5 @@ BOOL CreateDirectoryTree(const char* path);
 
 inline bool IsPathSeparator(char c)
 {
-    return c == '/' || c == '\\';
+    return c == '/';
 }

@@ -39,7 +39,8 @@ TEST_F(OutputNamingTest, NamesFollowTheOutputFolderAndNumberExistingFiles)
         std::string expected;
     } cases[] = {
         {"folder with separator", root + "/out/", {}, FALSE, root + "/out/report.ppt"},
-        {"folder with backslash", root + "/out\\", {}, FALSE, root + "/out/report.ppt"},
+        // A backslash is part of a folder's name, not a separator.
+        {"folder ending in a backslash", root + "/out\\", {}, FALSE, root + "/out\\/report.ppt"},
         {"taken once", root + "/out", {"out/report.ppt"}, FALSE, root + "/out/report_2.ppt"},
         {"taken twice", root + "/out", {"out/report.ppt", "out/report_2.ppt"}, FALSE, root + "/out/report_3.ppt"},
         {"a folder of that name", root + "/out", {"out/report.ppt/"}, FALSE, root + "/out/report_2.ppt"},
@@ -54,6 +55,7 @@ TEST_F(OutputNamingTest, NamesFollowTheOutputFolderAndNumberExistingFiles)
     };
     for (const Case& c : cases) {
         fs::remove_all(root + "/out");
+        fs::remove_all(root + "/out\\");
         fs::remove_all(root + "/new");
         fs::remove(root + "/in/report.ppt");
         fs::remove(root + "/in/report_2.ppt");
@@ -105,12 +107,27 @@ TEST_F(OutputNamingTest, TheTitleIsTheNameUpToItsLastDot)
         {".pdf", ".ppt"},
         {"noext", "noext.ppt"},
         {"report[1].pdf", "report[1].ppt"},
-        {"dir.d\\x.pdf", "x.ppt"},
+        {"dir.d\\x.pdf", "dir.d\\x.ppt"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MakeOutputPath(CString(root + "/out"), (root + "/in/" + c.name).c_str(), "ppt", FALSE).Text(),
                   root + "/out/" + c.expected)
             << c.name;
+}
+
+// A backslash in a source's name stays in the output's name: no folder is made
+// of the part before it, beside the source or in the output folder.
+TEST_F(OutputNamingTest, ABackslashIsPartOfTheName)
+{
+    std::string source = root + "/edge/we\\ird.pdf";
+    Touch(source);
+    EXPECT_EQ(MakeOutputPath(CString(""), source.c_str(), "ppt", FALSE).Text(), root + "/edge/we\\ird.ppt");
+    EXPECT_EQ(MakeOutputPath(CString(root + "/out"), source.c_str(), "ppt", FALSE).Text(), root + "/out/we\\ird.ppt");
+    EXPECT_FALSE(fs::exists(root + "/edge/we"));
+    EXPECT_FALSE(fs::exists(root + "/out/we"));
+    MakeOutputPath(CString(root + "/a\\b"), source.c_str(), "ppt", FALSE);
+    EXPECT_TRUE(fs::is_directory(root + "/a\\b"));
+    EXPECT_FALSE(fs::exists(root + "/a"));
 }
 
 // "[" is no wildcard: an existing "report[1].ppt" must be seen, or the
