@@ -14,8 +14,10 @@
 CString MakeOutputPath(CString outDir, const char* sourcePath, const char* ext, BOOL overwrite);
 
 // Appends every file of the folder (and with recurse of its sub-folders,
-// depth first) whose name ends in "." + ext, ignoring case. Recycle-bin and
-// trash folders add nothing, and links to folders are not followed.
+// depth first) whose name ends in "." + ext, ignoring case. Each folder's
+// entries come in name order (byte order), a sub-folder's files where the
+// sub-folder's name falls. Recycle-bin and trash folders add nothing, and
+// links to folders are not followed.
 void ScanFolderForPdfs(CString folder, const char* ext, int recurse, std::vector<CString>& list);
 
 // The output folder as the user typed it: the blanks around it go, and a

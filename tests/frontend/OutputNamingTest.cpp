@@ -186,6 +186,29 @@ TEST_F(OutputNamingTest, ScanningFindsPdfsSkipsTrashAndFollowsNoFolderLink)
     EXPECT_TRUE(Scan(root + "/missing", 1).empty());
 }
 
+// The file system's own order means nothing to the user: Windows lists a
+// folder by name, and so does the scan, whatever order the folder keeps.
+TEST_F(OutputNamingTest, AFolderIsScannedInNameOrder)
+{
+    std::string data = root + "/named";
+    std::vector<std::string> names;
+    for (int i : {193, 397, 101, 250, 777, 002, 640, 318, 555, 909, 123, 480})
+        names.push_back("doc" + std::to_string(i) + ".pdf");
+    for (const std::string& name : names)
+        Touch(data + "/" + name);
+    Touch(data + "/doc3/inner.pdf");
+    Touch(data + "/B.pdf");
+    Touch(data + "/a.pdf");
+    std::vector<CString> found;
+    ScanFolderForPdfs(CString(data), "pdf", 1, found);
+    std::vector<std::string> paths;
+    for (const CString& path : found)
+        paths.push_back(path.Text().substr(data.size() + 1));
+    EXPECT_EQ(paths, (std::vector<std::string>{"B.pdf", "a.pdf", "doc101.pdf", "doc123.pdf", "doc193.pdf", "doc2.pdf",
+                                               "doc250.pdf", "doc3/inner.pdf", "doc318.pdf", "doc397.pdf", "doc480.pdf",
+                                               "doc555.pdf", "doc640.pdf", "doc777.pdf", "doc909.pdf"}));
+}
+
 TEST_F(OutputNamingTest, ASubFolderIsListedWhereItWasMet)
 {
     std::string data = root + "/order";
