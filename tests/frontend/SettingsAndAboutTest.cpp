@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include <wx/app.h>
 #include <wx/checkbox.h>
@@ -192,6 +194,13 @@ TEST_F(SettingsAndAboutTest, HelpOpensThePageBesideTheProgram) {
     RunUntil(*pump, [&] { return !shell.opened.empty(); });
     ASSERT_EQ(shell.opened.size(), 1u);
     EXPECT_NE(shell.opened[0].find("/help/index.html"), std::string::npos);
+    // The page that ships beside the program explains every status a row
+    // can show.
+    std::ifstream page(SHIPPED_HELP_PAGE);
+    ASSERT_TRUE(page) << SHIPPED_HELP_PAGE;
+    const std::string text((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+    for (const char* status : {"(empty)", "Converting", "Completed", "Error: -2", "Error: -3", "Error: -4", "Error: -5"})
+        EXPECT_NE(text.find(status), std::string::npos) << status;
 }
 
 }  // namespace
