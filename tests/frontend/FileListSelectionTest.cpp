@@ -75,6 +75,7 @@ TEST_F(FileListSelectionTest, APlainClickSelectsOnlyTheClickedRow) {
     EXPECT_TRUE(ViewShowsTheSelection());
     EXPECT_TRUE(IsEnabled(IDC_MOVE_UP));
     EXPECT_TRUE(IsEnabled(IDC_MOVE_DOWN));
+    ExpectScreenshotOf(dialog, "Norvik Slidemint Converter", "file-list-after-a-plain-click");
 
     Click(IDC_MOVE_UP);
     EXPECT_EQ(Column(0), Rows({0, 2, 1, 3}));
@@ -92,6 +93,7 @@ TEST_F(FileListSelectionTest, ShiftClickSelectsTheRangeFromTheClickedRow) {
     ClickRow(0, Key::Shift);
     EXPECT_EQ(SelectedRows(), std::vector<int>({0, 1})) << "the range starts again at the row clicked first";
     EXPECT_TRUE(ViewShowsTheSelection());
+    ExpectScreenshotOf(dialog, "Norvik Slidemint Converter", "file-list-after-shift-clicks");
     EXPECT_FALSE(IsEnabled(IDC_MOVE_UP)) << "moves need exactly one selected row";
     Click(IDC_REMOVE);
     EXPECT_EQ(Column(0), Rows({2, 3}));
