@@ -63,8 +63,10 @@ void NoteSourceFolder(int row, const CString& folder)
 
 void ConvertRow(const RunSettings& run, HWND list, int row)
 {
-    SetRowStatus(list, row, "Converting");
+    // In view before it reads "Converting", so a row never shows that
+    // status out of sight.
     EnsureRowVisible(list, row);
+    SetRowStatus(list, row, "Converting");
     CString source = GetRowText(list, row, 0);
     CString folder = SourceFolder(source);
     NoteSourceFolder(row, folder);

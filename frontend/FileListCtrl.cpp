@@ -17,7 +17,7 @@ LRESULT CFileListCtrl::Deliver(UINT msg, WPARAM wParam, LPARAM lParam) {
     return CallOnUiThread([&] {
         LRESULT result = ListViewControl::Deliver(msg, wParam, lParam);
         if (!m_bFollowingView && MovesSelection(msg))
-            FocusSelectionMark();
+            FocusAnchorRow();
         return result;
     });
 }
@@ -45,7 +45,7 @@ bool CFileListCtrl::MovesSelection(UINT msg) {
 
 // The row the user's clicks and keys go on from: the selection mark while
 // it is selected, else the first selected row.
-int CFileListCtrl::FocusRow() const {
+int CFileListCtrl::AnchorRow() const {
     const int mark = SelectionMark();
     if (Selected(mark))
         return mark;
@@ -57,13 +57,23 @@ int CFileListCtrl::FocusRow() const {
 
 // The toolkit's list extends or replaces the selection from its current
 // item, so that item follows what the rows hold.
-void CFileListCtrl::FocusSelectionMark() {
-    const int row = FocusRow();
-    if (row < 0 || row >= GetItemCount() || GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED) == row)
-        return;
+void CFileListCtrl::FocusAnchorRow() {
+    const int row = AnchorRow();
+    if (row >= 0 && row < GetItemCount() && GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED) != row)
+        ShowCurrentRow(row);
+}
+
+void CFileListCtrl::ShowCurrentRow(int row) {
     m_bMirroring = true;
     SetItemState(row, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
     m_bMirroring = false;
+}
+
+void CFileListCtrl::SelectRow(int row, bool selected) {
+    LVITEMA item{};
+    item.state = selected ? LVIS_SELECTED : 0;
+    item.stateMask = LVIS_SELECTED;
+    SendMessageA(Handle(), LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
 }
 
 void CFileListCtrl::ShowColumns() {
@@ -123,12 +133,8 @@ void CFileListCtrl::OnSelectionChanged(wxListEvent& event) {
     m_bFollowingView = true;
     for (int row = 0; row < RowCount(); row++) {
         bool shown = GetItemState(row, wxLIST_STATE_SELECTED) != 0;
-        if (shown == Selected(row))
-            continue;
-        LVITEMA item{};
-        item.state = shown ? LVIS_SELECTED : 0;
-        item.stateMask = LVIS_SELECTED;
-        SendMessageA(Handle(), LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+        if (shown != Selected(row))
+            SelectRow(row, shown);
     }
     const long current = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
     if (Selected(int(current)))
@@ -182,24 +188,18 @@ int CFileListCtrl::KeyTarget(int keyCode) const {
 }
 
 bool CFileListCtrl::SelectRangeTo(int target) {
-    const int anchor = Selected(SelectionMark()) ? SelectionMark() : FocusRow();
+    const int anchor = AnchorRow();
     if (anchor < 0 || target < 0 || target >= GetItemCount())
         return false;
     m_bFollowingView = true;
     for (int row = 0; row < RowCount(); row++) {
         const bool inRange = row >= std::min(anchor, target) && row <= std::max(anchor, target);
-        if (inRange == Selected(row))
-            continue;
-        LVITEMA item{};
-        item.state = inRange ? LVIS_SELECTED : 0;
-        item.stateMask = LVIS_SELECTED;
-        SendMessageA(Handle(), LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+        if (inRange != Selected(row))
+            SelectRow(row, inRange);
     }
     SendMessageA(Handle(), LVM_SETSELECTIONMARK, 0, anchor);
-    m_bMirroring = true;
-    SetItemState(target, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+    ShowCurrentRow(target);
     EnsureVisible(target);
-    m_bMirroring = false;
     m_bFollowingView = false;
     return true;
 }

@@ -38,8 +38,10 @@ protected:
 
 private:
     static bool MovesSelection(UINT msg);
-    int FocusRow() const;
-    void FocusSelectionMark();
+    int AnchorRow() const;
+    void FocusAnchorRow();
+    void ShowCurrentRow(int row);
+    void SelectRow(int row, bool selected);
     void ShowRow(int row);
     void OnSelectionChanged(wxListEvent& event);
     void OnLeftDown(wxMouseEvent& event);
