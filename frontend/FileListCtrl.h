@@ -2,7 +2,9 @@
 // the list control that the file list's rules and the worker drive by
 // messages. Every change of the rows is mirrored into the view, with the
 // view's current row kept on the selection mark, and the user's selection
-// goes back into the rows. Files dropped on the view go to the dialog.
+// goes back into the rows; Shift with a click or a key selects from the
+// mark, as the Windows list does. LVM_ENSUREVISIBLE scrolls a row into
+// view. Files dropped on the view go to the dialog.
 #pragma once
 
 #include <string>
