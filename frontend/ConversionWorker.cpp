@@ -37,7 +37,7 @@ RunSettings TakeSettings()
     settings->GetPDFPWD(run.password);
     settings->GetOverwrite(overwrite);
     run.otherFolder = location == 1;
-    run.outputFolder.Trim();
+    run.outputFolder = OutputFolderPath(run.outputFolder);
     run.customRange = page == 1;
     run.pageRange.Trim();
     run.overwrite = overwrite == 1;
@@ -47,7 +47,7 @@ RunSettings TakeSettings()
 // The text before the path's last separator; empty when it has none.
 CString SourceFolder(const CString& path)
 {
-    size_t separator = path.Text().find_last_of("/\\");
+    size_t separator = path.Text().rfind('/');
     return separator == std::string::npos ? CString() : CString(path.Text().substr(0, separator));
 }
 
@@ -63,6 +63,9 @@ void NoteSourceFolder(int row, const CString& folder)
 
 void ConvertRow(const RunSettings& run, HWND list, int row)
 {
+    // In view before it reads "Converting", so a row never shows that
+    // status out of sight.
+    EnsureRowVisible(list, row);
     SetRowStatus(list, row, "Converting");
     CString source = GetRowText(list, row, 0);
     CString folder = SourceFolder(source);

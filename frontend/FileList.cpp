@@ -7,6 +7,7 @@
 #include "platform/win32/ListView.h"
 
 #include <string>
+#include <sys/stat.h>
 
 const char kTooManyFilesText[] = "Too many files selected. Please select fewer files and try again.";
 const char kTooManyFilesCaption[] = "Windows Limitation";
@@ -44,6 +45,28 @@ void SelectRow(HWND list, int row)
     SendMessageA(list, LVM_SETSELECTIONMARK, 0, row);
 }
 
+std::string BaseName(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Windows refuses a path equal to a listed one ignoring case, since there
+// that names the same file. Here a name is its exact bytes: a path is the
+// listed one when it is the same text, or when, under a name that differs
+// at most in case, it leads to the same file (a case-insensitive mount, a
+// linked folder).
+bool IsSameFile(const std::string& listed, const std::string& path)
+{
+    if (listed == path)
+        return true;
+    if (lstrcmpiA(BaseName(listed).c_str(), BaseName(path).c_str()) != 0)
+        return false;
+    struct stat a, b;
+    return stat(listed.c_str(), &a) == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
 bool IsFolder(const char* path)
 {
     DWORD attributes = GetFileAttributesA(path);
@@ -65,7 +88,7 @@ size_t PickerBufferNeeded(const std::vector<CString>& paths)
     size_t needed = 1;
     for (size_t i = 0; i < paths.size(); ++i) {
         const std::string& path = paths[i].Text();
-        size_t slash = path.find_last_of("/\\");
+        size_t slash = path.rfind('/');
         size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
         if (i == 0)
             needed += (slash == std::string::npos ? 0 : slash) + 1;
@@ -89,7 +112,8 @@ void MoveRow(HWND list, int from, int insertAt, int deleteAt, int selectAt)
 bool CanMove(HWND list, int& mark)
 {
     mark = int(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0));
-    return RowCount(list) > 1 && SelectedCount(list) == 1 && mark >= 0;
+    bool markSelected = mark >= 0 && SendMessageA(list, LVM_GETITEMSTATE, WPARAM(mark), LVIS_SELECTED) != 0;
+    return RowCount(list) > 1 && SelectedCount(list) == 1 && markSelected;
 }
 
 } // namespace
@@ -110,7 +134,7 @@ int AddFileToList(HWND list, int index, const char* path)
     if (tail != "PDF")
         return kNotPdf;
     for (int row = 0, count = RowCount(list); row < count; ++row)
-        if (lstrcmpiA(GetRowText(list, row, 0), path) == 0)
+        if (IsSameFile(GetRowText(list, row, 0).Text(), text))
             return kAlreadyListed;
     InsertRow(list, index, path);
     return kAdded;
@@ -201,6 +225,11 @@ void MoveSelectedDown(HWND list)
     int mark;
     if (CanMove(list, mark) && mark < RowCount(list) - 1)
         MoveRow(list, mark, mark + 2, mark, mark + 1);
+}
+
+void EnsureRowVisible(HWND list, int row)
+{
+    SendMessageA(list, LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
 }
 
 void ClearStatuses(HWND list)

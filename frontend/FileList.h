@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/win32/CString.h"
+#include "platform/win32/ListView.h"
 #include "platform/win32/wintypes.h"
 
 #include <vector>
@@ -14,7 +15,7 @@ enum {
     kAdded = 0,
     kPathTooShort = 1,  // 3 characters or fewer
     kNotPdf = 2,        // its last three letters are not "PDF" in any case
-    kAlreadyListed = 3, // equal, ignoring case, to a listed path
+    kAlreadyListed = 3, // the same file as a listed path
 };
 
 // The file picker's name buffer, and what is shown when the chosen names do
@@ -53,9 +54,17 @@ void RemoveSelectedFiles(HWND list);
 void RemoveAllFiles(HWND list);
 
 // Move the one selected row (the selection mark) up or down by one, with
-// its status; nothing happens unless exactly one row is selected.
+// its status; nothing happens unless exactly one row is selected and it is
+// the selection mark.
 void MoveSelectedUp(HWND list);
 void MoveSelectedDown(HWND list);
+
+// Scrolls a row into view, as the Windows list view does for this message;
+// the list without a screen has nothing to scroll and ignores it.
+#ifndef LVM_ENSUREVISIBLE
+#define LVM_ENSUREVISIBLE (LVM_FIRST + 19)
+#endif
+void EnsureRowVisible(HWND list, int row);
 
 // A new run starts with every status empty.
 void ClearStatuses(HWND list);

@@ -1,15 +1,79 @@
 #include "frontend/FileListCtrl.h"
 
+#include <algorithm>
+
+#include "frontend/FileList.h"
 #include "frontend/UiThreadCall.h"
 
 CFileListCtrl::CFileListCtrl(wxWindow* parent, int id, const wxRect& rect)
     : wxListCtrl(parent, id, rect.GetPosition(), rect.GetSize(), wxLC_REPORT | wxLC_NO_SORT_HEADER | wxBORDER_SUNKEN) {
     Bind(wxEVT_LIST_ITEM_SELECTED, &CFileListCtrl::OnSelectionChanged, this);
     Bind(wxEVT_LIST_ITEM_DESELECTED, &CFileListCtrl::OnSelectionChanged, this);
+    Bind(wxEVT_LEFT_DOWN, &CFileListCtrl::OnLeftDown, this);
+    Bind(wxEVT_CHAR, &CFileListCtrl::OnChar, this);
 }
 
 LRESULT CFileListCtrl::Deliver(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return CallOnUiThread([&] { return ListViewControl::Deliver(msg, wParam, lParam); });
+    return CallOnUiThread([&] {
+        LRESULT result = ListViewControl::Deliver(msg, wParam, lParam);
+        if (!m_bFollowingView && MovesSelection(msg))
+            FocusAnchorRow();
+        return result;
+    });
+}
+
+LRESULT CFileListCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == LVM_ENSUREVISIBLE) {
+        if (int(wParam) >= 0 && int(wParam) < GetItemCount())
+            EnsureVisible(long(wParam));
+        return TRUE;
+    }
+    return ListViewControl::WindowProc(msg, wParam, lParam);
+}
+
+bool CFileListCtrl::MovesSelection(UINT msg) {
+    switch (msg) {
+    case LVM_SETITEMSTATE:
+    case LVM_SETSELECTIONMARK:
+    case LVM_INSERTITEMA:
+    case LVM_DELETEITEM:
+    case LVM_DELETEALLITEMS:
+        return true;
+    }
+    return false;
+}
+
+// The row the user's clicks and keys go on from: the selection mark while
+// it is selected, else the first selected row.
+int CFileListCtrl::AnchorRow() const {
+    const int mark = SelectionMark();
+    if (Selected(mark))
+        return mark;
+    for (int row = 0; row < RowCount(); row++)
+        if (Selected(row))
+            return row;
+    return -1;
+}
+
+// The toolkit's list extends or replaces the selection from its current
+// item, so that item follows what the rows hold.
+void CFileListCtrl::FocusAnchorRow() {
+    const int row = AnchorRow();
+    if (row >= 0 && row < GetItemCount() && GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED) != row)
+        ShowCurrentRow(row);
+}
+
+void CFileListCtrl::ShowCurrentRow(int row) {
+    m_bMirroring = true;
+    SetItemState(row, wxLIST_STATE_FOCUSED, wxLIST_STATE_FOCUSED);
+    m_bMirroring = false;
+}
+
+void CFileListCtrl::SelectRow(int row, bool selected) {
+    LVITEMA item{};
+    item.state = selected ? LVIS_SELECTED : 0;
+    item.stateMask = LVIS_SELECTED;
+    SendMessageA(Handle(), LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
 }
 
 void CFileListCtrl::ShowColumns() {
@@ -59,23 +123,85 @@ void CFileListCtrl::ShowRow(int row) {
     SetItemState(row, Selected(row) ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
 }
 
-// A click may select one row and clear others: the rows take the view's
-// whole selection, and the clicked row becomes the selection mark.
+// A click or a key may select one row and clear others: the rows take the
+// view's whole selection, and the view's current row becomes the selection
+// mark while it is selected.
 void CFileListCtrl::OnSelectionChanged(wxListEvent& event) {
     event.Skip();
     if (m_bMirroring)
         return;
+    m_bFollowingView = true;
     for (int row = 0; row < RowCount(); row++) {
         bool shown = GetItemState(row, wxLIST_STATE_SELECTED) != 0;
-        if (shown == Selected(row))
-            continue;
-        LVITEMA item{};
-        item.state = shown ? LVIS_SELECTED : 0;
-        item.stateMask = LVIS_SELECTED;
-        SendMessageA(Handle(), LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+        if (shown != Selected(row))
+            SelectRow(row, shown);
     }
-    if (event.GetEventType() == wxEVT_LIST_ITEM_SELECTED)
+    const long current = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
+    if (Selected(int(current)))
+        SendMessageA(Handle(), LVM_SETSELECTIONMARK, 0, LPARAM(current));
+    else if (event.GetEventType() == wxEVT_LIST_ITEM_SELECTED)
         SendMessageA(Handle(), LVM_SETSELECTIONMARK, 0, LPARAM(event.GetIndex()));
+    m_bFollowingView = false;
+}
+
+// Shift with a click or a key selects the rows from the selection mark to
+// the row reached and no others; the mark stays, so the next range starts
+// there too.
+void CFileListCtrl::OnLeftDown(wxMouseEvent& event) {
+    int flags = 0;
+    const long clicked = HitTest(event.GetPosition(), flags);
+    if (!event.ShiftDown() || event.CmdDown() || clicked == wxNOT_FOUND || !SelectRangeTo(int(clicked))) {
+        event.Skip();
+        return;
+    }
+    SetFocus();
+}
+
+void CFileListCtrl::OnChar(wxKeyEvent& event) {
+    const int target = KeyTarget(event.GetKeyCode());
+    if (!event.ShiftDown() || event.CmdDown() || target < 0 || !SelectRangeTo(target))
+        event.Skip();
+}
+
+// The row an arrow, Home, End or page key goes to from the view's current row.
+int CFileListCtrl::KeyTarget(int keyCode) const {
+    const int current = int(GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED));
+    const int last = GetItemCount() - 1;
+    const int page = std::max(GetCountPerPage() - 1, 1);
+    if (current < 0 || last < 0)
+        return -1;
+    switch (keyCode) {
+    case WXK_UP:
+        return std::max(current - 1, 0);
+    case WXK_DOWN:
+        return std::min(current + 1, last);
+    case WXK_PAGEUP:
+        return std::max(current - page, 0);
+    case WXK_PAGEDOWN:
+        return std::min(current + page, last);
+    case WXK_HOME:
+        return 0;
+    case WXK_END:
+        return last;
+    }
+    return -1;
+}
+
+bool CFileListCtrl::SelectRangeTo(int target) {
+    const int anchor = AnchorRow();
+    if (anchor < 0 || target < 0 || target >= GetItemCount())
+        return false;
+    m_bFollowingView = true;
+    for (int row = 0; row < RowCount(); row++) {
+        const bool inRange = row >= std::min(anchor, target) && row <= std::max(anchor, target);
+        if (inRange != Selected(row))
+            SelectRow(row, inRange);
+    }
+    SendMessageA(Handle(), LVM_SETSELECTIONMARK, 0, anchor);
+    ShowCurrentRow(target);
+    EnsureVisible(target);
+    m_bFollowingView = false;
+    return true;
 }
 
 bool CFileDropTarget::OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) {

@@ -1,8 +1,10 @@
 // The main dialog's file list on screen: the toolkit's report view showing
 // the list control that the file list's rules and the worker drive by
-// messages. Every change of the rows is mirrored into the view, and the
-// user's selection goes back into the rows. Files dropped on the view go to
-// the dialog.
+// messages. Every change of the rows is mirrored into the view, with the
+// view's current row kept on the selection mark, and the user's selection
+// goes back into the rows; Shift with a click or a key selects from the
+// mark, as the Windows list does. LVM_ENSUREVISIBLE scrolls a row into
+// view. Files dropped on the view go to the dialog.
 #pragma once
 
 #include <string>
@@ -31,15 +33,28 @@ public:
     int GetSelectionMark() const { return SelectionMark(); }
 
 protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Changed(int row) override;
     void RowInserted(int row) override;
     void RowDeleted(int row) override;
 
 private:
+    static bool MovesSelection(UINT msg);
+    int AnchorRow() const;
+    void FocusAnchorRow();
+    void ShowCurrentRow(int row);
+    void SelectRow(int row, bool selected);
     void ShowRow(int row);
     void OnSelectionChanged(wxListEvent& event);
+    void OnLeftDown(wxMouseEvent& event);
+    void OnChar(wxKeyEvent& event);
+    int KeyTarget(int keyCode) const;
+    bool SelectRangeTo(int target);
 
+    // Set while the view shows what the rows hold, and while the rows take
+    // what the user did in the view.
     bool m_bMirroring = false;
+    bool m_bFollowingView = false;
 };
 
 // One drop target class serves the dialog and its list: it hands the

@@ -68,6 +68,7 @@ private:
     void OnConversionDone(wxCommandEvent&);
 
     void DoCancel(int nId);
+    void RefuseOutputFolder(const char* text);
     void DragAcceptFiles(bool accept) { m_bAcceptFiles = accept; }
     void RequestStop();
     bool StartWorker();

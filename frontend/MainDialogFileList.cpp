@@ -18,7 +18,7 @@ void CMainDialog::InitFileList() {
 
 void CMainDialog::OnAddFiles(wxCommandEvent&) {
     std::vector<std::string> picked;
-    if (!Shell().PickPdfFiles(wxGetActiveWindow(), picked))
+    if (!Shell().PickPdfFiles(this, picked))
         return;
     if (!AddPickedFiles(m_wndList->GetHwnd(), ToPaths(picked)))
         Shell().MessageBox(this, kTooManyFilesText, kTooManyFilesCaption, MB_ICONEXCLAMATION);

@@ -7,6 +7,7 @@
 #include "frontend/DialogTemplate.h"
 #include "frontend/MainDialog.h"
 #include "frontend/FileList.h"
+#include "frontend/OutputNaming.h"
 #include "frontend/ResourceIds.h"
 #include "frontend/AppSettings.h"
 #include "frontend/SettingsSheet.h"
@@ -28,9 +29,11 @@ void CMainDialog::OnConvert(wxCommandEvent&) {
     }
     DoDataExchange(TRUE);
     if (m_nOutputLocation == 1 && CString(m_strOutputFolder).Trim().IsEmpty()) {
-        Shell().MessageBox(this, "Please set the output folder.", "Output Location", MB_ICONERROR);
-        if (wxWindow* edit = FindWindow(IDC_OUTPUT_FOLDER))
-            edit->SetFocus();
+        RefuseOutputFolder("Please set the output folder.");
+        return;
+    }
+    if (m_nOutputLocation == 1 && !IsFullPath(OutputFolderPath(m_strOutputFolder))) {
+        RefuseOutputFolder("Please enter the full path of the output folder.");
         return;
     }
     SaveOutputLocation();
@@ -44,6 +47,12 @@ void CMainDialog::OnConvert(wxCommandEvent&) {
         DragAcceptFiles(true);
         EndRun();
     }
+}
+
+void CMainDialog::RefuseOutputFolder(const char* text) {
+    Shell().MessageBox(this, text, "Output Location", MB_ICONERROR);
+    if (wxWindow* edit = FindWindow(IDC_OUTPUT_FOLDER))
+        edit->SetFocus();
 }
 
 void CMainDialog::OnConversionDone(wxCommandEvent&) {
@@ -75,10 +84,10 @@ void CMainDialog::OpenWhenDone() {
     if (!openOutput)
         return;
     if (m_nOutputLocation == 1) {
-        // Trimmed as the worker trims it before writing there.
+        // The folder as the worker wrote there.
         CString folder;
         settings->GetOutputFolder(folder);
-        Shell().Open(folder.Trim().Text());
+        Shell().Open(OutputFolderPath(folder).Text());
         return;
     }
     if (!g_bSingleSourceFolder)
@@ -105,7 +114,7 @@ BOOL CMainDialog::OnIdle() {
 
 void CMainDialog::UpdateMoveButtons() {
     const int mark = m_wndList->GetSelectionMark();
-    const bool one = m_wndList->GetSelectedCount() == 1 && mark >= 0;
+    const bool one = m_wndList->GetSelectedCount() == 1 && m_wndList->Selected(mark);
     EnableItem(this, IDC_MOVE_UP, one && mark != 0);
     EnableItem(this, IDC_MOVE_DOWN, one && mark != m_wndList->GetRowCount() - 1);
 }
@@ -123,6 +132,6 @@ void CMainDialog::OnHelp(wxCommandEvent&) {
 }
 
 void CMainDialog::OnAppAbout(wxCommandEvent&) {
-    CAboutDialog about(wxGetActiveWindow());
+    CAboutDialog about(this);
     about.DoModal();
 }

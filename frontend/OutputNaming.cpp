@@ -4,9 +4,13 @@
 #include "platform/win32/FindFile.h"
 #include "platform/win32/Folders.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <pwd.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -29,7 +33,7 @@ SplitPath Split(const std::string& path)
         parts.drive = path.substr(0, 2);
         start = 2;
     }
-    size_t lastSeparator = path.find_last_of("/\\");
+    size_t lastSeparator = path.rfind('/');
     size_t nameStart = lastSeparator == std::string::npos || lastSeparator < start ? start : lastSeparator + 1;
     parts.directory = path.substr(start, nameStart - start);
     std::string name = path.substr(nameStart);
@@ -79,7 +83,54 @@ bool HasExtension(const char* name, const std::string& filter)
     return lstrcmpiA(tail, filter.c_str()) == 0;
 }
 
+struct FolderEntry {
+    std::string name;
+    bool isFolder, isLink;
+};
+
+// The folder's entries in the order Windows' file system lists them, by
+// name; plain byte order stands in for its case-folded order here.
+std::vector<FolderEntry> EntriesInNameOrder(const CString& folder)
+{
+    std::vector<FolderEntry> entries;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(folder + "*.*", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return entries;
+    do {
+        entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                           (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    return entries;
+}
+
+std::string HomeFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return home;
+    const passwd* user = getpwuid(getuid());
+    return user && user->pw_dir ? user->pw_dir : "";
+}
+
 } // namespace
+
+CString OutputFolderPath(CString typed)
+{
+    const std::string text = typed.Trim().Text();
+    if (text != "~" && text.rfind("~/", 0) != 0)
+        return typed;
+    const std::string home = HomeFolder();
+    return home.empty() ? typed : CString(home + text.substr(1));
+}
+
+bool IsFullPath(const CString& folder)
+{
+    return !folder.IsEmpty() && folder.GetAt(0) == '/';
+}
 
 CString MakeOutputPath(CString outDir, const char* sourcePath, const char* ext, BOOL overwrite)
 {
@@ -106,22 +157,15 @@ void ScanFolderForPdfs(CString folder, const char* ext, int recurse, std::vector
         folder += '/';
     if (IsTrashFolder(folder))
         return;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(folder + "*.*", &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        bool isFolder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-        if (isFolder && recurse) {
+    for (const FolderEntry& entry : EntriesInNameOrder(folder)) {
+        if (entry.isFolder && recurse) {
             // A link to a folder may lead back up the tree: never followed.
-            bool isLink = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
-            if (!isLink && std::strcmp(entry.cFileName, ".") != 0 && std::strcmp(entry.cFileName, "..") != 0)
-                ScanFolderForPdfs(folder + entry.cFileName, ext, recurse, list);
-        } else if (!isFolder && HasExtension(entry.cFileName, filter)) {
-            list.push_back(folder + entry.cFileName);
+            if (!entry.isLink && entry.name != "." && entry.name != "..")
+                ScanFolderForPdfs(folder + entry.name.c_str(), ext, recurse, list);
+        } else if (!entry.isFolder && HasExtension(entry.name.c_str(), filter)) {
+            list.push_back(folder + entry.name.c_str());
         }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    }
 }
 
 BOOL FileExists(const char* path)

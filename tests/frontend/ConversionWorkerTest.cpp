@@ -198,6 +198,28 @@ TEST_F(ConversionWorkerTest, SourceFoldersAreComparedExactly)
     }
 }
 
+// A backslash is part of a name here, and names that differ only in case
+// are two files: each converts into its own presentation beside it.
+TEST_F(ConversionWorkerTest, BackslashesAndLetterCaseAreOrdinaryNameParts)
+{
+    fs::create_directories(folder.File("edge"));
+    const std::string odd = MakePdf(folder, "edge/we\\ird", twoPages);
+    const std::string upper = MakePdf(folder, "edge/Case", twoPages);
+    const std::string lower = MakePdf(folder, "edge/case", twoPages);
+    for (const std::string& pdf : {odd, upper, lower})
+        Add(pdf);
+    Run();
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"Completed", "Completed", "Completed"}));
+    EXPECT_FALSE(fs::exists(folder.File("edge/we"))) << "no folder is made of the name's first part";
+    for (const char* deck : {"edge/we\\ird.ppt", "edge/Case.ppt", "edge/case.ppt"}) {
+        CommandResult poi = DescribeWithPoi(folder.File(deck));
+        ASSERT_EQ(poi.status, 0) << deck << "\n" << poi.output;
+        EXPECT_NE(poi.output.find("slides 2\n"), std::string::npos) << poi.output;
+    }
+    EXPECT_EQ(g_strFirstSourceFolder.Text(), folder.File("edge"));
+    EXPECT_TRUE(g_bSingleSourceFolder) << "one folder, though a name holds a backslash";
+}
+
 TEST_F(ConversionWorkerTest, AnEmptyListStillReportsTheEnd)
 {
     Run();

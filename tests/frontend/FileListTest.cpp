@@ -59,14 +59,45 @@ TEST(FileList, AdmissionRefusesShortNonPdfAndListedPaths)
         {"/c/a/notespdf", kAdded},
         {"/c/a/notes.pdfx", kNotPdf},
         {"/c/a/notes.pd", kNotPdf},
-        {"/C/A/Report.PdF", kAlreadyListed},
+        {"/c/a/report.pdf", kAlreadyListed},
         {"/c/a/Ünïcode.pdf", kAdded},
-        {"/c/a/üNÏCODE.PDF", kAdded}, // other letters than ASCII keep their case
-        {"/c/a/ÜnïCODE.pdf", kAlreadyListed},
+        {"/c/a/Ünïcode.pdf", kAlreadyListed},
     };
     for (const Case& c : cases)
         EXPECT_EQ(AddFileToList(h, list.RowCount(), c.path), c.expected) << c.path;
-    EXPECT_EQ(Rows(list), "/c/a/report.pdf xpdf /c/a/notespdf /c/a/Ünïcode.pdf /c/a/üNÏCODE.PDF");
+    EXPECT_EQ(Rows(list), "/c/a/report.pdf xpdf /c/a/notespdf /c/a/Ünïcode.pdf");
+}
+
+// Names are exact here: two names that differ only in case are two files
+// and both are listed, but one file is listed once whatever the path that
+// leads to it.
+TEST(FileList, APathIsRefusedOnlyWhenItIsAListedFile)
+{
+    ScratchFolder folder;
+    std::string data = folder.File("data");
+    fs::create_directories(data + "/real");
+    for (const char* name : {"Case.pdf", "case.pdf", "real/deck.pdf"})
+        std::ofstream(data + "/" + name) << "%PDF-1.4\n";
+    fs::create_directory_symlink(data + "/real", data + "/linked");
+    fs::create_symlink(data + "/case.pdf", data + "/CASE.PDF"); // as a case-insensitive mount shows it
+    struct Case {
+        std::string path;
+        int expected;
+    } cases[] = {
+        {data + "/Case.pdf", kAdded},
+        {data + "/case.pdf", kAdded},
+        {data + "/case.pdf", kAlreadyListed},
+        {data + "/CASE.PDF", kAlreadyListed},
+        {data + "/real/deck.pdf", kAdded},
+        {data + "/linked/deck.pdf", kAlreadyListed},
+        {data + "/linked/../real/./deck.pdf", kAlreadyListed},
+        {data + "/real/DECK.pdf", kAdded}, // no such file: only its text could match
+        {data + "/real/DECK.pdf", kAlreadyListed},
+    };
+    List list;
+    for (const Case& c : cases)
+        EXPECT_EQ(AddFileToList(list.Handle(), list.RowCount(), c.path.c_str()), c.expected) << c.path;
+    EXPECT_EQ(list.RowCount(), 4);
 }
 
 TEST(FileList, ColumnsAreSetUpOnce)
@@ -144,7 +175,7 @@ TEST(FileList, LongPathsAreNeverCut)
     List list;
     HWND h = list.Handle();
     Fill(h, {a.c_str(), b.c_str()});
-    EXPECT_EQ(AddFileToList(h, 2, (deep + "A.PDF").c_str()), kAlreadyListed);
+    EXPECT_EQ(AddFileToList(h, 2, a.c_str()), kAlreadyListed);
     Select(h, 1, true);
     MoveSelectedUp(h);
     EXPECT_EQ(GetRowText(h, 0, 0).Text(), b);

@@ -157,6 +157,13 @@ std::string Screenshot(const std::string& title, const std::string& name) {
     return path;
 }
 
+std::string ScreenshotOfScreen(const std::string& name) {
+    std::string path = std::string(GUI_SCREENSHOT_DIR) + "/" + name + ".png";
+    if (system(("import -window root '" + path + "' 2>/dev/null").c_str()) != 0)
+        return "";
+    return path;
+}
+
 ImageFacts ReadImageFacts(const std::string& path) {
     ImageFacts facts;
     std::istringstream in(Capture("identify -format '%w %h %[fx:standard_deviation]' '" + path + "' 2>/dev/null"));

@@ -20,15 +20,18 @@ struct ShownBox {
 
 class RecordingShell : public DesktopShell {
 public:
-    int MessageBox(wxWindow*, const std::string& text, const std::string& caption, UINT type) override {
+    int MessageBox(wxWindow* owner, const std::string& text, const std::string& caption, UINT type) override {
+        owners.push_back(owner);
         boxes.push_back({text, caption, type});
         return IDOK;
     }
-    bool PickPdfFiles(wxWindow*, std::vector<std::string>& paths) override {
+    bool PickPdfFiles(wxWindow* owner, std::vector<std::string>& paths) override {
+        owners.push_back(owner);
         paths = pickedFiles;
         return !pickedFiles.empty();
     }
-    bool PickFolder(wxWindow*, const std::string& prompt, std::string& path) override {
+    bool PickFolder(wxWindow* owner, const std::string& prompt, std::string& path) override {
+        owners.push_back(owner);
         prompts.push_back(prompt);
         path = pickedFolder;
         return !pickedFolder.empty();
@@ -39,6 +42,7 @@ public:
     }
 
     std::vector<ShownBox> boxes;
+    std::vector<wxWindow*> owners;  // of every box and picker, in order
     std::vector<std::string> opened, prompts, pickedFiles;
     std::string pickedFolder;
     bool openSucceeds = true;
@@ -78,6 +82,9 @@ void ExpectScreenshotOf(wxWindow* window, const std::string& title, const std::s
 // Saves the top-level window titled `title` as PNG with ImageMagick's
 // import, by the X server's own copy of it. Returns the path, or "".
 std::string Screenshot(const std::string& title, const std::string& name);
+
+// Saves the whole screen as PNG, to show where windows stand.
+std::string ScreenshotOfScreen(const std::string& name);
 
 struct ImageFacts {
     int width = 0, height = 0;

@@ -10,6 +10,7 @@
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
+#include "../ScopedEnv.h"
 #include "../engine/PdfMaker.h"
 #include "MainWindowFixture.h"
 #include "frontend/AppSettings.h"
@@ -133,6 +134,59 @@ TEST_F(MainWindowRunTest, TheCloseBoxDuringARunStopsAfterTheFileAndEndsWithCode2
     EXPECT_FALSE(dialog);
     EXPECT_TRUE(fs::exists(pdfs.File("one.ppt")));
     EXPECT_FALSE(fs::exists(pdfs.File("two.ppt")));
+}
+
+TEST_F(MainWindowRunTest, ALeadingTildeInTheOutputFolderIsTheHomeFolder) {
+    ScratchFolder home;
+    ScopedEnv homeVariable("HOME", home.Path().c_str());
+    CAppSettings::Instance()->SetOpenOutput(1);
+    Drop({Pdf("deck")});
+    UseOtherFolder(" ~/slides ");
+    PostCommand(dialog, IDC_CONVERT);
+    ASSERT_EQ(RunUntil(*pump, [&] { return dialog->IsConverting(); }), kConditionMet);
+    ASSERT_TRUE(WaitForTheEndOfTheRun());
+    EXPECT_TRUE(shell.boxes.empty());
+    EXPECT_EQ(Column(1), Texts({"Completed"}));
+    EXPECT_TRUE(fs::exists(home.File("slides/deck.ppt")));
+    EXPECT_FALSE(fs::exists("~")) << "no folder named ~ where the program started";
+    EXPECT_EQ(shell.opened, Texts({home.File("slides")}));
+    EXPECT_EQ(GetItemText(dialog, IDC_OUTPUT_FOLDER), " ~/slides ") << "the folder stays as typed";
+}
+
+// Whether the view shows the row without scrolling.
+bool RowIsInView(CFileListCtrl& view, int row) {
+    const long top = view.GetTopItem();
+    return row >= top && row < top + view.GetCountPerPage();
+}
+
+TEST_F(MainWindowRunTest, TheRowBeingConvertedScrollsIntoView) {
+    Texts files;
+    for (int i = 0; i < 40; i++) {
+        files.push_back(pdfs.File("damaged" + std::to_string(100 + i) + ".pdf"));
+        std::ofstream(files.back()) << "%PDF-1.4\n";
+    }
+    Drop(files);
+    CFileListCtrl& view = dialog->FileList();
+    ASSERT_LT(view.GetCountPerPage(), 40) << "the list must be longer than the view";
+    ASSERT_TRUE(RowIsInView(view, 0));
+
+    int seen = 0, hidden = 0;
+    PostCommand(dialog, IDC_CONVERT);
+    ASSERT_EQ(RunUntil(*pump, [&] { return dialog->IsConverting(); }), kConditionMet);
+    RunUntil(*pump, [&] {
+        const Texts statuses = Column(1);
+        for (int row = 0; row < int(statuses.size()); row++)
+            if (statuses[size_t(row)] == "Converting") {
+                seen++;
+                hidden += RowIsInView(view, row) ? 0 : 1;
+            }
+        return !dialog->IsConverting();
+    }, 180000);
+    ASSERT_FALSE(dialog->IsConverting());
+    EXPECT_EQ(hidden, 0) << "of " << seen << " rows seen converting";
+    EXPECT_EQ(Column(1).back(), "Error: -2");
+    EXPECT_TRUE(RowIsInView(view, 39)) << "the last row converted is in view";
+    EXPECT_GT(view.GetTopItem(), 0);
 }
 
 HANDLE NoThread(LPSECURITY_ATTRIBUTES, size_t, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD) { return nullptr; }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <wx/app.h>
 #include <wx/radiobut.h>
@@ -151,6 +152,37 @@ TEST_F(MainWindowTest, ConvertWithTheOtherFolderChosenAndNoFolderAsksForOne) {
     ChooseOutput(IDC_SAME_FOLDER, "");
     EXPECT_FALSE(IsEnabled(IDC_OUTPUT_FOLDER));
     EXPECT_FALSE(IsEnabled(IDC_BROWSE_FOLDER));
+}
+
+TEST_F(MainWindowTest, ARelativeOutputFolderIsRefusedWithAMessage) {
+    Drop({MakeFile("a.pdf")});
+    for (const char* typed : {"slides", "./slides", " ../out ", "~nobody/out", "slides/~"}) {
+        shell.boxes.clear();
+        ChooseOutput(IDC_OTHER_FOLDER, typed);
+        Click(IDC_CONVERT);
+        ASSERT_EQ(shell.boxes.size(), 1u) << typed;
+        EXPECT_EQ(shell.boxes[0].text, "Please enter the full path of the output folder.") << typed;
+        EXPECT_EQ(shell.boxes[0].caption, "Output Location");
+        EXPECT_EQ(shell.boxes[0].type, UINT(MB_ICONERROR));
+        EXPECT_FALSE(dialog->IsConverting()) << typed;
+        EXPECT_EQ(GetItemText(dialog, IDC_CONVERT), "&Convert");
+    }
+    EXPECT_FALSE(std::filesystem::exists("slides"));
+    EXPECT_FALSE(std::filesystem::exists("~nobody"));
+}
+
+TEST_F(MainWindowTest, PickersAndMessageBoxesAreOwnedByTheMainWindow) {
+    shell.pickedFiles = {MakeFile("a.pdf")};
+    Click(IDC_ADD_FILES);
+    shell.pickedFolder = dir.string();
+    Click(IDC_ADD_FOLDER);
+    dialog->FindWindow(IDC_BROWSE_FOLDER)->Enable();
+    Click(IDC_BROWSE_FOLDER);
+    ChooseOutput(IDC_OTHER_FOLDER, "");
+    Click(IDC_CONVERT);
+    ASSERT_EQ(shell.owners.size(), 4u);
+    for (wxWindow* owner : shell.owners)
+        EXPECT_EQ(owner, static_cast<wxWindow*>(dialog));
 }
 
 TEST_F(MainWindowTest, BrowseFillsTheFolderAndKeepsTheRadioChoice) {

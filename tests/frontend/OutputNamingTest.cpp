@@ -1,4 +1,5 @@
 #include "frontend/OutputNaming.h"
+#include "tests/ScopedEnv.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,8 @@ TEST_F(OutputNamingTest, NamesFollowTheOutputFolderAndNumberExistingFiles)
         std::string expected;
     } cases[] = {
         {"folder with separator", root + "/out/", {}, FALSE, root + "/out/report.ppt"},
-        {"folder with backslash", root + "/out\\", {}, FALSE, root + "/out/report.ppt"},
+        // A backslash is part of a folder's name, not a separator.
+        {"folder ending in a backslash", root + "/out\\", {}, FALSE, root + "/out\\/report.ppt"},
         {"taken once", root + "/out", {"out/report.ppt"}, FALSE, root + "/out/report_2.ppt"},
         {"taken twice", root + "/out", {"out/report.ppt", "out/report_2.ppt"}, FALSE, root + "/out/report_3.ppt"},
         {"a folder of that name", root + "/out", {"out/report.ppt/"}, FALSE, root + "/out/report_2.ppt"},
@@ -53,6 +55,7 @@ TEST_F(OutputNamingTest, NamesFollowTheOutputFolderAndNumberExistingFiles)
     };
     for (const Case& c : cases) {
         fs::remove_all(root + "/out");
+        fs::remove_all(root + "/out\\");
         fs::remove_all(root + "/new");
         fs::remove(root + "/in/report.ppt");
         fs::remove(root + "/in/report_2.ppt");
@@ -69,6 +72,31 @@ TEST_F(OutputNamingTest, NamesFollowTheOutputFolderAndNumberExistingFiles)
     EXPECT_TRUE(fs::is_directory(root + "/new/deep/er"));
 }
 
+TEST(OutputFolder, ALeadingTildeIsTheHomeFolderAndOnlyRootedFoldersAreFull)
+{
+    ScopedEnv home("HOME", "/home/user");
+    struct Case {
+        const char* typed;
+        const char* path;
+        bool full;
+    } cases[] = {
+        {"~", "/home/user", true},
+        {" ~/slides ", "/home/user/slides", true},
+        {"~/", "/home/user/", true},
+        {"/srv/~/decks", "/srv/~/decks", true},
+        {"~slides", "~slides", false},
+        {"~nobody/out", "~nobody/out", false},
+        {"slides/~", "slides/~", false},
+        {"./out", "./out", false},
+        {"", "", false},
+    };
+    for (const Case& c : cases) {
+        CString path = OutputFolderPath(CString(c.typed));
+        EXPECT_EQ(path.Text(), c.path) << c.typed;
+        EXPECT_EQ(IsFullPath(path), c.full) << c.typed;
+    }
+}
+
 TEST_F(OutputNamingTest, TheTitleIsTheNameUpToItsLastDot)
 {
     struct Case {
@@ -79,12 +107,27 @@ TEST_F(OutputNamingTest, TheTitleIsTheNameUpToItsLastDot)
         {".pdf", ".ppt"},
         {"noext", "noext.ppt"},
         {"report[1].pdf", "report[1].ppt"},
-        {"dir.d\\x.pdf", "x.ppt"},
+        {"dir.d\\x.pdf", "dir.d\\x.ppt"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MakeOutputPath(CString(root + "/out"), (root + "/in/" + c.name).c_str(), "ppt", FALSE).Text(),
                   root + "/out/" + c.expected)
             << c.name;
+}
+
+// A backslash in a source's name stays in the output's name: no folder is made
+// of the part before it, beside the source or in the output folder.
+TEST_F(OutputNamingTest, ABackslashIsPartOfTheName)
+{
+    std::string source = root + "/edge/we\\ird.pdf";
+    Touch(source);
+    EXPECT_EQ(MakeOutputPath(CString(""), source.c_str(), "ppt", FALSE).Text(), root + "/edge/we\\ird.ppt");
+    EXPECT_EQ(MakeOutputPath(CString(root + "/out"), source.c_str(), "ppt", FALSE).Text(), root + "/out/we\\ird.ppt");
+    EXPECT_FALSE(fs::exists(root + "/edge/we"));
+    EXPECT_FALSE(fs::exists(root + "/out/we"));
+    MakeOutputPath(CString(root + "/a\\b"), source.c_str(), "ppt", FALSE);
+    EXPECT_TRUE(fs::is_directory(root + "/a\\b"));
+    EXPECT_FALSE(fs::exists(root + "/a"));
 }
 
 // "[" is no wildcard: an existing "report[1].ppt" must be seen, or the
@@ -141,6 +184,29 @@ TEST_F(OutputNamingTest, ScanningFindsPdfsSkipsTrashAndFollowsNoFolderLink)
                                         data + "/sub/deeper/y.pdf", data + "/sub/x.PDF", data + "/top.pdf"}));
     EXPECT_TRUE(Scan(data + "/.Trash-1000", 1).empty());
     EXPECT_TRUE(Scan(root + "/missing", 1).empty());
+}
+
+// The file system's own order means nothing to the user: Windows lists a
+// folder by name, and so does the scan, whatever order the folder keeps.
+TEST_F(OutputNamingTest, AFolderIsScannedInNameOrder)
+{
+    std::string data = root + "/named";
+    std::vector<std::string> names;
+    for (int i : {193, 397, 101, 250, 777, 002, 640, 318, 555, 909, 123, 480})
+        names.push_back("doc" + std::to_string(i) + ".pdf");
+    for (const std::string& name : names)
+        Touch(data + "/" + name);
+    Touch(data + "/doc3/inner.pdf");
+    Touch(data + "/B.pdf");
+    Touch(data + "/a.pdf");
+    std::vector<CString> found;
+    ScanFolderForPdfs(CString(data), "pdf", 1, found);
+    std::vector<std::string> paths;
+    for (const CString& path : found)
+        paths.push_back(path.Text().substr(data.size() + 1));
+    EXPECT_EQ(paths, (std::vector<std::string>{"B.pdf", "a.pdf", "doc101.pdf", "doc123.pdf", "doc193.pdf", "doc2.pdf",
+                                               "doc250.pdf", "doc3/inner.pdf", "doc318.pdf", "doc397.pdf", "doc480.pdf",
+                                               "doc555.pdf", "doc640.pdf", "doc777.pdf", "doc909.pdf"}));
 }
 
 TEST_F(OutputNamingTest, ASubFolderIsListedWhereItWasMet)

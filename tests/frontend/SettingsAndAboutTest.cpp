@@ -3,6 +3,10 @@
 // start shows, the About box's links, and screenshots of each.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -162,11 +166,41 @@ TEST_F(SettingsAndAboutTest, AboutShowsItsLinksAndStaysOpenForUpdates) {
                                                       CAboutDialog::kHomePage}));
 }
 
+// Away from the screen's centre, so that a box centred on the screen instead
+// of on its owner shows.
+TEST_F(SettingsAndAboutTest, TheAboutBoxIsOwnedByTheMainWindowAndCentredOnIt) {
+    dialog->Move(30, 40);
+    Settle(*pump);
+    wxWindow* owner = nullptr;
+    wxPoint boxCentre, mainCentre;
+    InModalDialog({[&](wxDialog* box) {
+        owner = box->GetParent();
+        const wxRect boxRect = box->GetScreenRect(), mainRect = dialog->GetScreenRect();
+        boxCentre = boxRect.GetPosition() + boxRect.GetSize() / 2;
+        mainCentre = mainRect.GetPosition() + mainRect.GetSize() / 2;
+        ExpectScreenshotOf(box, "About", "about-over-main-window-box");
+        EXPECT_FALSE(ScreenshotOfScreen("about-over-main-window").empty());
+        PostCommand(box, wxID_OK);
+    }});
+    Click(ID_APP_ABOUT);
+    ASSERT_EQ(RunUntil(*pump, [] { return wxTopLevelWindows.size() == 1; }), kConditionMet);
+    EXPECT_EQ(owner, static_cast<wxWindow*>(dialog));
+    EXPECT_LE(std::abs(boxCentre.x - mainCentre.x), 2);
+    EXPECT_LE(std::abs(boxCentre.y - mainCentre.y), 2);
+}
+
 TEST_F(SettingsAndAboutTest, HelpOpensThePageBesideTheProgram) {
     Click(IDC_HELP_BUTTON);
     RunUntil(*pump, [&] { return !shell.opened.empty(); });
     ASSERT_EQ(shell.opened.size(), 1u);
     EXPECT_NE(shell.opened[0].find("/help/index.html"), std::string::npos);
+    // The page that ships beside the program explains every status a row
+    // can show.
+    std::ifstream page(SHIPPED_HELP_PAGE);
+    ASSERT_TRUE(page) << SHIPPED_HELP_PAGE;
+    const std::string text((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+    for (const char* status : {"(empty)", "Converting", "Completed", "Error: -2", "Error: -3", "Error: -4", "Error: -5"})
+        EXPECT_NE(text.find(status), std::string::npos) << status;
 }
 
 }  // namespace
