@@ -7,6 +7,7 @@
 #include "engine/OutputWritten.h"
 #include "engine/PageBitmap.h"
 #include "engine/PageSet.h"
+#include "engine/RenderResolution.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
 #include "engine/TerminateProcesses.h"
@@ -67,15 +68,16 @@ int ProgressPercentage(int n, int first, int last)
 int WriteSlides(PDFDoc* doc, ScriptWriter* writer)
 {
     const int first = 1, last = doc->getNumPages();
+    const double dpi = DocumentResolution(doc);
     auto raster = std::make_unique<EngineSplashOutputDev>();
     raster->startDoc(doc);
     int slides = 0;
     for (int n = first; n <= last; ++n) {
         if (!IsPageSelected(n))
             continue;
-        DisplayPage(doc, raster.get(), n);
+        DisplayPage(doc, raster.get(), n, dpi);
         auto text = std::make_unique<EngineTextOutputDev>();
-        DisplayPage(doc, text.get(), n);
+        DisplayPage(doc, text.get(), n, dpi);
         PageBitmap bitmap = PageBitmapOf(raster->getBitmap());
         TextDevicePage pageText(text.get());
         slides += WriteSlide(writer, &bitmap, &pageText, TextMode::Blocks, pictureOn,

@@ -2,6 +2,7 @@
 // written, temporary pictures removed, and presentation-application
 // processes ended first.
 #include "engine/Corvane.h"
+#include "engine/RenderResolution.h"
 #include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
@@ -172,6 +173,71 @@ TEST_F(Conversion, ProgressCountsPagesFromTheFirstToTheLast)
     CorvaneSetup("");
     Convert(one, folder.File("one.ppt"));
     EXPECT_EQ(ProgressPercentages(capturedScript), std::vector<int>{99});
+}
+
+// The statement's number in the program, -1 when it has none.
+int StatementNumber(const std::string& script, const std::string& statement)
+{
+    size_t at = script.find(statement);
+    return at == std::string::npos ? -1 : std::atoi(script.c_str() + at + statement.size());
+}
+
+// Every picture statement's width and height, in order.
+std::vector<std::pair<int, int>> PictureSizes(const std::string& script)
+{
+    std::vector<std::pair<int, int>> sizes;
+    const std::string call = "ppSlide.Shapes.AddPicture ";
+    for (size_t at = script.find(call); at != std::string::npos; at = script.find(call, at + 1)) {
+        int left, top, width, height;
+        size_t args = script.find(", 0, 1, ", at);
+        if (std::sscanf(script.c_str() + args, ", 0, 1, %d, %d, %d, %d", &left, &top, &width, &height) == 4)
+            sizes.emplace_back(width, height);
+    }
+    return sizes;
+}
+
+// A letter-size page beside an A0 page: the resolution comes from the
+// largest page the page set selects, and holds for every slide.
+TEST_F(Conversion, TheLargestSelectedPageSetsTheResolutionOfEveryPage)
+{
+    std::string pdf = MakePdf(folder, "mixed", R"(%!PS
+<< /PageSize [300 200] >> setpagedevice 0 0 1 setrgbcolor 10 10 50 50 rectfill showpage
+<< /PageSize [2384 3370] >> setpagedevice 0 0 1 setrgbcolor 10 10 500 500 rectfill showpage
+)");
+    ScopedScriptRunner capture(CaptureScript);
+    struct Case {
+        const char* pageSet;
+        int slideWidth, slideHeight;
+        std::vector<std::pair<int, int>> pictures;
+    };
+    // 4032 / 3370 slide points per page point once the A0 page is selected.
+    const Case cases[] = {
+        {"1", 625, 417, {{625, 417}}},
+        {"", 359, 239, {{359, 239}, {2852, 4032}}},
+        {"2", 2852, 4032, {{2852, 4032}}},
+    };
+    for (const Case& c : cases) {
+        CorvaneSetup(c.pageSet);
+        EXPECT_EQ(Convert(pdf, folder.File("mixed.ppt")), kCorvaneNothingSaved); // the program is not run
+        EXPECT_EQ(StatementNumber(capturedScript, "ppPres.PageSetup.SlideWidth = "), c.slideWidth) << c.pageSet;
+        EXPECT_EQ(StatementNumber(capturedScript, "ppPres.PageSetup.SlideHeight = "), c.slideHeight) << c.pageSet;
+        EXPECT_EQ(PictureSizes(capturedScript), c.pictures) << c.pageSet;
+    }
+}
+
+// 150 dpi while the long side stays within 4032 pixels; past that, the
+// resolution at which it spans exactly 4032.
+TEST(RenderResolution, LowersOnlyPagesPastTheLargestSlide)
+{
+    EXPECT_EQ(PixelSide(300, 150), 625);
+    EXPECT_EQ(PixelSide(200, 150), 417);
+    for (double points : {1.0, 612.0, 1935.0, 1935.5})
+        EXPECT_EQ(ResolutionToFit(points), 150) << points;
+    for (double points : {1935.6, 2384.0, 3370.0, 13000.0, 14400.0, 1e7}) {
+        double dpi = ResolutionToFit(points);
+        EXPECT_LT(dpi, 150) << points;
+        EXPECT_EQ(PixelSide(points, dpi), 4032) << points;
+    }
 }
 
 TEST_F(Conversion, ADocumentThatCannotBeOpenedGivesMinusTwo)
