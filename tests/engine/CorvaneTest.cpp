@@ -2,11 +2,13 @@
 // written, temporary pictures removed, and presentation-application
 // processes ended first.
 #include "engine/Corvane.h"
+#include "engine/EngineApp.h"
 #include "engine/RenderResolution.h"
 #include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
 #include "tests/ScopedEnv.h"
+#include "tests/ScopedValue.h"
 #include "tests/engine/FolderFiles.h"
 #include "tests/engine/ScopedScriptRunner.h"
 #include "tests/engine/NamedProcesses.h"
@@ -306,6 +308,44 @@ TEST_F(Conversion, NothingSavedAtTheOutputPathGivesMinusFive)
     EXPECT_EQ(Bytes(stale, 16), "old");
     EXPECT_EQ(Convert(pdf, stale), kCorvaneOk);
     EXPECT_TRUE(IsPresentationFile(stale));
+}
+
+// Under a temporary path too long for a picture's name (255 characters) or
+// for the path itself (260 and more), no page picture can be written: the
+// conversion fails as when its writer cannot be made, and saves nothing.
+TEST_F(Conversion, APagePictureThatCannotBeWrittenGivesMinusThree)
+{
+    std::string pdf = MakePdf(folder, "hello", helloPage);
+    std::string out = folder.File("hello.ppt");
+    for (size_t length : {255u, 260u, 300u}) {
+        std::string tmp = LongFolder(folder.Path(), length);
+        ScopedEnv env("TMPDIR", tmp.c_str());
+        EXPECT_EQ(Convert(pdf, out), kCorvaneNoWriter) << length;
+        EXPECT_NE(printed.find("Can't create '" + out + "' file.\n"), std::string::npos) << printed;
+        EXPECT_FALSE(std::filesystem::exists(out)) << length;
+        EXPECT_TRUE(FilesIn(tmp).empty()) << length;
+    }
+    EXPECT_EQ(Convert(pdf, out), kCorvaneOk) << printed;
+}
+
+// The per-load folder is made again when something removed it; one that
+// cannot be made fails the conversion before anything is written.
+TEST_F(Conversion, APerLoadFolderThatCannotBeMadeGivesMinusThree)
+{
+    std::string pdf = MakePdf(folder, "hello", helloPage);
+    std::string out = folder.File("hello.ppt");
+    ASSERT_TRUE(std::filesystem::remove(g_tempFolder.Text()));
+    EXPECT_EQ(Convert(pdf, out), kCorvaneOk) << printed;
+    EXPECT_TRUE(std::filesystem::is_directory(g_tempFolder.Text()));
+
+    std::ofstream(folder.File("file")) << "x";
+    for (std::string unmade : {folder.File("file") + "/{GUID}/", std::string()}) {
+        ScopedValue<CString> gone(g_tempFolder, CString(unmade));
+        std::string other = folder.File("other.ppt");
+        EXPECT_EQ(Convert(pdf, other), kCorvaneNoWriter) << unmade;
+        EXPECT_NE(printed.find("Can't create '" + other + "' file.\n"), std::string::npos) << printed;
+        EXPECT_FALSE(std::filesystem::exists(other)) << unmade;
+    }
 }
 
 TEST_F(Conversion, AnExistingPresentationIsReplaced)
