@@ -21,6 +21,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -346,6 +348,64 @@ TEST_F(Conversion, APerLoadFolderThatCannotBeMadeGivesMinusThree)
         EXPECT_NE(printed.find("Can't create '" + other + "' file.\n"), std::string::npos) << printed;
         EXPECT_FALSE(std::filesystem::exists(other)) << unmade;
     }
+}
+
+// The bytes of address space the process holds now.
+rlim_t AddressSpaceInUse()
+{
+    long pages = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm && std::fscanf(statm, "%ld", &pages) != 1)
+        pages = 0;
+    if (statm)
+        std::fclose(statm);
+    return rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
+}
+
+// The writer reserves 20 MiB for its program up front. With the process's
+// address space held to 8 MiB more than it uses once a conversion has run,
+// the next conversion opens its document but cannot make its writer: it
+// says so, returns -3 and saves nothing. Runs in a child process, whose
+// limit ends with it.
+TEST_F(Conversion, AWriterThatCannotBeMadeGivesMinusThree)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
+#endif
+    std::string pdf = MakePdf(folder, "hello", helloPage);
+    std::string first = folder.File("first.ppt"), out = folder.File("limited.ppt");
+    int printedPipe[2];
+    ASSERT_EQ(pipe(printedPipe), 0);
+    std::fflush(stdout);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(printedPipe[0]);
+        if (Corvane(pdf.c_str(), first.c_str(), "") != kCorvaneOk)
+            _exit(10);
+        std::fflush(stdout);
+        dup2(printedPipe[1], STDOUT_FILENO);
+        rlim_t limit = AddressSpaceInUse() + (rlim_t(8) << 20);
+        rlimit address{limit, limit};
+        if (setrlimit(RLIMIT_AS, &address) != 0)
+            _exit(11);
+        int result = Corvane(pdf.c_str(), out.c_str(), "");
+        std::fflush(stdout);
+        _exit(-result);
+    }
+    close(printedPipe[1]);
+    std::string childPrinted;
+    char buffer[512];
+    for (ssize_t n; (n = read(printedPipe[0], buffer, sizeof buffer)) > 0;)
+        childPrinted.append(buffer, size_t(n));
+    close(printedPipe[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), -kCorvaneNoWriter);
+    EXPECT_NE(childPrinted.find("Can't create '" + out + "' file.\n"), std::string::npos) << childPrinted;
+    EXPECT_TRUE(IsPresentationFile(first));
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(Conversion, AnExistingPresentationIsReplaced)

@@ -160,6 +160,29 @@ TEST_F(Host, OutOfMemoryPrintsItsErrorAndReturns)
     EXPECT_EQ(printed, "Error: Out of memory,   s = s & s; in line 3\n");
 }
 
+// A control whose own time limit is short: the host lifts the limit (-1),
+// so a program runs as long as the presentation application needs.
+TEST_F(Host, TheProgramRunsPastTheControlsOwnTimeLimit)
+{
+    ComCreateFunction real = original_->create;
+    ScopedComClass hasty(kScriptControlProgId, CLSID_ScriptControl, [real](REFIID riid, void** object) {
+        _com_ptr_t<IScriptControl> control;
+        HRESULT hr = real(IID_IScriptControl, reinterpret_cast<void**>(&control));
+        if (FAILED(hr))
+            return hr;
+        control->put_Timeout(100);
+        return control->QueryInterface(riid, object);
+    });
+    int result = -1;
+    std::string printed = RunCapturing("t = Timer\nDo While Timer - t < 0.5 And Timer >= t\nLoop\n"
+                                       "Set ppApp = CreateObject(\"PowerPoint.Application\")\nppApp.Quit\n",
+                                       &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(*log_, std::vector<std::string>{"App.Quit"});
+    EXPECT_TRUE(g_boxes.empty());
+}
+
 TEST_F(Host, MissingScriptControlShowsOneMessageBox)
 {
     ScopedComClass hidden(kScriptControlProgId, CLSID_ScriptControl, nullptr);
