@@ -7,6 +7,7 @@
 #include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
+#include "tests/ChildProcess.h"
 #include "tests/ScopedEnv.h"
 #include "tests/ScopedValue.h"
 #include "tests/engine/FolderFiles.h"
@@ -21,8 +22,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -350,18 +349,6 @@ TEST_F(Conversion, APerLoadFolderThatCannotBeMadeGivesMinusThree)
     }
 }
 
-// The bytes of address space the process holds now.
-rlim_t AddressSpaceInUse()
-{
-    long pages = 0;
-    FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm && std::fscanf(statm, "%ld", &pages) != 1)
-        pages = 0;
-    if (statm)
-        std::fclose(statm);
-    return rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
-}
-
 // The writer reserves 20 MiB for its program up front. With the process's
 // address space held to 8 MiB more than it uses once a conversion has run,
 // the next conversion opens its document but cannot make its writer: it
@@ -374,36 +361,16 @@ TEST_F(Conversion, AWriterThatCannotBeMadeGivesMinusThree)
 #endif
     std::string pdf = MakePdf(folder, "hello", helloPage);
     std::string first = folder.File("first.ppt"), out = folder.File("limited.ppt");
-    int printedPipe[2];
-    ASSERT_EQ(pipe(printedPipe), 0);
-    std::fflush(stdout);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(printedPipe[0]);
+    ChildRun run = RunInChild([&] {
         if (Corvane(pdf.c_str(), first.c_str(), "") != kCorvaneOk)
-            _exit(10);
-        std::fflush(stdout);
-        dup2(printedPipe[1], STDOUT_FILENO);
-        rlim_t limit = AddressSpaceInUse() + (rlim_t(8) << 20);
-        rlimit address{limit, limit};
-        if (setrlimit(RLIMIT_AS, &address) != 0)
-            _exit(11);
-        int result = Corvane(pdf.c_str(), out.c_str(), "");
-        std::fflush(stdout);
-        _exit(-result);
-    }
-    close(printedPipe[1]);
-    std::string childPrinted;
-    char buffer[512];
-    for (ssize_t n; (n = read(printedPipe[0], buffer, sizeof buffer)) > 0;)
-        childPrinted.append(buffer, size_t(n));
-    close(printedPipe[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), -kCorvaneNoWriter);
-    EXPECT_NE(childPrinted.find("Can't create '" + out + "' file.\n"), std::string::npos) << childPrinted;
+            return 10;
+        if (!LimitAddressSpace(rlim_t(8) << 20))
+            return 11;
+        return -Corvane(pdf.c_str(), out.c_str(), "");
+    });
+    ASSERT_TRUE(WIFEXITED(run.status)) << "the child ended by signal " << WTERMSIG(run.status);
+    EXPECT_EQ(WEXITSTATUS(run.status), -kCorvaneNoWriter);
+    EXPECT_NE(run.printed.find("Can't create '" + out + "' file.\n"), std::string::npos) << run.printed;
     EXPECT_TRUE(IsPresentationFile(first));
     EXPECT_FALSE(std::filesystem::exists(out));
 }
