@@ -5,11 +5,13 @@
 #include <PDFDoc.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 int PixelSide(double points, double dpi)
 {
-    return int(dpi / 72.0 * points + 0.5);
+    const double pixels = dpi / 72.0 * points + 0.5;
+    return pixels < double(INT_MAX) ? int(pixels) : INT_MAX;
 }
 
 double ResolutionToFit(double points)

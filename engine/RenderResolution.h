@@ -14,7 +14,7 @@ constexpr double renderDpi = 150;
 constexpr int kMaxSlideSide = 4032;
 
 // The pixels a page side of so many points spans at dpi, rounded as the
-// core rounds its bitmap's size.
+// core rounds its bitmap's size; at most INT_MAX.
 int PixelSide(double points, double dpi);
 
 // 150 dpi when a page side of so many points fits a slide at 150 dpi, else

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -234,9 +235,10 @@ TEST(RenderResolution, LowersOnlyPagesPastTheLargestSlide)
 {
     EXPECT_EQ(PixelSide(300, 150), 625);
     EXPECT_EQ(PixelSide(200, 150), 417);
+    EXPECT_EQ(PixelSide(1e300, 150), INT_MAX);
     for (double points : {1.0, 612.0, 1935.0, 1935.5})
         EXPECT_EQ(ResolutionToFit(points), 150) << points;
-    for (double points : {1935.6, 2384.0, 3370.0, 13000.0, 14400.0, 1e7}) {
+    for (double points : {1935.6, 2384.0, 3370.0, 13000.0, 14400.0, 1e7, 1e300}) {
         double dpi = ResolutionToFit(points);
         EXPECT_LT(dpi, 150) << points;
         EXPECT_EQ(PixelSide(points, dpi), 4032) << points;
