@@ -7,8 +7,10 @@
 #include "engine/OutputWritten.h"
 #include "engine/PageBitmap.h"
 #include "engine/PageSet.h"
+#include "engine/RenderResolution.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
+#include "engine/TempFolder.h"
 #include "engine/TerminateProcesses.h"
 #include "engine/TextBoxes.h"
 #include "engine/resources/CoreData.h"
@@ -49,12 +51,18 @@ std::unique_ptr<PDFDoc> OpenDocument(const char* pdfPath, const char* password)
     return nullptr;
 }
 
-// The private folder the core takes its language data from; empty when
-// this load has no temporary folder, and the core keeps its own.
+// The private folder, inside this load's temporary folder, that the core
+// takes its language data from.
 std::string CoreDataFolder()
 {
-    std::string folder(g_tempFolder);
-    return folder.empty() ? folder : folder + "coredata";
+    return std::string(g_tempFolder) + "coredata";
+}
+
+// The conversion cannot make the files it needs: no presentation is written.
+int CannotCreate(const char* outputPath)
+{
+    std::printf("Can't create '%s' file.\n", outputPath);
+    return kCorvaneNoWriter;
 }
 
 // trunc(((n - first + 1) * 100 - 1) / (last - first + 1)): 99 for the last page.
@@ -67,19 +75,22 @@ int ProgressPercentage(int n, int first, int last)
 int WriteSlides(PDFDoc* doc, ScriptWriter* writer)
 {
     const int first = 1, last = doc->getNumPages();
+    const double dpi = DocumentResolution(doc);
     auto raster = std::make_unique<EngineSplashOutputDev>();
     raster->startDoc(doc);
     int slides = 0;
     for (int n = first; n <= last; ++n) {
         if (!IsPageSelected(n))
             continue;
-        DisplayPage(doc, raster.get(), n);
+        DisplayPage(doc, raster.get(), n, dpi);
         auto text = std::make_unique<EngineTextOutputDev>();
-        DisplayPage(doc, text.get(), n);
+        DisplayPage(doc, text.get(), n, dpi);
         PageBitmap bitmap = PageBitmapOf(raster->getBitmap());
         TextDevicePage pageText(text.get());
         slides += WriteSlide(writer, &bitmap, &pageText, TextMode::Blocks, pictureOn,
                              ProgressPercentage(n, first, last));
+        if (writer->pictureFailed)
+            break;
     }
     return slides;
 }
@@ -91,11 +102,13 @@ int Convert(const char* pdfPath, const char* outputPath, const char* password)
     if (!doc)
         return kCorvaneCannotOpen;
     ScriptWriter* writer = CreateScriptWriter(outputPath);
-    if (!writer) {
-        std::printf("Can't create '%s' file.\n", outputPath);
-        return kCorvaneNoWriter;
-    }
+    if (!writer)
+        return CannotCreate(outputPath);
     int result = WriteSlides(doc.get(), writer) == 0 ? kCorvaneNoSlide : kCorvaneOk;
+    if (writer->pictureFailed) {
+        DiscardScriptWriter(writer);
+        return CannotCreate(outputPath);
+    }
     doc.reset();  // the program needs none of the document: its memory goes to the program's run
     FinishAndRunScript(writer);
     if (result == kCorvaneOk && !output.Written())
@@ -112,12 +125,13 @@ extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* 
     TerminateProcessesByName("powerpnt.exe");
     CoInitialize(nullptr);
     setErrorCallback(SilentError);
+    if (!TempFolderReady(g_tempFolder))
+        return CannotCreate(outputPath);
 
     // The core keeps the folder's text: it outlives the settings object.
     const std::string coreData = CoreDataFolder();
-    if (!coreData.empty())
-        PrepareCoreDataFolder(coreData);
-    globalParams = std::make_unique<GlobalParams>(coreData.empty() ? nullptr : coreData.c_str());
+    PrepareCoreDataFolder(coreData);
+    globalParams = std::make_unique<GlobalParams>(coreData.c_str());
     SetupBaseFonts(globalParams.get(), BaseFontFolder());
     globalParams->setTextEncoding("UTF-8");
     RegisterWindowsFonts(globalParams.get());
@@ -126,8 +140,7 @@ extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* 
 
     ForgetDisplayFonts(globalParams.get());
     globalParams.reset();
-    if (!coreData.empty())
-        RemoveCoreDataFolder(coreData);
+    RemoveCoreDataFolder(coreData);
     DeleteTempFiles();
     return result;
 }

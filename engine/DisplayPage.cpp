@@ -4,8 +4,8 @@
 
 #include <PDFDoc.h>
 
-void DisplayPage(PDFDoc* doc, OutputDev* device, int page)
+void DisplayPage(PDFDoc* doc, OutputDev* device, int page, double dpi)
 {
     g_lastDisplayedPage = page;
-    doc->displayPage(device, page, renderDpi, renderDpi, 0, false, true, false);
+    doc->displayPage(device, page, dpi, dpi, 0, false, true, false);
 }

@@ -1,11 +1,11 @@
-// Displaying one page on a page device at the engine's resolution.
+// Displaying one page on a page device.
 #pragma once
+
+#include "engine/RenderResolution.h"
 
 class OutputDev;
 class PDFDoc;
 
-constexpr double renderDpi = 150;
-
-// Records the page in g_lastDisplayedPage, then displays it at 150 dpi, not
-// rotated, cropped, for the screen.
-void DisplayPage(PDFDoc* doc, OutputDev* device, int page);
+// Records the page in g_lastDisplayedPage, then displays it at dpi (150
+// unless given), not rotated, cropped, for the screen.
+void DisplayPage(PDFDoc* doc, OutputDev* device, int page, double dpi = renderDpi);

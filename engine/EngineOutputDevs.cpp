@@ -49,8 +49,7 @@ void EngineTextOutputDev::drawChar(GfxState* state, double x, double y, double d
 SeparatorTextOutputDev::SeparatorTextOutputDev(TextOutputFunc func, void* stream)
     : EngineTextOutputDev(func, stream), func_(func), stream_(stream)
 {
-    // The page break follows the separator, so this device writes it.
-    setTextPageBreaks(false);
+    setTextPageBreaks(false); // the core's own break would come before the separator
 }
 
 void SeparatorTextOutputDev::endPage()
@@ -62,5 +61,6 @@ void SeparatorTextOutputDev::endPage()
         std::string separator = PageSeparatorText();
         func_(stream_, separator.data(), int(separator.size()));
     }
-    func_(stream_, "\f", 1);
+    if (pageBreaks_)
+        func_(stream_, "\f", 1);
 }

@@ -32,14 +32,21 @@ protected:
 };
 
 // A text device that dumps each page's text to a stream, then, after a page
-// with text, the page separator (g_pageDeviceOptions.pageSeparatorTemplate) and the page break.
+// with text, the page separator (g_pageDeviceOptions.pageSeparatorTemplate)
+// and, when the page-break setting is on, the page break.
 class SeparatorTextOutputDev : public EngineTextOutputDev {
 public:
     SeparatorTextOutputDev(TextOutputFunc func, void* stream);
+
+    // The page-break setting, on as the core's is by default. The break
+    // follows the separator, so this device writes it, not the core.
+    void setPageBreaks(bool on) { pageBreaks_ = on; }
+    bool getPageBreaks() const { return pageBreaks_; }
 
     void endPage() override;
 
 private:
     TextOutputFunc func_;
     void* stream_;
+    bool pageBreaks_ = true;
 };

@@ -152,6 +152,11 @@ int FinishAndRunScript(ScriptWriter* writer)
     return result;
 }
 
+void DiscardScriptWriter(ScriptWriter* writer)
+{
+    delete writer;
+}
+
 ScriptRunner SetScriptRunner(ScriptRunner runner)
 {
     ScriptRunner previous = g_scriptRunner;

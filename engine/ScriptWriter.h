@@ -34,6 +34,7 @@ struct ScriptWriter {
     std::string outputPath;
     std::vector<TextRun> runs; // runs of the text box being written
     int progressMode = kProgressComponent;
+    bool pictureFailed = false; // a page picture could not be written
 
     int LookupColor(int color) const { return color; }
     std::string LookupFont(const std::string& fontName) const { return fontName; }
@@ -87,6 +88,7 @@ public:
 };
 
 // 1 when a slide was written. Without text, the slide has only the picture.
+// A picture that cannot be saved sets the writer's pictureFailed.
 int WriteSlide(ScriptWriter* writer, const PageBitmap* bitmap, const PageText* text, TextMode textMode,
                int picture, int percentage);
 
@@ -107,6 +109,9 @@ void FlushTextRuns(ScriptWriter* writer);
 // Appends the footer, runs the program and deletes the writer. Returns the
 // script host's result.
 int FinishAndRunScript(ScriptWriter* writer);
+
+// Deletes the writer without running its program.
+void DiscardScriptWriter(ScriptWriter* writer);
 
 // The function that runs a finished program; RunScript unless a test
 // replaces it. Returns the one it replaces; null restores RunScript.

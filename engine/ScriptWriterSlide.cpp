@@ -80,8 +80,8 @@ int WriteSlide(ScriptWriter* writer, const PageBitmap* bitmap, const PageText* t
         text->CollectTextStyles(colors, fontNames);
     }
     BeginSlide(writer, width, height, percentage);
-    if (image.IsValid() && !IsImageAllWhite(&image))
-        AddPictureShape(writer, &image, 0, 0, width, height);
+    if (image.IsValid() && !IsImageAllWhite(&image) && !AddPictureShape(writer, &image, 0, 0, width, height))
+        writer->pictureFailed = true;
     if (text)
         WritePageText(writer, *text, textMode);
     return 1;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <new>
+#include <string>
 #include <vector>
 
 static CString GuidName()
@@ -33,13 +34,31 @@ CString TempFolder()
         name = seconds;
     }
     char buffer[255] = "";
-    GetTempPathA(sizeof buffer, buffer);
+    DWORD length = GetTempPathA(sizeof buffer, buffer);
+    if (length == 0 || length >= sizeof buffer)
+        return CString(); // no temporary path: no folder, and none made elsewhere
     CString path = buffer;
-    if (path.IsEmpty() || path.GetAt(path.GetLength() - 1) != '/')
+    if (path.GetAt(path.GetLength() - 1) != '/')
         path += '/';
     path = path + name + "/";
     CreateFolderTree(path);
     return path;
+}
+
+int TempFolderReady(CString folder)
+{
+    if (folder.IsEmpty())
+        return 0;
+    CreateFolderTree(folder);
+    std::string bare = folder.Text(); // found only without its trailing "/"
+    while (bare.size() > 1 && bare.back() == '/')
+        bare.pop_back();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(bare.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }
 
 int PathExists(CString path)

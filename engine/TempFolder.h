@@ -6,8 +6,12 @@
 
 // Creates <temporary path><GUID text>/ and returns its path, trailing "/"
 // included. The name is the current time in seconds when no GUID text can
-// be made.
+// be made. Empty, with nothing created, when there is no temporary path.
 CString TempFolder();
+
+// 1 when the folder (with its trailing "/") is there, made again when
+// something removed it; 0 when it cannot be, or the path is empty.
+int TempFolderReady(CString folder);
 
 // Creates every missing folder level of the path; 0 when the last step
 // fails (as it does for a path with a trailing "/"), else 1.

@@ -4,11 +4,11 @@
 #include "engine/TextBoxes.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 #include <TextOutputDev.h>
 
+#include "engine/ReadingOrder.h"
 #include "engine/TextBoxLayout.h"
 #include "engine/TextBoxWords.h"
 
@@ -36,14 +36,6 @@ LineFragment MakeFragment(const TextLine* line)
     default:
         return { line, first, box.yMin, last, box.yMax };
     }
-}
-
-// Tops within 0.01 count as one row, ordered from the left.
-bool FragmentBefore(const LineFragment& a, const LineFragment& b)
-{
-    if (std::fabs(a.yMin - b.yMin) >= 0.01)
-        return a.yMin < b.yMin;
-    return a.xMin < b.xMin;
 }
 
 void AddWordRuns(ScriptWriter* writer, const TextLine* line, std::string indent, float sy)
@@ -78,9 +70,15 @@ std::vector<LineFragment> PageFragments(TextOutputDev* textDevice)
         for (const TextBlock* block = flow->getBlocks(); block; block = block->getNext())
             for (const TextLine* line = block->getLines(); line; line = line->getNext())
                 fragments.push_back(MakeFragment(line));
-    // Stable and merge-based: the comparison's tolerance makes it no strict order.
-    std::stable_sort(fragments.begin(), fragments.end(), FragmentBefore);
-    return fragments;
+    std::vector<BoxCorner> corners;
+    corners.reserve(fragments.size());
+    for (const LineFragment& fragment : fragments)
+        corners.push_back({fragment.xMin, fragment.yMin});
+    std::vector<LineFragment> ordered;
+    ordered.reserve(fragments.size());
+    for (std::size_t i : ReadingOrder(corners))
+        ordered.push_back(fragments[i]);
+    return ordered;
 }
 
 } // namespace

@@ -6,8 +6,16 @@
 #include <Stream.h>
 
 #include <climits>
+#include <cstdio>
 
 namespace {
+
+// A short read is the end of the file, unless the runtime stream says it
+// failed; a memory stream never fails.
+bool ReadFailed(FILE* file)
+{
+    return !AsMemoryStream(file) && std::ferror(file);
+}
 
 class LayerFileLoader : public CachedFileLoader {
 public:
@@ -32,8 +40,11 @@ public:
             res_fseek(file_, long(range.offset), SEEK_SET);
             for (size_t left = range.length; left > 0;) {
                 size_t got = res_fread(chunk, 1, left < sizeof chunk ? left : sizeof chunk, file_);
-                if (got == 0)
-                    return -1;
+                if (got == 0) {
+                    if (ReadFailed(file_))
+                        return -1;
+                    break; // the core asks for whole chunks, past the end of the last
+                }
                 writer->write(chunk, got);
                 left -= got;
             }

@@ -10,7 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <regex>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -83,6 +87,115 @@ TEST(ConversionReadBack, ASelectionOfNoPageSavesAPresentationWithoutSlides)
     ASSERT_EQ(poi.status, 0) << poi.output;
     EXPECT_NE(poi.output.find("slides 0\n"), std::string::npos) << poi.output;
     EXPECT_EQ(Count(poi.output, "picture "), 0u);
+}
+
+// A page of so many points with four coloured quadrants and a line of
+// text a twentieth of the short side high, a tenth of the way in.
+std::string PosterPage(double width, double height)
+{
+    const double size = std::min(width, height) / 20, x = width / 10, y = height / 2;
+    std::ostringstream ps;
+    ps << "%!PS\n<< /PageSize [" << width << " " << height << "] >> setpagedevice\n"
+       << "1 0 0 setrgbcolor 0 0 " << width / 2 << " " << height / 2 << " rectfill\n"
+       << "0 0.6 0 setrgbcolor " << width / 2 << " 0 " << width / 2 << " " << height / 2 << " rectfill\n"
+       << "0 0 1 setrgbcolor 0 " << height / 2 << " " << width / 2 << " " << height / 2 << " rectfill\n"
+       << "1 1 0 setrgbcolor " << width / 2 << " " << height / 2 << " " << width / 2 << " " << height / 2
+       << " rectfill\n"
+       << "0 0 0 setrgbcolor /Helvetica findfont " << size << " scalefont setfont\n"
+       << x << " " << y << " moveto (Poster) show showpage\n";
+    return ps.str();
+}
+
+// The numbers after a line's first occurrence of prefix.
+std::vector<double> NumbersAfter(const std::string& text, const std::string& prefix, int count)
+{
+    std::vector<double> numbers;
+    size_t at = text.find(prefix);
+    if (at == std::string::npos)
+        return numbers;
+    std::istringstream in(text.substr(at + prefix.size()));
+    double v;
+    for (int i = 0; i < count && in >> v; ++i)
+        numbers.push_back(v);
+    return numbers;
+}
+
+struct Poster {
+    const char* name;
+    double width, height; // points
+};
+
+const Poster posters[] = {{"A1", 1684, 2384}, {"A0", 2384, 3370}, {"huge", 13000, 13000}};
+
+// A page larger than the largest slide at 150 dpi renders the document at
+// the resolution that makes its long side the largest slide side, 4032:
+// the slide, the picture that covers it, the text box and its font size
+// all follow from that resolution, and every shape ends within 4095.
+TEST(ConversionReadBack, PagesLargerThanTheLargestSlideRenderAtTheResolutionThatFits)
+{
+    ScratchFolder folder;
+    CorvaneSetup("");
+    for (const Poster& poster : posters) {
+        SCOPED_TRACE(poster.name);
+        std::string pdf = MakePdf(folder, poster.name, PosterPage(poster.width, poster.height));
+        std::string out = folder.File(std::string(poster.name) + ".ppt");
+        ASSERT_EQ(Corvane(pdf.c_str(), out.c_str(), ""), kCorvaneOk);
+        CommandResult poi = DescribeWithPoi(out);
+        ASSERT_EQ(poi.status, 0) << poi.output;
+
+        const double scale = 4032 / std::max(poster.width, poster.height); // slide points per page point
+        const double width = std::floor(poster.width * scale + 0.5), height = std::floor(poster.height * scale + 0.5);
+        EXPECT_EQ(NumbersAfter(poi.output, "size ", 2), (std::vector<double>{width, height})) << poi.output;
+        std::string slide = PoiSlide(poi.output, 1);
+        EXPECT_EQ(Count(slide, " picture "), 1u) << slide;
+        EXPECT_EQ(NumbersAfter(slide, " picture ", 4), (std::vector<double>{0, 0, width, height})) << slide;
+
+        std::vector<double> box = NumbersAfter(slide, " textbox ", 4);
+        ASSERT_EQ(box.size(), 4u) << slide;
+        EXPECT_GE(box[0], 0);
+        EXPECT_GE(box[1], 0);
+        EXPECT_LT(box[0], width);
+        EXPECT_LE(box[1] + box[3], height);
+        EXPECT_LE(box[0] + box[2], 4095);
+        EXPECT_NEAR(box[0], poster.width / 10 * scale, 2);
+        std::vector<StyledRun> runs = PoiRuns(poi.output);
+        ASSERT_FALSE(runs.empty()) << poi.output;
+        EXPECT_EQ(runs[0].text, "Poster");
+        EXPECT_NEAR(runs[0].size, std::min(poster.width, poster.height) / 20 * scale, 1);
+    }
+}
+
+// The page rendered by the core beside the slide rendered by LibreOffice,
+// both 200 pixels wide: the mean difference per channel, or -1 when the
+// renderings cannot be made or differ in size.
+double RenderingDifference(const std::string& pagePdf, const std::string& slidePdf, const std::string& base)
+{
+    for (const auto& [pdf, name] : {std::pair{pagePdf, base + "-page"}, std::pair{slidePdf, base + "-slide"}}) {
+        CommandResult r = RunCommand("pdftoppm -png -f 1 -l 1 -scale-to-x 200 -scale-to-y -1 -singlefile " +
+                                     ShellQuote(pdf) + " " + ShellQuote(name));
+        if (r.status != 0)
+            return -1;
+    }
+    CommandResult diff = RunCommand("/usr/bin/python3 -c \"import sys; from PIL import Image, ImageChops, ImageStat\n"
+                                    "a = Image.open(sys.argv[1]).convert('RGB'); b = Image.open(sys.argv[2]).convert('RGB')\n"
+                                    "print(-1 if a.size != b.size else sum(ImageStat.Stat(ImageChops.difference(a, b)).mean) / 3)\" " +
+                                    ShellQuote(base + "-page.png") + " " + ShellQuote(base + "-slide.png"));
+    return diff.status == 0 ? std::atof(diff.output.c_str()) : -1;
+}
+
+TEST(ConversionReadBack, LibreOfficeShowsAnA0DeckAsThePage)
+{
+    std::string work = FreshFolder("a0-deck");
+    ScratchFolder folder;
+    std::string pdf = MakePdf(folder, "A0", PosterPage(2384, 3370));
+    std::string deck = work + "/A0.ppt";
+    CorvaneSetup("");
+    ASSERT_EQ(Corvane(pdf.c_str(), deck.c_str(), ""), kCorvaneOk);
+    CommandResult lo = ConvertToPdf({deck}, work);
+    ASSERT_EQ(lo.status, 0) << lo.output;
+    double difference = RenderingDifference(pdf, work + "/A0.pdf", work + "/A0");
+    EXPECT_GE(difference, 0) << "renderings of different sizes";
+    EXPECT_LT(difference, 4) << "mean difference per channel; the renderings are in " << work;
 }
 
 } // namespace

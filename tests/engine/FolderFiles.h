@@ -1,7 +1,8 @@
 // The names of the files in a folder, for tests that check what a run left
-// behind.
+// behind, and folders with long paths.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,4 +13,21 @@ inline std::vector<std::string> FilesIn(const std::string& folder)
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     return names;
+}
+
+// Makes folders under base so that the deepest one's path has exactly length
+// characters, at least two more than base's (each name at most 200 long);
+// returns that path.
+inline std::string LongFolder(const std::string& base, std::size_t length)
+{
+    std::string path = base;
+    while (path.size() < length) {
+        std::size_t left = length - path.size();
+        std::size_t name = std::min<std::size_t>(200, left - 1);
+        if (left - 1 - name == 1) // never leave one character: a "/" alone names nothing
+            --name;
+        path += "/" + std::string(name, 'd');
+    }
+    std::filesystem::create_directories(path);
+    return path;
 }

@@ -40,6 +40,18 @@ bool EndsKilled(pid_t pid)
     return false;
 }
 
+bool EndsWithin(pid_t pid, int milliseconds)
+{
+    for (int waited = 0;; waited += 5) {
+        siginfo_t info = {};
+        if (waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid)
+            return true;
+        if (waited >= milliseconds)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 bool StillRunning(pid_t pid)
 {
     int status;

@@ -15,6 +15,9 @@ pid_t StartNamed(const ScratchFolder& folder, const std::string& name);
 // reaped either way: one still running then is killed.
 bool EndsKilled(pid_t pid);
 
+// True when the child ends within the time, which may be 0; it is not reaped.
+bool EndsWithin(pid_t pid, int milliseconds);
+
 // True while the child has not ended.
 bool StillRunning(pid_t pid);
 

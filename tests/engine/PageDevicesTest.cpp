@@ -304,6 +304,18 @@ showpage
     for (int page = 1; page <= 3; ++page)
         DisplayPage(doc.get(), &noTemplate, page);
     EXPECT_EQ(plain, "One\n\fThree\n\f");
+
+    // With the page-break setting off, the separator alone ends a page.
+    for (const char* separator : {"<%PageNumber%>", ""}) {
+        ScopedValue kept(g_pageDeviceOptions.pageSeparatorTemplate, separator);
+        std::string unbroken;
+        SeparatorTextOutputDev device(Append, &unbroken);
+        EXPECT_TRUE(device.getPageBreaks());
+        device.setPageBreaks(false);
+        for (int page = 1; page <= 3; ++page)
+            DisplayPage(doc.get(), &device, page);
+        EXPECT_EQ(unbroken, *separator ? "One\n<1>Three\n<3>" : "One\nThree\n");
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The stdio layer, the embedded resource table and the real-file search
 // behind them.
+#include "engine/resources/LayerStream.h"
 #include "engine/resources/ResStdio.h"
 #include "engine/resources/ResourceFolders.h"
 #include "engine/resources/ResourceTable.h"
@@ -8,6 +9,10 @@
 #include "tests/engine/PelmoraModule.h"
 
 #include <gtest/gtest.h>
+
+#include <Error.h>
+#include <PDFDoc.h>
+#include <Stream.h>
 
 #include <cctype>
 #include <climits>
@@ -280,6 +285,48 @@ TEST(ResourceFolders, ProgramFolderIsTheRunningProgramsWithoutPelmora)
     unsigned long length = GetMyModuleFileName(0, path, sizeof path);
     EXPECT_EQ(length, std::string(path).size());
     EXPECT_EQ(std::filesystem::path(path).filename(), "ResourceLayerTest");
+}
+
+// The core's messages while a test opens a document.
+std::vector<std::string> g_coreMessages;
+
+void KeepCoreMessage(ErrorCategory, Goffset, const char* message)
+{
+    g_coreMessages.push_back(message);
+}
+
+// The core reads a file through the layer in whole chunks of 8192 bytes,
+// so its last chunk runs past the end of the file: a PDF of one chunk and
+// one of several open with no complaint from the core, and every byte comes
+// back the first time it is asked for.
+TEST(LayerStream, TheEndOfTheFileEndsTheCoresLastChunk)
+{
+    ScratchFolder folder;
+    std::string pages = "%!PS\n/Helvetica findfont 12 scalefont setfont\n";
+    for (int page = 1; page <= 40; ++page)
+        pages += "20 700 moveto (Page " + std::to_string(page) + " of a longer document) show showpage\n";
+    const std::string pdfs[] = {MakePdf(folder, "short", "%!PS\n0 0 1 setrgbcolor 10 10 50 50 rectfill showpage\n"),
+                                MakePdf(folder, "long", pages)};
+    ASSERT_LT(std::filesystem::file_size(pdfs[0]), 8192u);
+    ASSERT_GT(std::filesystem::file_size(pdfs[1]), 2 * 8192u);
+    for (const std::string& pdf : pdfs) {
+        const std::string bytes = FileText(pdf);
+        std::unique_ptr<BaseStream> stream(OpenLayerStream(pdf.c_str()));
+        ASSERT_NE(stream, nullptr);
+        stream->setPos(bytes.size() - 10);
+        std::string tail;
+        for (int c; (c = stream->getChar()) != EOF;)
+            tail += char(c);
+        EXPECT_EQ(tail, bytes.substr(bytes.size() - 10)) << pdf;
+
+        g_coreMessages.clear();
+        setErrorCallback(KeepCoreMessage);
+        PDFDoc doc(OpenLayerStream(pdf.c_str()));
+        setErrorCallback(nullptr);
+        ASSERT_TRUE(doc.isOk()) << pdf;
+        EXPECT_EQ(doc.getPDFMajorVersion() * 10 + doc.getPDFMinorVersion(), 17) << pdf;
+        EXPECT_EQ(g_coreMessages, std::vector<std::string>{}) << pdf;
+    }
 }
 
 } // namespace

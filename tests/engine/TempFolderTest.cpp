@@ -2,6 +2,7 @@
 #include "engine/EngineApp.h"
 #include "engine/TempFolder.h"
 #include "tests/ScopedEnv.h"
+#include "tests/engine/FolderFiles.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,45 @@ TEST(TempFolder, IsAFreshGuidFolderUnderTheTemporaryPath)
     EXPECT_TRUE(IsFolder(first.Text()));
     EXPECT_TRUE(IsFolder(second.Text()));
     EXPECT_NE(first.Text(), second.Text());
+}
+
+// The temporary path as GetTempPathA gives it fits a buffer of 255
+// characters only up to 253 characters and its "/": past that there is no
+// temporary path, and no folder is made anywhere else (the root, the
+// working folder).
+TEST(TempFolder, ATemporaryPathTooLongForItsBufferMakesNoFolder)
+{
+    ScratchFolder scratch;
+    const std::vector<std::string> rootBefore = FilesIn("/"), workingBefore = FilesIn(".");
+    for (size_t length : {253u, 254u, 255u, 260u, 300u}) {
+        std::string tmp = LongFolder(scratch.Path(), length);
+        ScopedEnv env("TMPDIR", tmp.c_str());
+        CString folder = TempFolder();
+        if (length <= 253) {
+            EXPECT_EQ(folder.Text().substr(0, tmp.size() + 1), tmp + "/") << length;
+            EXPECT_TRUE(IsFolder(folder.Text())) << length;
+            EXPECT_EQ(TempFolderReady(folder), 1) << length;
+        } else {
+            EXPECT_EQ(folder.Text(), "") << length;
+            EXPECT_TRUE(FilesIn(tmp).empty()) << length;
+            EXPECT_EQ(TempFolderReady(folder), 0) << length;
+        }
+    }
+    EXPECT_EQ(FilesIn("/"), rootBefore);
+    EXPECT_EQ(FilesIn("."), workingBefore);
+}
+
+// A folder something removed is made again; one that cannot be made (below
+// a file) is not ready.
+TEST(TempFolder, ReadyMakesAMissingFolderAgain)
+{
+    ScratchFolder scratch;
+    std::string folder = scratch.Path() + "/{GONE}/";
+    EXPECT_EQ(TempFolderReady(folder), 1);
+    EXPECT_TRUE(IsFolder(folder));
+    std::ofstream(scratch.File("file")) << "x";
+    EXPECT_EQ(TempFolderReady(scratch.File("file") + "/{GUID}/"), 0);
+    EXPECT_EQ(TempFolderReady(scratch.File("file") + "/"), 0); // a file is no folder
 }
 
 TEST(TempFolder, TheLoadedLibrarysFolderExists)

@@ -2,7 +2,10 @@
 // formatted runs, pictures and slide sizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <random>
 #include <filesystem>
 #include <climits>
 #include <limits>
@@ -14,6 +17,7 @@
 #include "ExpectedStatements.h"
 #include "Occurrences.h"
 #include "ScriptCapture.h"
+#include "engine/ReadingOrder.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
 #include "engine/TextBoxWords.h"
@@ -229,6 +233,53 @@ TEST_F(FixtureTest, OneBoxPerLineFragmentFromTopToBottom)
     EXPECT_EQ(Count(boxes, "AddTextbox("), 5u);
     EXPECT_NE(boxes.find(Box(41, 43, 219, 19) + Text("%46%69%72%73%74 ")), std::string::npos);
     EXPECT_NE(boxes.find(Box(520, 43, 181, 19) + Text("%43%6F%6C%75%6D%6E ")), std::string::npos);
+}
+
+std::vector<BoxCorner> InReadingOrder(const std::vector<BoxCorner>& corners)
+{
+    std::vector<BoxCorner> ordered;
+    for (std::size_t i : ReadingOrder(corners))
+        ordered.push_back(corners[i]);
+    return ordered;
+}
+
+bool SameCorners(const std::vector<BoxCorner>& a, const std::vector<BoxCorner>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const BoxCorner& p, const BoxCorner& q) {
+        return (p.x == q.x || (std::isnan(p.x) && std::isnan(q.x))) && (p.y == q.y || (std::isnan(p.y) && std::isnan(q.y)));
+    });
+}
+
+// Tops 0.008 apart chain within the row tolerance: "same row, so by x" and
+// "other rows, so by top" then contradict each other (B before A, A before
+// C, C before B). Rows are counted from each row's first top, so the order
+// is one and the same however the boxes come.
+TEST(ReadingOrder, IsTheSameHoweverTheBoxesAreGiven)
+{
+    const BoxCorner a{2, 0}, b{1, 0.008}, c{0, 0.016};
+    std::vector<BoxCorner> boxes = {a, b, c};
+    std::sort(boxes.begin(), boxes.end(), [](const BoxCorner& p, const BoxCorner& q) { return p.x < q.x; });
+    do
+        EXPECT_TRUE(SameCorners(InReadingOrder(boxes), {b, a, c}));
+    while (std::next_permutation(boxes.begin(), boxes.end(),
+                                 [](const BoxCorner& p, const BoxCorner& q) { return p.x < q.x; }));
+
+    // Many boxes whose tops chain over several rows, some not numbers.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> top(0, 0.2), left(0, 500);
+    std::vector<BoxCorner> many;
+    for (int i = 0; i < 3000; ++i)
+        many.push_back({std::floor(left(random)), std::round(top(random) * 1000) / 1000});
+    for (int i = 0; i < 20; ++i)
+        many.push_back({i % 2 ? NAN : 5.0, i % 2 ? 1.0 : NAN});
+    const std::vector<BoxCorner> first = InReadingOrder(many);
+    for (int shuffle = 0; shuffle < 5; ++shuffle) {
+        std::shuffle(many.begin(), many.end(), random);
+        EXPECT_TRUE(SameCorners(InReadingOrder(many), first)) << "shuffle " << shuffle;
+    }
+    EXPECT_TRUE(std::isnan(first.back().x) || std::isnan(first.back().y));
+    for (std::size_t i = 1; i + 20 < first.size(); ++i)
+        EXPECT_GT(first[i].y, first[i - 1].y - 0.01 - 1e-9) << i; // never a row above the box before
 }
 
 TEST_F(FixtureTest, TurnedLineFragmentsSpanTheirCharacters)

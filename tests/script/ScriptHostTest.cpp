@@ -3,6 +3,7 @@
 #include "engine/ScriptHost.h"
 #include "platform/com/RefCounted.h"
 #include "platform/win32/AfxMessageBox.h"
+#include "tests/ChildProcess.h"
 #include "tests/script/ScriptTestSupport.h"
 
 #include <cstdio>
@@ -127,37 +128,38 @@ TEST_F(Host, OutOfMemoryPrintsItsErrorAndReturns)
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
 #endif
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(out[0]);
-        dup2(out[1], STDOUT_FILENO);
-        long pages = 0;
-        FILE* statm = std::fopen("/proc/self/statm", "r");
-        if (!statm || std::fscanf(statm, "%ld", &pages) != 1)
-            _exit(3);
-        std::fclose(statm);
-        rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(256) << 20);
-        rlimit address{limit, limit};
-        if (setrlimit(RLIMIT_AS, &address) != 0)
-            _exit(4);
+    ChildRun run = RunInChild([] {
+        if (!LimitAddressSpace(rlim_t(256) << 20))
+            return 4;
         int result = RunScript("s = Space(1000000)\nDo\n  s = s & s\nLoop\n");
-        std::fflush(stdout);
-        _exit(result == 0 ? 0 : 5);
-    }
-    close(out[1]);
-    std::string printed;
-    char buffer[512];
-    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;)
-        printed.append(buffer, size_t(n));
-    close(out[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(printed, "Error: Out of memory,   s = s & s; in line 3\n");
+        return result == 0 ? 0 : 5;
+    });
+    ASSERT_TRUE(WIFEXITED(run.status)) << "the child ended by signal " << WTERMSIG(run.status);
+    EXPECT_EQ(WEXITSTATUS(run.status), 0);
+    EXPECT_EQ(run.printed, "Error: Out of memory,   s = s & s; in line 3\n");
+}
+
+// A control whose own time limit is short: the host lifts the limit (-1),
+// so a program runs as long as the presentation application needs.
+TEST_F(Host, TheProgramRunsPastTheControlsOwnTimeLimit)
+{
+    ComCreateFunction real = original_->create;
+    ScopedComClass hasty(kScriptControlProgId, CLSID_ScriptControl, [real](REFIID riid, void** object) {
+        _com_ptr_t<IScriptControl> control;
+        HRESULT hr = real(IID_IScriptControl, reinterpret_cast<void**>(&control));
+        if (FAILED(hr))
+            return hr;
+        control->put_Timeout(100);
+        return control->QueryInterface(riid, object);
+    });
+    int result = -1;
+    std::string printed = RunCapturing("t = Timer\nDo While Timer - t < 0.5 And Timer >= t\nLoop\n"
+                                       "Set ppApp = CreateObject(\"PowerPoint.Application\")\nppApp.Quit\n",
+                                       &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(*log_, std::vector<std::string>{"App.Quit"});
+    EXPECT_TRUE(g_boxes.empty());
 }
 
 TEST_F(Host, MissingScriptControlShowsOneMessageBox)
