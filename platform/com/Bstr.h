@@ -21,6 +21,7 @@ void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);
 UINT SysStringByteLen(BSTR text);
 
-// Conveniences of this layer: UTF-8 in and out (through Utf16.h).
+// Conveniences of this layer: 8-bit text in and out, as the ANSI code page
+// converts it (UTF-8, with undecodable bytes escaped; see Utf16.h).
 BSTR SysAllocStringUtf8(std::string_view text);
 std::string Utf8FromBstr(BSTR text);

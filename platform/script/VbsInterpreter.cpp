@@ -39,7 +39,7 @@ std::u16string_view LineOf(std::u16string_view source, LONG line)
     return source.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
 }
 
-std::string Utf8(std::u16string_view s) { return Utf8FromWide(s.data(), s.size()); }
+std::string Utf8(std::u16string_view s) { return Utf8FromWide(s.data(), s.size(), BadBytes::Escape); }
 
 // The indices of an element of the array, one argument a dimension.
 std::vector<LONG> Subscripts(const SAFEARRAY* array, const std::vector<Value>& args)
