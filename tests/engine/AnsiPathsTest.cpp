@@ -3,6 +3,7 @@
 // the engine, the program text, the script control and the presentation.
 #include "engine/Corvane.h"
 #include "engine/ScriptHost.h"
+#include "platform/com/Com.h"
 #include "tests/ScopedEnv.h"
 #include "tests/engine/FolderFiles.h"
 #include "tests/engine/PdfMaker.h"
@@ -126,9 +127,11 @@ TEST_F(AnsiPaths, PicturesUnderALatinOneTemporaryPathAreEmbedded)
 // The error report quotes the program's line with the bytes it was given.
 TEST(AnsiProgramText, ErrorReportsQuoteTheLineByteForByte)
 {
+    CoInitialize(nullptr);
     testing::internal::CaptureStdout();
     RunScript("x = 1\ny = \"caf\xE9\" +\n");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: Expected expression, y = \"caf\xE9\" +; in line 2\n");
+    CoUninitialize();
 }
 
 }  // namespace
