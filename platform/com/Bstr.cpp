@@ -6,7 +6,7 @@
 // Layout of one allocation: [uint32 byte length][characters][0].
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length)
 {
-    if (length > (0x7FFFFFFFu - 8) / sizeof(OLECHAR))
+    if (length > kMaxBstrLength)
         return nullptr;
     size_t bytes = sizeof(uint32_t) + (size_t(length) + 1) * sizeof(OLECHAR);
     auto* block = static_cast<uint32_t*>(std::malloc(bytes));

@@ -14,6 +14,10 @@ typedef OLECHAR* LPOLESTR;
 typedef const OLECHAR* LPCOLESTR;
 typedef OLECHAR* BSTR;
 
+// The most characters one BSTR holds (its byte length is a positive 32-bit
+// number, with room for the header and terminator).
+constexpr UINT kMaxBstrLength = (0x7FFFFFFFu - 8) / sizeof(OLECHAR);
+
 BSTR SysAllocString(const OLECHAR* text);
 // With a null text the characters are left as zeros for the caller to fill.
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
