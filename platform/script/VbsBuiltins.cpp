@@ -318,6 +318,8 @@ Value LBoundFn(std::vector<Value>& a) { return BoundFn(a, false); }
 
 Value ArrayFn(std::vector<Value>& a)
 {
+    for (const Value& element : a)
+        CheckArrayElement(element);
     SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, ULONG(a.size()));
     if (!array)
         Raise(kOutOfMemory);

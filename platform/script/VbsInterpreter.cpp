@@ -344,6 +344,7 @@ void Interpreter::ExecAssign(const AssignStmt& stmt, Frame& frame)
         if (!(v.vt & VT_ARRAY) || !v.parray)
             Raise(kTypeMismatch);
         std::vector<LONG> indices = Subscripts(v.parray, args);
+        CheckArrayElement(value);
         if (FAILED(SafeArrayPutElement(v.parray, indices.data(), &value)))
             Raise(kSubscriptOutOfRange);
         return;

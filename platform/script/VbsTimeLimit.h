@@ -7,7 +7,8 @@
 
 #include "platform/com/HResult.h"
 
-#include <chrono>
+#include <cstddef>
+#include <cstdint>
 
 namespace vbs {
 
@@ -22,7 +23,7 @@ public:
 
 private:
     bool active_;
-    std::chrono::steady_clock::time_point deadline_;
+    int64_t deadline_;  // milliseconds of the coarse monotonic clock
     TimeLimit* previous_;
     friend void CheckTimeLimit();
 };

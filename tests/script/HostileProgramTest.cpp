@@ -100,6 +100,22 @@ TEST_F(HostileProgram, RecursionThroughDeepStatementsIsOutOfStackSpace)
     }
 }
 
+// Copying and freeing a value recurse through the arrays it holds, so
+// arrays nest only so deep.
+TEST_F(HostileProgram, ArraysNestedWithoutEndAreOutOfStackSpace)
+{
+    ScriptOutcome viaArray = Run("x = 1\nFor i = 1 To 200000: x = Array(x): Next\n");
+    EXPECT_EQ(viaArray.number, 28);
+    EXPECT_EQ(viaArray.line, 2);
+    ScriptOutcome viaElement = Run("Dim a(1)\nFor i = 1 To 200000: a(0) = a: Next\n");
+    EXPECT_EQ(viaElement.number, 28);
+    EXPECT_EQ(viaElement.line, 2);
+    ScriptOutcome fits = Run("Set o = CreateObject(\"Test.Recorder\")\n"
+                             "For i = 1 To 60: x = Array(1, x): Next\n"
+                             "Do While IsArray(x): x = x(1): n = n + 1: Loop\no.N n\n");
+    EXPECT_EQ(fits.log, std::vector<std::string>{"R.N(60)"});
+}
+
 // Runs body on a thread of its own with the given stack size.
 void OnSmallStack(size_t bytes, const std::function<void()>& body)
 {
