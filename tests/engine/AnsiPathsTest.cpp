@@ -19,11 +19,12 @@
 
 namespace {
 
-const char* const helloPage = R"(%!PS
-<< /PageSize [300 200] >> setpagedevice
-/Helvetica findfont 24 scalefont setfont
-20 100 moveto (Hello) show
-0 0 1 setrgbcolor 200 20 60 40 rectfill
+// A word and a red bar: a slide with text and a picture.
+const char* const cafePage = R"(%!PS
+<< /PageSize [240 120] >> setpagedevice
+/Times-Roman findfont 30 scalefont setfont
+30 60 moveto (Caf\351) show
+1 0 0 setrgbcolor 30 20 180 12 rectfill
 showpage
 )";
 
@@ -49,7 +50,7 @@ protected:
     void SetUp() override
     {
         CorvaneSetup("");
-        pdf_ = MakePdf(folder, "hello", helloPage);
+        pdf_ = MakePdf(folder, "cafe", cafePage);
     }
 
     // Copies the fixture PDF to the given name in the folder.
