@@ -6,7 +6,7 @@
 // Layout of one allocation: [uint32 byte length][characters][0].
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length)
 {
-    if (length > (0x7FFFFFFFu - 8) / sizeof(OLECHAR))
+    if (length > kMaxBstrLength)
         return nullptr;
     size_t bytes = sizeof(uint32_t) + (size_t(length) + 1) * sizeof(OLECHAR);
     auto* block = static_cast<uint32_t*>(std::malloc(bytes));
@@ -50,20 +50,20 @@ UINT SysStringLen(BSTR text)
 
 std::string Utf8FromBstr(BSTR text)
 {
-    return Utf8FromWide(text, SysStringLen(text));
+    return Utf8FromWide(text, SysStringLen(text), BadBytes::Escape);
 }
 
 // Counted, then decoded in place: a long text is never held twice.
 BSTR SysAllocStringUtf8(std::string_view text)
 {
     size_t units = 0;
-    DecodeUtf8(text, [&](char16_t) { ++units; });
+    DecodeUtf8(text, [&](char16_t) { ++units; }, BadBytes::Escape);
     if (units > UINT(-1))
         return nullptr;
     BSTR out = SysAllocStringLen(nullptr, UINT(units));
     if (!out)
         return nullptr;
     size_t at = 0;
-    DecodeUtf8(text, [&](char16_t unit) { out[at++] = unit; });
+    DecodeUtf8(text, [&](char16_t unit) { out[at++] = unit; }, BadBytes::Escape);
     return out;
 }

@@ -14,6 +14,10 @@ typedef OLECHAR* LPOLESTR;
 typedef const OLECHAR* LPCOLESTR;
 typedef OLECHAR* BSTR;
 
+// The most characters one BSTR holds (its byte length is a positive 32-bit
+// number, with room for the header and terminator).
+constexpr UINT kMaxBstrLength = (0x7FFFFFFFu - 8) / sizeof(OLECHAR);
+
 BSTR SysAllocString(const OLECHAR* text);
 // With a null text the characters are left as zeros for the caller to fill.
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
@@ -21,6 +25,7 @@ void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);
 UINT SysStringByteLen(BSTR text);
 
-// Conveniences of this layer: UTF-8 in and out (through Utf16.h).
+// Conveniences of this layer: 8-bit text in and out, as the ANSI code page
+// converts it (UTF-8, with undecodable bytes escaped; see Utf16.h).
 BSTR SysAllocStringUtf8(std::string_view text);
 std::string Utf8FromBstr(BSTR text);

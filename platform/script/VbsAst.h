@@ -22,6 +22,7 @@ enum class Op : uint8_t {
 struct Expr {
     enum class Kind : uint8_t { Literal, Name, Member, Call, Unary, Binary, Me };
     Kind kind;
+    uint16_t height = 1;  // of the tree below and including this node
     uint32_t line = 0;
     explicit Expr(Kind k) : kind(k) {}
     virtual ~Expr() = default;

@@ -4,12 +4,14 @@
 #include "platform/com/SafeArray.h"
 #include "platform/script/VbsErrors.h"
 #include "platform/script/VbsEscape.h"
+#include "platform/script/VbsTimeLimit.h"
 
 #include <chrono>
 #include <cmath>
 #include <ctime>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace vbs {
 
@@ -38,6 +40,45 @@ char16_t Lower(char16_t c)
     if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
         return char16_t(c + 32);
     return c;
+}
+
+using Traits = std::char_traits<char16_t>;
+constexpr size_t kNowhere = std::u16string_view::npos;
+
+// Whether text begins with part, compared a slice at a time so that the
+// work is charged as it goes.
+bool BeginsWith(std::u16string_view text, std::u16string_view part)
+{
+    constexpr size_t kSlice = 4096;
+    for (size_t i = 0; i < part.size(); i += kSlice) {
+        size_t n = std::min(kSlice, part.size() - i);
+        ChargeWork(n);
+        if (Traits::compare(text.data() + i, part.data() + i, n) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Where part first occurs in text at or after from; kNowhere if it does
+// not. One search can cost the two lengths multiplied, so it is charged to
+// the time limit.
+size_t FindText(std::u16string_view text, std::u16string_view part, size_t from)
+{
+    if (part.empty())
+        return from <= text.size() ? from : kNowhere;
+    if (part.size() > text.size())
+        return kNowhere;
+    const size_t last = text.size() - part.size();
+    for (size_t at = from; at <= last; ++at) {
+        const char16_t* hit = Traits::find(text.data() + at, last - at + 1, part[0]);
+        if (!hit)
+            break;
+        ChargeWork(size_t(hit - text.data()) - at + 1);
+        at = size_t(hit - text.data());
+        if (BeginsWith(text.substr(at), part))
+            return at;
+    }
+    return kNowhere;
 }
 
 Value Convert(const Value& v, VARTYPE vt)
@@ -167,8 +208,8 @@ Value InStrFn(std::vector<Value>& a)
     std::u16string s = ToText(a[first]), part = ToText(a[first + 1]);
     if (size_t(start) > s.size() + 1)
         return Value(LONG(0));
-    size_t at = s.find(part, size_t(start - 1));
-    return Value(LONG(at == std::u16string::npos ? 0 : at + 1));
+    size_t at = FindText(s, part, size_t(start - 1));
+    return Value(LONG(at == kNowhere ? 0 : at + 1));
 }
 
 Value ReplaceFn(std::vector<Value>& a)
@@ -178,9 +219,13 @@ Value ReplaceFn(std::vector<Value>& a)
         return Text(s);
     std::u16string out;
     size_t pos = 0;
-    for (size_t at; (at = s.find(from, pos)) != std::u16string::npos; pos = at + from.size())
-        out += s.substr(pos, at - pos) + to;
-    out += s.substr(pos);
+    for (size_t at; (at = FindText(s, from, pos)) != kNowhere; pos = at + from.size()) {
+        if (out.size() + (at - pos) + to.size() > kMaxBstrLength)
+            Raise(kOutOfMemory);  // before the text outgrows what a string can hold
+        out.append(s, pos, at - pos).append(to);
+        ChargeWork(at - pos + to.size());
+    }
+    out.append(s, pos);
     return Text(out);
 }
 
@@ -273,6 +318,8 @@ Value LBoundFn(std::vector<Value>& a) { return BoundFn(a, false); }
 
 Value ArrayFn(std::vector<Value>& a)
 {
+    for (const Value& element : a)
+        CheckArrayElement(element);
     SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, ULONG(a.size()));
     if (!array)
         Raise(kOutOfMemory);

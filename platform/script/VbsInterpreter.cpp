@@ -5,6 +5,8 @@
 #include "platform/script/VbsErrObject.h"
 #include "platform/script/VbsOperators.h"
 #include "platform/script/VbsParser.h"
+#include "platform/script/VbsStack.h"
+#include "platform/script/VbsTimeLimit.h"
 
 #include <algorithm>
 #include <functional>
@@ -15,7 +17,6 @@ namespace vbs {
 namespace {
 
 constexpr int kMaxCallDepth = 250;
-constexpr LONG kTimeoutNumber = LONG(0x80004004);  // E_ABORT
 
 bool IsObject(const Value& v) { return v.vt == VT_DISPATCH; }
 
@@ -39,7 +40,7 @@ std::u16string_view LineOf(std::u16string_view source, LONG line)
     return source.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
 }
 
-std::string Utf8(std::u16string_view s) { return Utf8FromWide(s.data(), s.size()); }
+std::string Utf8(std::u16string_view s) { return Utf8FromWide(s.data(), s.size(), BadBytes::Escape); }
 
 // The indices of an element of the array, one argument a dimension.
 std::vector<LONG> Subscripts(const SAFEARRAY* array, const std::vector<Value>& args)
@@ -97,9 +98,7 @@ void Interpreter::Fill(Error& error, size_t module)
 bool Interpreter::RunGuarded(const std::function<void()>& body)
 {
     failure_ = Error{};
-    ticks_ = 0;
-    if (timeout_ > 0)
-        deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_);
+    TimeLimit limit(timeout_);
     try {
         body();
         return true;
@@ -222,14 +221,7 @@ void Interpreter::AddObject(std::u16string_view name, IDispatch* object)
 
 void Interpreter::Tick()
 {
-    if ((++ticks_ & 1023) != 0 || timeout_ <= 0)
-        return;
-    if (std::chrono::steady_clock::now() < deadline_)
-        return;
-    RuntimeError e;
-    e.error = {kTimeoutNumber, "The script ran longer than its time limit", kRuntimeSource,
-               0, 0, {}, false};
-    throw e;
+    CheckTimeLimit();
 }
 
 void Interpreter::SetErr(const Error& error)
@@ -253,6 +245,8 @@ Interpreter::Flow Interpreter::ExecTrapped(const Stmt& stmt, Frame& frame)
     Tick();
     try {
         try {
+            if (StackIsLow())
+                Raise(kOutOfStackSpace);  // statements nested in calls nested in statements
             return Exec(stmt, frame);
         } catch (const std::bad_alloc&) {
             Raise(kOutOfMemory);  // the language's own error, on this statement's line
@@ -350,6 +344,7 @@ void Interpreter::ExecAssign(const AssignStmt& stmt, Frame& frame)
         if (!(v.vt & VT_ARRAY) || !v.parray)
             Raise(kTypeMismatch);
         std::vector<LONG> indices = Subscripts(v.parray, args);
+        CheckArrayElement(value);
         if (FAILED(SafeArrayPutElement(v.parray, indices.data(), &value)))
             Raise(kSubscriptOutOfRange);
         return;
@@ -578,6 +573,8 @@ void Interpreter::Store(const NameExpr& name, Value value, Frame& frame)
 
 Value Interpreter::Eval(const Expr& expr, Frame& frame)
 {
+    if (StackIsLow())
+        Raise(kOutOfStackSpace);
     switch (expr.kind) {
     case Expr::Kind::Literal: return static_cast<const LiteralExpr&>(expr).value;
     case Expr::Kind::Name: return EvalName(static_cast<const NameExpr&>(expr), frame, false);

@@ -7,7 +7,6 @@
 #include "platform/script/VbsErrors.h"
 #include "platform/script/VbsSymbols.h"
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -130,8 +129,6 @@ private:
     Symbol errSymbol_;
     Error failure_;
     LONG timeout_ = -1;
-    std::chrono::steady_clock::time_point deadline_;
-    unsigned ticks_ = 0;
     int depth_ = 0;
     bool optionExplicit_ = false;
 };

@@ -1,7 +1,9 @@
 #include "platform/script/VbsOperators.h"
 
+#include "platform/com/SafeArray.h"
 #include "platform/script/VbsErrors.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vbs {
@@ -137,7 +139,32 @@ Value Numeric(const Value& v, VARTYPE vt)
     return n;
 }
 
+constexpr int kMaxArrayNesting = 64;
+
+// How deep arrays nest in v, 0 for no array. Every array was checked when
+// it was filled, so this recursion stays within the limit.
+int ArrayNesting(const VARIANT& v)
+{
+    if (!(v.vt & VT_ARRAY) || !v.parray || (v.vt & VT_TYPEMASK) != VT_VARIANT)
+        return 0;
+    const SAFEARRAY* a = v.parray;
+    size_t count = 1;
+    for (USHORT d = 0; d < a->cDims; ++d)
+        count *= a->rgsabound[d].cElements;
+    const auto* items = static_cast<const VARIANT*>(a->pvData);
+    int deepest = 0;
+    for (size_t i = 0; i < count; ++i)
+        deepest = std::max(deepest, ArrayNesting(items[i]));
+    return deepest + 1;
+}
+
 }  // namespace
+
+void CheckArrayElement(const Value& element)
+{
+    if (ArrayNesting(element) >= kMaxArrayNesting)
+        Raise(kOutOfStackSpace);
+}
 
 double ToNumber(const Value& v)
 {

@@ -21,6 +21,9 @@ Value ApplyBinary(Op op, const Value& a, const Value& b);
 bool IsTrue(const Value& v);
 // Text of a value as CStr gives it ("True", "0.5", ""); Null raises 94.
 std::u16string ToText(const Value& v);
+// Raises 28 when an array holding element would nest arrays deeper than
+// values may: copying and freeing a value recurse through its arrays.
+void CheckArrayElement(const Value& element);
 double ToNumber(const Value& v);
 LONG ToLong(const Value& v);  // rounds half to even; 6 out of range
 

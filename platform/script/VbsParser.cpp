@@ -1,7 +1,9 @@
 #include "platform/script/VbsParser.h"
 
 #include "platform/com/NumberText.h"
+#include "platform/script/VbsStack.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -10,7 +12,8 @@ namespace vbs {
 
 namespace {
 
-constexpr int kMaxDepth = 200;  // nesting of blocks and parentheses
+constexpr int kMaxDepth = 200;            // nesting of blocks, parentheses and prefix operators
+constexpr int kMaxExpressionDepth = 1000;  // height of one expression's tree
 
 bool IsWordToken(Tok t)
 {
@@ -117,8 +120,19 @@ std::u16string Parser::TakeMemberName()
 
 void Parser::Enter()
 {
-    if (++depth_ > kMaxDepth)
-        Fail(kCompileOutOfMemory);
+    if (++depth_ > kMaxDepth || StackIsLow())
+        Fail(kOutOfStackSpace);
+}
+
+// The evaluator and the tree's destruction recurse as deep as the tree is
+// high, so the height is bounded here, where the tree is built.
+void Parser::Nest(Expr& parent, const Expr* child)
+{
+    if (!child)
+        return;
+    if (child->height >= kMaxExpressionDepth)
+        Fail(kOutOfStackSpace);
+    parent.height = std::max<uint16_t>(parent.height, uint16_t(child->height + 1));
 }
 
 // ---- program and blocks ----
@@ -328,6 +342,7 @@ StmtPtr Parser::ParseConst()
         if (negative) {
             auto neg = std::make_unique<UnaryExpr>();
             neg->op = Op::Neg;
+            Nest(*neg, value.get());
             neg->operand = std::move(value);
             value = std::move(neg);
         }
@@ -570,8 +585,10 @@ StmtPtr Parser::ParseAssignOrCall()
             if (call.args.size() > 1)
                 Fail(kParenthesesOnSubCall);
             // "f (a)": the parentheses make the argument a value, not a reference.
-            if (call.args.size() == 1 && call.args[0])
+            if (call.args.size() == 1 && call.args[0]) {
                 call.args[0] = ByValue(std::move(call.args[0]));
+                Nest(call, call.args[0].get());
+            }
         }
         stmt->call = std::move(target);
         return stmt;
@@ -594,6 +611,9 @@ StmtPtr Parser::ParseAssignOrCall()
         call->target = std::move(target);
         call->args = ParseBareArgs();
     }
+    Nest(*call, call->target.get());
+    for (const ExprPtr& a : call->args)
+        Nest(*call, a.get());
     stmt->call = std::move(call);
     return stmt;
 }
@@ -605,6 +625,7 @@ ExprPtr Parser::ByValue(ExprPtr e)
     auto wrap = std::make_unique<UnaryExpr>();
     wrap->line = e->line;
     wrap->op = Op::Paren;
+    Nest(*wrap, e.get());
     wrap->operand = std::move(e);
     return wrap;
 }
@@ -661,6 +682,8 @@ ExprPtr Parser::MakeBinary(Op op, ExprPtr lhs, ExprPtr rhs, uint32_t line)
 {
     auto e = std::make_unique<BinaryExpr>();
     e->op = op;
+    Nest(*e, lhs.get());
+    Nest(*e, rhs.get());
     e->lhs = std::move(lhs);
     e->rhs = std::move(rhs);
     e->line = line;
@@ -719,6 +742,7 @@ ExprPtr Parser::ParsePrefixed(Op op, ExprPtr (Parser::*operand)())
     Enter();
     e->operand = (this->*operand)();
     Leave();
+    Nest(*e, e->operand.get());
     return e;
 }
 
@@ -731,9 +755,12 @@ ExprPtr Parser::ParseNot()
 
 ExprPtr Parser::ParseUnary()
 {
-    if (Check(Tok::Plus)) {
-        Advance();
-        return ParseUnary();
+    if (Match(Tok::Plus)) {
+        // Changes nothing, but nests like any prefix operator.
+        Enter();
+        ExprPtr operand = ParseUnary();
+        Leave();
+        return operand;
     }
     if (!Check(Tok::Minus))
         return ParsePower();
@@ -768,6 +795,7 @@ ExprPtr Parser::ParsePostfix()
             m->line = cur_.line;
             Advance();
             m->name = TakeMemberName();
+            Nest(*m, e.get());
             m->base = std::move(e);
             e = std::move(m);
         } else if (Check(Tok::LParen) && e->kind != Expr::Kind::Literal &&
@@ -775,6 +803,9 @@ ExprPtr Parser::ParsePostfix()
             auto c = std::make_unique<CallExpr>();
             c->line = cur_.line;
             c->args = ParseParenArgs();
+            Nest(*c, e.get());
+            for (const ExprPtr& a : c->args)
+                Nest(*c, a.get());
             c->target = std::move(e);
             e = std::move(c);
         } else {

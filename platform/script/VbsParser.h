@@ -43,6 +43,8 @@ private:
     std::u16string TakeMemberName();
     void Enter();
     void Leave() { --depth_; }
+    // Counts child in parent's height; too high a tree fails.
+    void Nest(Expr& parent, const Expr* child);
     // A statement node at the current line; takes its keyword.
     template <class S>
     std::unique_ptr<S> OpenStatement()
@@ -97,7 +99,7 @@ private:
     ExprPtr ParseLiteral();
     std::vector<ExprPtr> ParseParenArgs();
     std::vector<ExprPtr> ParseBareArgs();
-    static ExprPtr ByValue(ExprPtr e);
+    ExprPtr ByValue(ExprPtr e);
     // A reference to the variable or procedure name, interned.
     std::unique_ptr<NameExpr> NameAt(std::u16string name, uint32_t line);
     ExprPtr MakeBinary(Op op, ExprPtr lhs, ExprPtr rhs, uint32_t line);

@@ -97,21 +97,35 @@ void Scanner::SkipToLineEnd()
         ++pos_;
 }
 
+// Comments are skipped in a loop, so that no text makes the scanner recurse.
 Token Scanner::Next()
 {
-    spaceBefore_ = SkipBlanks();
-    size_t start = pos_;
+    for (;;) {
+        spaceBefore_ = SkipBlanks();
+        size_t start = pos_;
+        if (Peek() == '\'') {
+            SkipToLineEnd();
+            continue;
+        }
+        if (!AtEnd() && IsLetter(Peek())) {
+            Token word = Word(start);
+            if (!IsRemark(word))
+                return word;
+            SkipToLineEnd();
+            continue;
+        }
+        return Other(start);
+    }
+}
+
+// A token that is neither a word nor a comment.
+Token Scanner::Other(size_t start)
+{
     if (AtEnd())
         return Make(Tok::End, start);
     char16_t c = Peek();
-    if (c == '\'') {
-        SkipToLineEnd();
-        return Next();
-    }
     if (c == '\n' || c == '\r' || c == ':')
         return Newline(start);
-    if (IsLetter(c))
-        return Word(start);
     if (IsDigit(c) || (c == '.' && IsDigit(Peek(1))) || (c == '&' && (Peek(1) == 'h' || Peek(1) == 'H' || Peek(1) == 'o' || Peek(1) == 'O')))
         return Number(start);
     if (c == '"')
@@ -161,15 +175,17 @@ Token Scanner::Word(size_t start)
         ++pos_;
     Token t = Make(Tok::Identifier, start);
     t.type = KeywordOf(Text(t));
-    if (t.type == Tok::Identifier && t.length == 3) {
-        std::u16string_view w = Text(t);
-        bool rem = (w[0] | 32) == 'r' && (w[1] | 32) == 'e' && (w[2] | 32) == 'm';
-        if (rem && (AtEnd() || IsBlank(Peek()) || Peek() == '\n' || Peek() == '\r' || Peek() == ':')) {
-            SkipToLineEnd();
-            return Next();
-        }
-    }
     return t;
+}
+
+// "Rem" standing alone starts a comment, as "'" does.
+bool Scanner::IsRemark(const Token& word) const
+{
+    if (word.type != Tok::Identifier || word.length != 3)
+        return false;
+    std::u16string_view w = Text(word);
+    bool rem = (w[0] | 32) == 'r' && (w[1] | 32) == 'e' && (w[2] | 32) == 'm';
+    return rem && (AtEnd() || IsBlank(Peek()) || Peek() == '\n' || Peek() == '\r' || Peek() == ':');
 }
 
 Token Scanner::Number(size_t start)

@@ -27,6 +27,8 @@ private:
     Token Number(size_t start);
     Token String(size_t start);
     Token Word(size_t start);
+    bool IsRemark(const Token& word) const;
+    Token Other(size_t start);
     Token Newline(size_t start);
 
     std::u16string_view source_;

@@ -7,6 +7,13 @@
 
 namespace {
 thread_local DWORD lastError = 0;
+
+// The ANSI code page carries every byte through wide text; CP_UTF8 keeps
+// the strict rule of U+FFFD for what does not decode.
+BadBytes BadBytesOf(UINT codePage)
+{
+    return codePage == CP_ACP ? BadBytes::Escape : BadBytes::Replace;
+}
 }
 
 // Weak, so that a fuller stand-in elsewhere in the platform layer wins.
@@ -34,7 +41,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPW
         if (units < size_t(bufferLength))
             buffer[units] = unit;
         ++units;
-    });
+    }, BadBytesOf(codePage));
     if ((flags & MB_ERR_INVALID_CHARS) && !wellFormed) {
         SetLastError(ERROR_NO_UNICODE_TRANSLATION);
         return 0;
@@ -57,7 +64,7 @@ int WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int cchWide
         return 0;
     std::size_t count = cchWideChar < 0 ? std::char_traits<char16_t>::length(lpWideCharStr) + 1
                                         : std::size_t(cchWideChar);
-    std::string out = Utf8FromWide(lpWideCharStr, count);
+    std::string out = Utf8FromWide(lpWideCharStr, count, BadBytesOf(CodePage));
     if (cbMultiByte == 0)
         return int(out.size());
     if (!lpMultiByteStr || out.size() > std::size_t(cbMultiByte))

@@ -1,14 +1,14 @@
 #include "platform/win32/Utf16.h"
 
-std::u16string WideFromUtf8(std::string_view text)
+std::u16string WideFromUtf8(std::string_view text, BadBytes bad)
 {
     std::u16string out;
     out.reserve(text.size());
-    DecodeUtf8(text, [&](char16_t unit) { out.push_back(unit); });
+    DecodeUtf8(text, [&](char16_t unit) { out.push_back(unit); }, bad);
     return out;
 }
 
-std::string Utf8FromWide(const char16_t* text, std::size_t length)
+std::string Utf8FromWide(const char16_t* text, std::size_t length, BadBytes bad)
 {
     std::string out;
     out.reserve(length);
@@ -18,6 +18,9 @@ std::string Utf8FromWide(const char16_t* text, std::size_t length)
             text[i + 1] < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
+        } else if (bad == BadBytes::Escape && c >= 0xDC80 && c < 0xDD00) {
+            out.push_back(char(c - 0xDC00));  // an escaped byte
+            continue;
         } else if (c >= 0xD800 && c < 0xE000) {
             c = 0xFFFD;
         }

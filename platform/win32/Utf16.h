@@ -1,19 +1,26 @@
 // UTF-8 <-> UTF-16, the one conversion of the platform layer. Malformed
 // input (an unpaired surrogate, a bad or overlong UTF-8 sequence) becomes
-// U+FFFD, one per bad unit.
+// U+FFFD, one per bad unit, unless the bytes are escaped (see BadBytes).
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-std::u16string WideFromUtf8(std::string_view text);
-std::string Utf8FromWide(const char16_t* text, std::size_t length);
+// What a byte that does not decode becomes. ANSI text (file names above
+// all) must survive a trip through wide text whatever its bytes, so it
+// escapes them: the byte b becomes the lone low surrogate U+DC00 + b (always
+// U+DC80 to U+DCFF, since every ASCII byte decodes), and that surrogate
+// narrows back to b. Valid UTF-8 converts the same either way.
+enum class BadBytes { Replace, Escape };
+
+std::u16string WideFromUtf8(std::string_view text, BadBytes bad = BadBytes::Replace);
+std::string Utf8FromWide(const char16_t* text, std::size_t length, BadBytes bad = BadBytes::Replace);
 
 // Hands each UTF-16 unit of the UTF-8 text to put, in order; false when a
-// sequence was malformed (and became U+FFFD).
+// sequence was malformed (and became U+FFFD or an escape).
 template <class Put>
-bool DecodeUtf8(std::string_view text, Put put)
+bool DecodeUtf8(std::string_view text, Put put, BadBytes bad = BadBytes::Replace)
 {
     bool wellFormed = true;
     std::size_t i = 0;
@@ -34,7 +41,7 @@ bool DecodeUtf8(std::string_view text, Put put)
         }
         bool overlong = (extra == 2 && code < 0x800) || (extra == 3 && code < 0x10000);
         if (!ok || overlong || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
-            put(char16_t(0xFFFD));  // one per bad unit
+            put(bad == BadBytes::Escape ? char16_t(0xDC00 + c) : char16_t(0xFFFD));  // one per bad unit
             wellFormed = false;
             ++i;
             continue;

@@ -279,3 +279,80 @@ TEST(CodePage, StrictWideningRefusesOnlyMalformedText)
         EXPECT_EQ(lenient, expected) << c.text;
     }
 }
+
+// ANSI text carries every byte through wide text: a byte that does not
+// decode becomes U+DC80 + byte and narrows back to it, through the code-page
+// calls and the string layer alike. Valid UTF-8 converts as it always did,
+// CP_UTF8 keeps U+FFFD, and strict widening refuses the bad bytes.
+TEST(CodePage, AnsiTextKeepsEveryByteThroughWideText)
+{
+    struct Case {
+        const char* text;
+        std::u16string wide;  // under CP_ACP
+        bool valid;
+    };
+    const Case cases[] = {
+        {"plain", u"plain", true},
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", u"caf\u00E9 \u20AC \xD83D\xDE00", true},
+        {"\xEF\xBF\xBD", u"\xFFFD", true},                          // a real U+FFFD
+        {"caf\xE9.ppt", u"caf\xDCE9.ppt", false},                   // Latin-1
+        {"\xC3(", u"\xDCC3(", false},                               // a lead byte without its tail
+        {"cut \xE2\x82", u"cut \xDCE2\xDC82", false},               // cut short at the end
+        {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80", false},             // an encoded surrogate
+        {"\xC0\xAF \xE0\x80\xAF", u"\xDCC0\xDCAF \xDCE0\xDC80\xDCAF", false},  // overlong
+        {"\x80\xBF\xF8\xFF", u"\xDC80\xDCBF\xDCF8\xDCFF", false},   // stray and never-used bytes
+        {"\xEF\xBF\xBD\xE9", u"\xFFFD\xDCE9", false},               // beside a real U+FFFD
+    };
+    for (const Case& c : cases) {
+        int length = int(std::strlen(c.text));
+        std::u16string wide(c.wide.size(), u'\0');
+        EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, c.text, length, nullptr, 0), int(c.wide.size())) << c.text;
+        EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, c.text, length, wide.data(), int(wide.size())),
+                  int(c.wide.size())) << c.text;
+        EXPECT_EQ(wide, c.wide) << c.text;
+        char narrow[64] = {};
+        EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, c.wide.data(), int(c.wide.size()), narrow, 64, nullptr, nullptr),
+                  length) << c.text;
+        EXPECT_STREQ(narrow, c.text);
+
+        _bstr_t bstr(c.text);
+        EXPECT_EQ(std::u16string(bstr.GetBSTR(), bstr.length()), c.wide) << c.text;
+        EXPECT_EQ(bstr.Utf8(), c.text);
+
+        SetLastError(0);
+        EXPECT_EQ(MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, c.text, length, nullptr, 0),
+                  c.valid ? int(c.wide.size()) : 0) << c.text;
+        if (!c.valid) {
+            EXPECT_EQ(GetLastError(), DWORD(ERROR_NO_UNICODE_TRANSLATION)) << c.text;
+        }
+        std::u16string strict = WideFromUtf8(c.text);
+        std::u16string utf8(strict.size(), u'\0');
+        MultiByteToWideChar(CP_UTF8, 0, c.text, length, utf8.data(), int(utf8.size()));
+        EXPECT_EQ(utf8, strict) << c.text;
+        EXPECT_EQ(strict == c.wide, c.valid) << c.text;  // U+FFFD where ANSI escapes
+    }
+}
+
+// Only the escapes narrow to single bytes; other lone surrogates, and the
+// escapes under CP_UTF8, become U+FFFD.
+TEST(CodePage, OnlyEscapedBytesNarrowToBytes)
+{
+    struct Case {
+        std::u16string wide;
+        UINT codePage;
+        const char* text;
+    };
+    const Case cases[] = {
+        {u"a\xDCE9", CP_ACP, "a\xE9"},
+        {u"a\xDCE9", CP_UTF8, "a\xEF\xBF\xBD"},
+        {u"a\xDC7F", CP_ACP, "a\xEF\xBF\xBD"},            // below the escapes
+        {u"a\xDD00", CP_ACP, "a\xEF\xBF\xBD"},            // above them
+        {u"a\xD800", CP_ACP, "a\xEF\xBF\xBD"},            // a lone high surrogate
+        {u"\xD800\xDC80", CP_ACP, "\xF0\x90\x82\x80"},    // a pair, not an escape
+    };
+    for (const Case& c : cases) {
+        char narrow[16] = {};
+        WideCharToMultiByte(c.codePage, 0, c.wide.data(), int(c.wide.size()), narrow, 16, nullptr, nullptr);
+        EXPECT_STREQ(narrow, c.text);
+    }
+}

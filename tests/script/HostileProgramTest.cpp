@@ -1,0 +1,183 @@
+// Program text built to topple the interpreter: expressions and nestings far
+// deeper than any real program, on the ordinary stack and on a small one,
+// and steps that each cost a great deal under a time limit. Every one must
+// end with the language's error, never a crash or a hang.
+#include "tests/script/ScriptTestSupport.h"
+
+#include <pthread.h>
+
+#include <chrono>
+#include <functional>
+
+namespace {
+
+using HostileProgram = ScriptFixture;
+
+std::string Repeated(const std::string& piece, size_t times)
+{
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+struct DeepCase {
+    const char* name;
+    std::string line;  // about 200 KB, all on line 2
+};
+
+std::vector<DeepCase> DeepLines()
+{
+    return {
+        {"AdditionChain", "y = 1" + Repeated(" + 1", 50000)},
+        {"ConcatenationChain", "y = \"a\"" + Repeated(" & \"a\"", 40000)},
+        {"LogicChain", "y = True" + Repeated(" And True", 25000)},
+        {"ComparisonChain", "y = 1" + Repeated(" = 1", 50000)},
+        {"PowerChain", "y = 2" + Repeated(" ^ 1", 50000)},
+        {"MemberAccesses", "y = o" + Repeated(".A", 100000)},
+        {"IndexChain", "y = o.A" + Repeated("(1)", 70000)},
+        {"UnaryPluses", "y = " + std::string(200000, '+') + "1"},
+        {"UnaryMinuses", "y = " + std::string(200000, '-') + "1"},
+        {"Nots", "y = " + Repeated("Not ", 50000) + "1"},
+        {"NestedCalls", "y = " + Repeated("CStr(", 40000) + "1" + std::string(40000, ')')},
+        {"NestedParentheses", "y = " + std::string(100000, '(') + "1" + std::string(100000, ')')},
+        {"NestedMixed", "y = " + Repeated("-(1 + o.A(", 20000) + "1" + Repeated("))", 20000)},
+        {"CallStatement", "o.A 1" + Repeated(" + 1", 50000)},
+        {"OneLineIf", "If 1" + Repeated(" + 1", 50000) + " Then y = 1"},
+        {"OneLineIfs", Repeated("If 1 Then ", 20000) + "y = 1"},
+        {"ByValueArgument", "o.A (1" + Repeated(" & 1", 50000) + ")"},
+    };
+}
+
+void ExpectOutOfStackSpaceOnLineTwo(const ScriptOutcome& out, const DeepCase& c)
+{
+    EXPECT_EQ(out.number, 28) << c.name << ": " << out.description;
+    EXPECT_EQ(out.description, "Out of stack space") << c.name;
+    EXPECT_EQ(out.line, 2) << c.name;
+    EXPECT_EQ(out.text.substr(0, 20), c.line.substr(0, 20)) << c.name;
+    EXPECT_TRUE(out.log.empty()) << c.name << ": nothing of a program that fails to compile runs";
+}
+
+TEST_F(HostileProgram, DeepExpressionsAreOutOfStackSpaceOnTheirLine)
+{
+    for (const DeepCase& c : DeepLines()) {
+        ScriptOutcome out = Run("Set o = CreateObject(\"Test.Recorder\")\n" + c.line + "\no.After\n");
+        ExpectOutOfStackSpaceOnLineTwo(out, c);
+    }
+}
+
+// Within the bounds, long chains and deep nestings still compute.
+TEST_F(HostileProgram, ChainsWellWithinTheBoundsStillRun)
+{
+    std::string code = "Set o = CreateObject(\"Test.Recorder\")\n"
+                       "o.Sum 1" + Repeated(" + 1", 900) + "\n"
+                       "o.Nested " + std::string(150, '(') + "2" + std::string(150, ')') + "\n"
+                       "o.Signs " + Repeated("- + ", 90) + "3\n" +
+                       Repeated("If True Then\n", 90) + "o.Inside\n" + Repeated("End If\n", 90);
+    ScriptOutcome out = Run(code);
+    EXPECT_EQ(out.hr, S_OK) << out.description << " in line " << out.line;
+    EXPECT_EQ(out.log, (std::vector<std::string>{"R.Sum(901)", "R.Nested(2)", "R.Signs(3)", "R.Inside"}));
+}
+
+// Each bound holds alone, yet calls nest statements that nest expressions:
+// the stack itself is what runs out, and that too is error 28 on the line
+// that went too deep.
+TEST_F(HostileProgram, RecursionThroughDeepStatementsIsOutOfStackSpace)
+{
+    const std::string programs[] = {
+        "Function F(n)\n  F = F(n + 1)" + Repeated(" + 1", 990) + "\nEnd Function\nx = F(1)\n",
+        "Function F(n)\n  F = " + Repeated("CStr(", 190) + "F(n + 1)" + std::string(190, ')') +
+            "\nEnd Function\nx = F(1)\n",
+        "Sub S(n)\n" + Repeated("If True Then\n", 90) + "S n + 1\n" + Repeated("End If\n", 90) +
+            "End Sub\nS 1\n",
+    };
+    for (const std::string& program : programs) {
+        ScriptOutcome out = Run(program);
+        EXPECT_EQ(out.number, 28) << program.substr(0, 60);
+        EXPECT_EQ(out.source, "VBScript runtime error") << program.substr(0, 60);
+        EXPECT_GE(out.line, 2) << program.substr(0, 60);
+    }
+}
+
+// Copying and freeing a value recurse through the arrays it holds, so
+// arrays nest only so deep.
+TEST_F(HostileProgram, ArraysNestedWithoutEndAreOutOfStackSpace)
+{
+    ScriptOutcome viaArray = Run("x = 1\nFor i = 1 To 200000: x = Array(x): Next\n");
+    EXPECT_EQ(viaArray.number, 28);
+    EXPECT_EQ(viaArray.line, 2);
+    ScriptOutcome viaElement = Run("Dim a(1)\nFor i = 1 To 200000: a(0) = a: Next\n");
+    EXPECT_EQ(viaElement.number, 28);
+    EXPECT_EQ(viaElement.line, 2);
+    ScriptOutcome fits = Run("Set o = CreateObject(\"Test.Recorder\")\n"
+                             "For i = 1 To 60: x = Array(1, x): Next\n"
+                             "Do While IsArray(x): x = x(1): n = n + 1: Loop\no.N n\n");
+    EXPECT_EQ(fits.log, std::vector<std::string>{"R.N(60)"});
+}
+
+// Runs body on a thread of its own with the given stack size.
+void OnSmallStack(size_t bytes, const std::function<void()>& body)
+{
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, bytes), 0);
+    pthread_t thread;
+    auto run = [](void* context) -> void* {
+        CoInitialize(nullptr);
+        (*static_cast<const std::function<void()>*>(context))();
+        CoUninitialize();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&body)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+
+TEST_F(HostileProgram, ASmallStackRunsOutWithTheSameError)
+{
+    OnSmallStack(512 * 1024, [&] {
+        for (const DeepCase& c : DeepLines())
+            ExpectOutOfStackSpaceOnLineTwo(Run("Set o = CreateObject(\"Test.Recorder\")\n" + c.line + "\n"), c);
+        ScriptOutcome recursion = Run("Function F(n)\n  F = F(n + 1) + 1\nEnd Function\nx = F(1)\n");
+        EXPECT_EQ(recursion.number, 28);
+        EXPECT_EQ(recursion.line, 2);
+        ScriptOutcome fits = Run("Set o = CreateObject(\"Test.Recorder\")\no.Sum 1" + Repeated(" + 1", 300) + "\n");
+        EXPECT_EQ(fits.log, std::vector<std::string>{"R.Sum(301)"});
+    });
+}
+
+using Clock = std::chrono::steady_clock;
+
+// One step that costs much, repeated, or one step that would cost hours: a
+// one-second limit stops either close to one second.
+TEST_F(HostileProgram, TheTimeLimitHoldsWhateverEachStepCosts)
+{
+    const char* const programs[] = {
+        "s = Space(16777216)\nDo: t = Replace(s, \" \", \"ab\"): Loop\n",
+        "s = Space(4194304)\np = Space(1048576) & \"x\"\nn = InStr(s, p)\n",
+        "s = Space(4194304)\np = Space(1048576) & \"x\"\nt = Replace(s, p, \"y\")\n",
+    };
+    for (const char* program : programs) {
+        Clock::time_point start = Clock::now();
+        ScriptOutcome out = Run(program, 1000);
+        double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        EXPECT_EQ(out.number, LONG(E_ABORT)) << program;
+        EXPECT_LT(seconds, 5.0) << program;
+    }
+}
+
+// The searches charged to the time limit find what they always found.
+TEST_F(HostileProgram, SearchesFindWhatTheyAlwaysFound)
+{
+    ScriptOutcome out = Run("Set o = CreateObject(\"Test.Recorder\")\n"
+                            "o.I InStr(\"aab\", \"ab\"), InStr(3, \"abcabc\", \"abc\"), InStr(\"abc\", \"\"), "
+                            "InStr(4, \"abc\", \"\"), InStr(5, \"abc\", \"\"), InStr(\"ab\", \"abc\"), InStr(\"abc\", \"c\")\n"
+                            "o.R Replace(\"a b c\", \" \", \"--\"), Replace(\"aaa\", \"aa\", \"b\"), "
+                            "Replace(\"abc\", \"\", \"x\"), Replace(\"abc\", \"abc\", \"\"), Replace(\"xyx\", \"x\", \"xx\")\n");
+    EXPECT_EQ(out.hr, S_OK) << out.description;
+    EXPECT_EQ(out.log, (std::vector<std::string>{"R.I(2, 4, 1, 4, 0, 0, 3)",
+                                                 "R.R(\"a--b--c\", \"ba\", \"abc\", \"\", \"xxyxx\")"}));
+}
+
+}  // namespace
