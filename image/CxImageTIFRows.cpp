@@ -105,7 +105,7 @@ void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
         tileBytes = TIFFTileSize64(tif);
     }
     if (bandRows == 0) throw "CxImageTIF: zero rows per strip";
-    if (lineSize == 0 || planes * bandRows * stride > CXIMAGE_MAX_MEMORY || tileBytes > CXIMAGE_MAX_MEMORY)
+    if (lineSize == 0 || (Wide)planes * bandRows * stride > CXIMAGE_MAX_MEMORY || tileBytes > CXIMAGE_MAX_MEMORY)
         throw kNoMemory;
 
     size_t bandStride = size_t(stride), lineBytes = size_t(lineSize);
