@@ -177,8 +177,7 @@ bool CxExifInfo::ReadSection(CxFile* hFile, int nReadMode, bool& done, bool& hav
         }
     }
     if (!keep) {
-        free(data);
-        section = ExifSection{};
+        FreeSection(section);
         m_nSectionsRead--;
     }
     return true;
