@@ -5,7 +5,6 @@
 #pragma once
 
 #include "platform/win32/CString.h"
-#include "platform/win32/ListView.h"
 #include "platform/win32/wintypes.h"
 
 #include <vector>
@@ -59,11 +58,8 @@ void RemoveAllFiles(HWND list);
 void MoveSelectedUp(HWND list);
 void MoveSelectedDown(HWND list);
 
-// Scrolls a row into view, as the Windows list view does for this message;
-// the list without a screen has nothing to scroll and ignores it.
-#ifndef LVM_ENSUREVISIBLE
-#define LVM_ENSUREVISIBLE (LVM_FIRST + 19)
-#endif
+// Scrolls a row into view (LVM_ENSUREVISIBLE); the list without a screen
+// has nothing to scroll and ignores it.
 void EnsureRowVisible(HWND list, int row);
 
 // A new run starts with every status empty.
