@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <ctime>
 #include <new>
-#include <string>
 #include <vector>
 
 static CString GuidName()
@@ -50,15 +49,8 @@ int TempFolderReady(CString folder)
     if (folder.IsEmpty())
         return 0;
     CreateFolderTree(folder);
-    std::string bare = folder.Text(); // found only without its trailing "/"
-    while (bare.size() > 1 && bare.back() == '/')
-        bare.pop_back();
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(bare.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    FindClose(search);
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
+    DWORD attributes = GetFileAttributesA(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }
 
 int PathExists(CString path)

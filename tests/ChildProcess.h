@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 struct ChildRun {
-    int status = 0;      // as waitpid gives it
+    int status = -1;     // as waitpid gives it; -1, no exit, when no child ran
     std::string printed; // the child's standard output
 };
 

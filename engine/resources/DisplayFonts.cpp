@@ -25,15 +25,14 @@ bool CoreFinds(GlobalParams* params, const std::string& name)
 
 // A form other than the name itself never takes the place of a name some
 // font was registered under, whichever came first.
-void HandToCore(GlobalParams* params, DisplayFonts& fonts, const std::string& name, const std::string& file,
-                bool replace)
+void HandToCore(GlobalParams* params, const DisplayFontTable& named, const std::string& name,
+                const std::string& file, bool replace)
 {
-    fonts.registeredNames.insert(name);
     std::string noBlanks = name;
     noBlanks.erase(std::remove(noBlanks.begin(), noBlanks.end(), ' '), noBlanks.end());
     for (const std::string& form : {name, Replaced(name, ' ', '-'), noBlanks}) {
         const bool derived = form != name;
-        if (form.empty() || (derived && fonts.registeredNames.count(form)) ||
+        if (form.empty() || (derived && named.count(form)) ||
             (derived && !replace && CoreFinds(params, form)))
             continue;
         GooString formText(form), fileText(file);
@@ -74,7 +73,7 @@ bool AddNamedDisplayFont(GlobalParams* params, std::unique_ptr<DisplayFontParam>
     std::unique_ptr<DisplayFontParam>& slot = fonts.displayNamedCIDFonts[font->name];
     if (slot && !replace)
         return false;
-    HandToCore(params, fonts, font->name, font->tt.fileName, replace);
+    HandToCore(params, fonts.displayNamedCIDFonts, font->name, font->tt.fileName, replace);
     slot = std::move(font);
     return true;
 }

@@ -9,7 +9,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 
 class GfxFont;
@@ -32,7 +31,6 @@ typedef std::map<std::string, std::unique_ptr<DisplayFontParam>> DisplayFontTabl
 struct DisplayFonts {
     DisplayFontTable displayNamedCIDFonts; // by font name
     DisplayFontTable displayCIDFonts;      // by character collection
-    std::set<std::string> registeredNames; // the names fonts were added under
     std::mutex mutex;                      // taken by the lookup
 };
 

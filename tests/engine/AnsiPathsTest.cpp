@@ -12,8 +12,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,15 +26,9 @@ const char* const cafePage = R"(%!PS
 showpage
 )";
 
-std::string Contents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 bool IsCompoundFile(const std::string& path)
 {
-    return Contents(path).rfind(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8), 0) == 0;
+    return FileText(path).rfind(std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8), 0) == 0;
 }
 
 std::vector<std::string> Sorted(std::vector<std::string> names)
@@ -121,7 +113,7 @@ TEST_F(AnsiPaths, PicturesUnderALatinOneTemporaryPathAreEmbedded)
     ScopedEnv tmpdir("TMPDIR", temp.c_str());
     std::string out = folder.File("picture.ppt");
     ASSERT_EQ(Convert(SourceNamed("picture.pdf"), out), kCorvaneOk) << printed;
-    EXPECT_NE(Contents(out).find("\x89PNG\r\n\x1A\n"), std::string::npos) << "no picture embedded";
+    EXPECT_NE(FileText(out).find("\x89PNG\r\n\x1A\n"), std::string::npos) << "no picture embedded";
     EXPECT_TRUE(FilesIn(temp).empty()) << "temporary pictures left behind";
 }
 

@@ -1,9 +1,11 @@
 // The names of the files in a folder, for tests that check what a run left
-// behind, and folders with long paths.
+// behind, a file's content, and folders with long paths.
 #pragma once
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,13 @@ inline std::vector<std::string> FilesIn(const std::string& folder)
     for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     return names;
+}
+
+// A file's whole content; empty when it cannot be read.
+inline std::string FileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Makes folders under base so that the deepest one's path has exactly length

@@ -5,8 +5,6 @@
 
 #include <dlfcn.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 class PelmoraModule {
@@ -29,10 +27,3 @@ public:
 private:
     void* handle_ = nullptr;
 };
-
-// A file's whole content; empty when it cannot be read.
-inline std::string FileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}

@@ -5,6 +5,7 @@
 #include "engine/resources/ResourceFolders.h"
 #include "engine/resources/ResourceTable.h"
 #include "tests/ScopedEnv.h"
+#include "tests/engine/FolderFiles.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/engine/PelmoraModule.h"
 
