@@ -219,11 +219,6 @@ void Interpreter::AddObject(std::u16string_view name, IDispatch* object)
     slot.isConst = true;
 }
 
-void Interpreter::Tick()
-{
-    CheckTimeLimit();
-}
-
 void Interpreter::SetErr(const Error& error)
 {
     err_->Set(error);
@@ -242,7 +237,7 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block, Frame& frame)
 // One statement, its errors skipped under On Error Resume Next.
 Interpreter::Flow Interpreter::ExecTrapped(const Stmt& stmt, Frame& frame)
 {
-    Tick();
+    CheckTimeLimit();
     try {
         try {
             if (StackIsLow())
@@ -412,7 +407,7 @@ Interpreter::Flow Interpreter::ExecFor(const ForStmt& stmt, Frame& frame)
         if (std::optional<Flow> end = LoopBody(stmt.body, frame, Flow::ExitFor))
             return *end;
         Store(variable, ApplyBinary(Op::Add, EvalPlain(variable, frame), step), frame);
-        Tick();
+        CheckTimeLimit();
     }
 }
 
@@ -444,7 +439,7 @@ Interpreter::Flow Interpreter::ExecDo(const DoStmt& stmt, Frame& frame)
             return *end;
         if (stmt.condition && stmt.atEnd && !keepGoing())
             return Flow::Normal;
-        Tick();
+        CheckTimeLimit();
     }
 }
 
@@ -454,7 +449,7 @@ Interpreter::Flow Interpreter::ExecWhile(const WhileStmt& stmt, Frame& frame)
         Flow flow = ExecBlock(stmt.body, frame);
         if (flow != Flow::Normal)
             return flow;
-        Tick();
+        CheckTimeLimit();
     }
     return Flow::Normal;
 }

@@ -78,7 +78,6 @@ private:
     bool RunGuarded(const std::function<void()>& body);
     bool Register(const Program& program, size_t module);
     void Fill(Error& error, size_t module);
-    void Tick();
 
     // statements
     Flow ExecBlock(const Block& block, Frame& frame);

@@ -1,7 +1,6 @@
 #include "platform/win32/Mutex.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
