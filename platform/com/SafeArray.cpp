@@ -19,14 +19,6 @@ ULONG ElementSize(VARTYPE vt)
     }
 }
 
-size_t ElementCount(const SAFEARRAY* a)
-{
-    size_t n = 1;
-    for (USHORT d = 0; d < a->cDims; ++d)
-        n *= a->rgsabound[d].cElements;
-    return n;
-}
-
 void ClearElement(SAFEARRAY* a, void* element)
 {
     if (a->vt == VT_VARIANT)
@@ -113,7 +105,7 @@ HRESULT SafeArrayDestroy(SAFEARRAY* a)
     if (a->cLocks)
         return DISP_E_ARRAYISLOCKED;
     auto* bytes = static_cast<char*>(a->pvData);
-    for (size_t i = 0, n = ElementCount(a); i < n; ++i)
+    for (size_t i = 0, n = SafeArrayElementCount(a); i < n; ++i)
         ClearElement(a, bytes + i * a->cbElements);
     std::free(a->pvData);
     std::free(a);
@@ -222,7 +214,7 @@ HRESULT SafeArrayCopy(SAFEARRAY* a, SAFEARRAY** copy)
     SAFEARRAY* c = SafeArrayCreate(a->vt, a->cDims, bounds);
     if (!c)
         return E_OUTOFMEMORY;
-    for (size_t i = 0, n = ElementCount(a); i < n; ++i) {
+    for (size_t i = 0, n = SafeArrayElementCount(a); i < n; ++i) {
         HRESULT hr = CopyElement(a->vt, static_cast<char*>(c->pvData) + i * a->cbElements,
                                  static_cast<char*>(a->pvData) + i * a->cbElements);
         if (FAILED(hr)) {
@@ -248,4 +240,12 @@ HRESULT SafeArrayUnlock(SAFEARRAY* a)
         return E_UNEXPECTED;
     --a->cLocks;
     return S_OK;
+}
+
+size_t SafeArrayElementCount(const SAFEARRAY* array)
+{
+    size_t n = 1;
+    for (USHORT d = 0; d < array->cDims; ++d)
+        n *= array->rgsabound[d].cElements;
+    return n;
 }

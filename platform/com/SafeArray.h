@@ -34,3 +34,5 @@ HRESULT SafeArrayLock(SAFEARRAY* array);
 HRESULT SafeArrayUnlock(SAFEARRAY* array);
 // The element at the given indices, for reading in place (null when out of range).
 void* SafeArrayElementPointer(SAFEARRAY* array, LONG* indices);
+// How many elements the array holds over all its dimensions.
+size_t SafeArrayElementCount(const SAFEARRAY* array);

@@ -417,9 +417,7 @@ Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& stmt, Frame& frame
     if (!(group.vt & VT_ARRAY) || !group.parray)
         Raise(451, "Object not a collection");
     SAFEARRAY* a = group.parray;
-    size_t count = 1;
-    for (USHORT d = 0; d < a->cDims; ++d)
-        count *= a->rgsabound[d].cElements;
+    const size_t count = SafeArrayElementCount(a);
     auto* items = static_cast<VARIANT*>(a->pvData);
     for (size_t i = 0; i < count; ++i) {
         Store(static_cast<const NameExpr&>(*stmt.variable), Value(items[i]), frame);

@@ -148,9 +148,7 @@ int ArrayNesting(const VARIANT& v)
     if (!(v.vt & VT_ARRAY) || !v.parray || (v.vt & VT_TYPEMASK) != VT_VARIANT)
         return 0;
     const SAFEARRAY* a = v.parray;
-    size_t count = 1;
-    for (USHORT d = 0; d < a->cDims; ++d)
-        count *= a->rgsabound[d].cElements;
+    const size_t count = SafeArrayElementCount(a);
     const auto* items = static_cast<const VARIANT*>(a->pvData);
     int deepest = 0;
     for (size_t i = 0; i < count; ++i)
