@@ -2,6 +2,7 @@
 
 #include "engine/resources/PathParts.h"
 #include "platform/win32/ModuleFileName.h"
+#include "platform/win32/RegularFile.h"
 #include "platform/win32/TempFiles.h"
 
 #include <cstring>
@@ -46,7 +47,7 @@ FILE* OpenResourceFile(const char* name, const char* mode)
 {
     if (!name || !*name || !mode)
         return nullptr;
-    if (FILE* file = std::fopen(name, mode))
+    if (FILE* file = FopenRegularFile(name, mode))
         return file;
     if (WritesOrCreates(mode))
         return nullptr;
@@ -55,12 +56,12 @@ FILE* OpenResourceFile(const char* name, const char* mode)
     if (!program.empty() && !bare.empty()) {
         for (const char* folder : {"", "encoding/", "Resource/", "Resource/CMap/"}) {
             std::string candidate = program + folder + bare;
-            if (FILE* file = std::fopen(candidate.c_str(), mode))
+            if (FILE* file = FopenRegularFile(candidate.c_str(), mode))
                 return file;
         }
     }
     const std::string temp = TempFolderPath();
     if (temp.empty() || IsAbsolute(name) || bare.empty())
         return nullptr;
-    return std::fopen((temp + name).c_str(), mode);
+    return FopenRegularFile((temp + name).c_str(), mode);
 }

@@ -9,7 +9,8 @@
 // "encoding/", "Resource/" and "Resource/CMap/" folders, and last the name
 // as passed under the temporary folder (never for an absolute name). A mode
 // that writes or creates ("w", "a" or "+" anywhere) stops after the first
-// candidate. Returns the first stream that opens, or null.
+// candidate. Only a regular file is opened (a FIFO or device at a name is
+// passed over without waiting). Returns the first stream that opens, or null.
 FILE* OpenResourceFile(const char* name, const char* mode);
 
 // The path of the module "Pelmora.dll" when one is loaded, else that of the
