@@ -130,7 +130,10 @@ extern "C" int Corvane(const char* pdfPath, const char* outputPath, const char* 
 
     // The core keeps the folder's text: it outlives the settings object.
     const std::string coreData = CoreDataFolder();
-    PrepareCoreDataFolder(coreData);
+    if (PrepareCoreDataFolder(coreData) < 0) {
+        RemoveCoreDataFolder(coreData);
+        return CannotCreate(outputPath);
+    }
     globalParams = std::make_unique<GlobalParams>(coreData.c_str());
     SetupBaseFonts(globalParams.get(), BaseFontFolder());
     globalParams->setTextEncoding("UTF-8");

@@ -1,10 +1,16 @@
 #include "engine/EngineOutputDevs.h"
 
+#include "engine/CorePrivateField.h"
 #include "engine/PageDeviceHooks.h"
 #include "engine/resources/DisplayFonts.h"
 
 #include <GfxState.h>
 #include <GlobalParams.h>
+
+#include <string_view>
+
+static_assert(std::string_view(POPPLER_VERSION).starts_with("22.12."),
+              "the private page-break field was checked against Poppler 22.12 only");
 
 static SplashColor whitePaper = {255, 255, 255};
 
@@ -46,21 +52,36 @@ void EngineTextOutputDev::drawChar(GfxState* state, double x, double y, double d
     TextOutputDev::drawChar(state, x, y, dx, dy, originX, originY, code, nBytes, u, uLen);
 }
 
+namespace {
+
+CORE_PRIVATE_FIELD(PageBreaks, TextOutputDev, bool, textPageBreaks);
+
+} // namespace
+
 SeparatorTextOutputDev::SeparatorTextOutputDev(TextOutputFunc func, void* stream)
     : EngineTextOutputDev(func, stream), func_(func), stream_(stream)
 {
-    setTextPageBreaks(false); // the core's own break would come before the separator
+}
+
+bool SeparatorTextOutputDev::getPageBreaks() const
+{
+    return CoreField<PageBreaks>(static_cast<const TextOutputDev*>(this));
 }
 
 void SeparatorTextOutputDev::endPage()
 {
-    EngineTextOutputDev::endPage(); // the core dumps the page's text
+    // The core's break would come before the separator, and on an empty
+    // page too: held back while the core dumps the page's text.
+    const bool pageBreaks = getPageBreaks();
+    setTextPageBreaks(false);
+    EngineTextOutputDev::endPage();
+    setTextPageBreaks(pageBreaks);
     if (!getFlows())
         return; // an empty page gets neither separator nor page break
     if (!g_pageDeviceOptions.pageSeparatorTemplate.empty()) {
         std::string separator = PageSeparatorText();
         func_(stream_, separator.data(), int(separator.size()));
     }
-    if (pageBreaks_)
+    if (pageBreaks)
         func_(stream_, "\f", 1);
 }

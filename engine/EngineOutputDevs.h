@@ -38,15 +38,15 @@ class SeparatorTextOutputDev : public EngineTextOutputDev {
 public:
     SeparatorTextOutputDev(TextOutputFunc func, void* stream);
 
-    // The page-break setting, on as the core's is by default. The break
-    // follows the separator, so this device writes it, not the core.
-    void setPageBreaks(bool on) { pageBreaks_ = on; }
-    bool getPageBreaks() const { return pageBreaks_; }
+    // The page-break setting is the core's own (setTextPageBreaks), on by
+    // default; these name it too. The break follows the separator, so this
+    // device writes it, not the core.
+    void setPageBreaks(bool on) { setTextPageBreaks(on); }
+    bool getPageBreaks() const;
 
     void endPage() override;
 
 private:
     TextOutputFunc func_;
     void* stream_;
-    bool pageBreaks_ = true;
 };

@@ -12,6 +12,8 @@ constexpr double renderDpi = 150;
 // 4095 points, which leaves room for the 50 points a text box is wider
 // than its text.
 constexpr int kMaxSlideSide = 4032;
+// The edge no shape may end past, in points from the slide's corner.
+constexpr int kMaxShapeEdge = 4095;
 
 // The pixels a page side of so many points spans at dpi, rounded as the
 // core rounds its bitmap's size; at most INT_MAX.

@@ -12,6 +12,10 @@ namespace {
 const char* const kLineBreak = kLineBreakRunText;
 const char* const kAppendText = "ppShape.TextFrame.TextRange.Text = ppShape.TextFrame.TextRange.Text & strText\n";
 
+// The font sizes the application takes; text smaller than a pixel at the
+// document's resolution is written at the smallest.
+constexpr int kMinFontSize = 1, kMaxFontSize = 4000;
+
 const char* TrueFalse(int flag)
 {
     return flag ? "True" : "False";
@@ -67,7 +71,7 @@ void WriteRunFont(ScriptWriter* writer, TextRun& run)
     }
     MapFontName(family);
     AppendScriptFormat(writer, "ppFont.Name = %s\n", VbStringLiteral(family).c_str());
-    AppendScriptFormat(writer, "ppFont.Size = %d\n", run.fontSize);
+    AppendScriptFormat(writer, "ppFont.Size = %d\n", std::clamp(run.fontSize, kMinFontSize, kMaxFontSize));
     AppendScriptFormat(writer, "ppFont.Color.RGB = RGB(%d, %d, %d)\n", run.color & 255, (run.color >> 8) & 255,
                        (run.color >> 16) & 255);
     AppendScriptFormat(writer, "ppFont.Italic = %s\n", TrueFalse(run.italic));

@@ -40,7 +40,7 @@ CString TempFolder()
     if (path.GetAt(path.GetLength() - 1) != '/')
         path += '/';
     path = path + name + "/";
-    CreateFolderTree(path);
+    CreateDirectoryA(path, nullptr); // this folder only: a missing temporary path stays missing
     return path;
 }
 
@@ -48,7 +48,7 @@ int TempFolderReady(CString folder)
 {
     if (folder.IsEmpty())
         return 0;
-    CreateFolderTree(folder);
+    CreateDirectoryA(folder, nullptr);
     DWORD attributes = GetFileAttributesA(folder);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }

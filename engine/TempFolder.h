@@ -7,10 +7,13 @@
 // Creates <temporary path><GUID text>/ and returns its path, trailing "/"
 // included. The name is the current time in seconds when no GUID text can
 // be made. Empty, with nothing created, when there is no temporary path.
+// Nothing is made above the folder: under a temporary path that does not
+// exist, the path is returned and no folder is there.
 CString TempFolder();
 
 // 1 when the folder (with its trailing "/") is there, made again when
-// something removed it; 0 when it cannot be, or the path is empty.
+// something removed it (never the folders above it); 0 when it cannot be,
+// or the path is empty.
 int TempFolderReady(CString folder);
 
 // Creates every missing folder level of the path; 0 when the last step

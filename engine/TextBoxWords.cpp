@@ -1,10 +1,12 @@
 #include "engine/TextBoxWords.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
 #include <TextOutputDev.h>
 
+#include "engine/RenderResolution.h"
 #include "engine/ScriptWriter.h"
 #include "engine/TextRun.h"
 
@@ -48,8 +50,23 @@ void AppendWordText(std::string& text, const TextWord* word)
         text += ' ';
 }
 
+namespace {
+
+// A box's extent cut so that it ends within the largest shape edge: the
+// application refuses a box that ends past it, and the statements after
+// the refused call would then act on the previous box.
+int FittedExtent(int start, int extent)
+{
+    if (start > kMaxShapeEdge)
+        return 0;
+    return std::min(extent, kMaxShapeEdge - start);
+}
+
+} // namespace
+
 void WriteBoxShape(ScriptWriter* writer, double xMin, double yMin, double xMax, double yMax, float sx, float sy)
 {
-    AddTextboxShape(writer, TruncToInt(sx * xMin), TruncToInt(sy * yMin), TruncToInt((xMax - xMin + 50.0) * sx),
-                    TruncToInt((yMax - yMin) * sy));
+    const int left = TruncToInt(sx * xMin), top = TruncToInt(sy * yMin);
+    AddTextboxShape(writer, left, top, FittedExtent(left, TruncToInt((xMax - xMin + 50.0) * sx)),
+                    FittedExtent(top, TruncToInt((yMax - yMin) * sy)));
 }

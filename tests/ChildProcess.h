@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <sys/resource.h>
@@ -15,8 +16,8 @@ struct ChildRun {
     std::string printed; // the child's standard output
 };
 
-// Runs body in a child whose standard output is kept; the child exits with
-// body's result.
+// Runs body in a forked child whose standard output is kept; the child
+// exits with body's result.
 inline ChildRun RunInChild(const std::function<int()>& body)
 {
     ChildRun run;
@@ -40,6 +41,21 @@ inline ChildRun RunInChild(const std::function<int()>& body)
     if (child > 0)
         waitpid(child, &run.status, 0);
     return run;
+}
+
+// Runs this test program again as a fresh process (fork, then exec) with
+// only the named test ("Suite.Name"), variable set to value in its
+// environment: the test sees the variable, does its child's part and
+// _exits with its result. Unlike a forked child, the fresh process holds
+// nothing that earlier tests of this process left behind.
+inline ChildRun RunTestAfresh(const std::string& test, const char* variable, const std::string& value)
+{
+    const std::string filter = "--gtest_filter=" + test;
+    return RunInChild([&] {
+        setenv(variable, value.c_str(), 1);
+        execl("/proc/self/exe", "fresh-test", filter.c_str(), static_cast<char*>(nullptr));
+        return 127;  // exec failed
+    });
 }
 
 // Lets the process's address space grow by only so many bytes past what it

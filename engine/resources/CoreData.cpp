@@ -53,16 +53,24 @@ std::string Destination(const std::string& root, const CoreDataBinding& binding)
     return root + binding.kind + "/" + BareName(binding.name);
 }
 
-bool Serve(const std::string& root, const CoreDataBinding& binding)
+// A binding whose source is missing is passed over; one whose copy or link
+// cannot be written is the folder failing.
+enum class Served { Yes, NoSource, NotWritten };
+
+Served Serve(const std::string& root, const CoreDataBinding& binding)
 {
     if (binding.kind == "cMapDir") {
         std::string link = root + "cMap/" + BareName(binding.name), target = CMapFolder(binding.name);
         unlink(link.c_str());
-        return !target.empty() && symlink(target.c_str(), link.c_str()) == 0;
+        if (target.empty())
+            return Served::NoSource;
+        return symlink(target.c_str(), link.c_str()) == 0 ? Served::Yes : Served::NotWritten;
     }
     std::string content;
-    return ReadThroughLayer(binding.file, content) &&
-           WriteWholeFile(Destination(root, binding), content.data(), content.size());
+    if (!ReadThroughLayer(binding.file, content))
+        return Served::NoSource;
+    return WriteWholeFile(Destination(root, binding), content.data(), content.size()) ? Served::Yes
+                                                                                     : Served::NotWritten;
 }
 
 } // namespace
@@ -106,13 +114,17 @@ int PrepareCoreDataFolder(const std::string& folder)
 {
     const std::string root = WithSeparator(folder);
     if (root.empty() || !MakeFolder(root))
-        return 0;
+        return -1;
     for (const char* kind : {"nameToUnicode", "cidToUnicode", "unicodeMap", "cMap"})
         if (!MakeFolder(root + kind))
-            return 0;
+            return -1;
     int served = 0;
-    for (const CoreDataBinding& binding : ReadCoreConfiguration(root + "rc"))
-        served += Serve(root, binding);
+    for (const CoreDataBinding& binding : ReadCoreConfiguration(root + "rc")) {
+        Served result = Serve(root, binding);
+        if (result == Served::NotWritten)
+            return -1;
+        served += result == Served::Yes;
+    }
     return served;
 }
 

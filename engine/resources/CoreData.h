@@ -28,7 +28,9 @@ std::string CMapFolder(const std::string& collection);
 
 // Writes every bound file, read through the stdio layer, under folder (made
 // when missing) and links each cMapDir collection to its CMap folder.
-// Returns the number of bindings served; files already there are replaced.
+// Returns the number of bindings served (one whose source is missing is
+// passed over), or -1 when a folder, file or link cannot be written there:
+// the disk is full, say. Files already there are replaced.
 int PrepareCoreDataFolder(const std::string& folder);
 
 // Removes the folder and everything in it; links are removed, never

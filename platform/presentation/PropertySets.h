@@ -24,7 +24,7 @@ inline constexpr int LatinCodePage = 1252;
 inline constexpr int Utf8CodePage = 65001;
 
 struct DocumentInfo {
-    std::string title;  // UTF-8
+    std::string title;  // the file's name, in any encoding: see TitleText
     std::time_t saved = 0;
 };
 
@@ -35,6 +35,10 @@ struct PropertySetStreams {
 
 // Empty streams when libgsf cannot serialise a set; saving then fails.
 PropertySetStreams WritePropertySets(const Presentation& presentation, const DocumentInfo& info);
+
+// A file name's bytes as the title's UTF-8 text: UTF-8 sequences as they
+// are, every other byte read as Windows-1252, as that code page shows it.
+std::string TitleText(const std::string& name);
 
 // The code page the sets are written in for these texts.
 int CodePageFor(const std::string& utf8);

@@ -29,6 +29,11 @@ struct Expr {
 };
 using ExprPtr = std::unique_ptr<Expr>;
 
+// Frees a node that is no longer wanted. The composite nodes' destructors
+// pass their children here, so a tree of any height is freed in a loop on
+// one frame, never by recursion as deep as the tree.
+void Dispose(ExprPtr node);
+
 struct LiteralExpr : Expr {
     _variant_t value;
     LiteralExpr() : Expr(Kind::Literal) {}
@@ -45,6 +50,7 @@ struct MemberExpr : Expr {
     ExprPtr base;
     std::u16string name;
     MemberExpr() : Expr(Kind::Member) {}
+    ~MemberExpr() override { Dispose(std::move(base)); }
 };
 
 // target(args): a call, an array index or a default-member access. A null
@@ -53,18 +59,30 @@ struct CallExpr : Expr {
     ExprPtr target;  // a NameExpr or a MemberExpr
     std::vector<ExprPtr> args;
     CallExpr() : Expr(Kind::Call) {}
+    ~CallExpr() override
+    {
+        Dispose(std::move(target));
+        for (ExprPtr& a : args)
+            Dispose(std::move(a));
+    }
 };
 
 struct UnaryExpr : Expr {
     Op op;
     ExprPtr operand;
     UnaryExpr() : Expr(Kind::Unary) {}
+    ~UnaryExpr() override { Dispose(std::move(operand)); }
 };
 
 struct BinaryExpr : Expr {
     Op op;
     ExprPtr lhs, rhs;
     BinaryExpr() : Expr(Kind::Binary) {}
+    ~BinaryExpr() override
+    {
+        Dispose(std::move(lhs));
+        Dispose(std::move(rhs));
+    }
 };
 
 struct Stmt;

@@ -85,6 +85,7 @@ Value Convert(const Value& v, VARTYPE vt)
 {
     if (v.vt == VT_NULL)
         Raise(kInvalidUseOfNull);
+    ChargeText(v);
     Value out;
     HRESULT hr = VariantChangeType(&out, &v, VARIANT_ALPHABOOL, vt);
     if (FAILED(hr))
@@ -279,6 +280,7 @@ Value IsNumericFn(std::vector<Value>& a)
         return Value(true);
     if (v.vt != VT_BSTR)
         return Value(false);
+    ChargeText(v);
     Value n;
     return Value(SUCCEEDED(VariantChangeType(&n, &v, 0, VT_R8)));
 }
@@ -323,8 +325,9 @@ Value ArrayFn(std::vector<Value>& a)
     SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, ULONG(a.size()));
     if (!array)
         Raise(kOutOfMemory);
-    for (LONG i = 0; i < LONG(a.size()); ++i)
-        SafeArrayPutElement(array, &i, &a[size_t(i)]);
+    auto* items = static_cast<VARIANT*>(array->pvData);
+    for (size_t i = 0; i < a.size(); ++i)
+        items[i] = a[i].Detach();  // the arguments are this call's own: moved, not copied
     Value v;
     v.vt = VT_ARRAY | VT_VARIANT;
     v.parray = array;

@@ -1,5 +1,8 @@
 #include "platform/script/VbsEscape.h"
 
+#include "platform/com/Bstr.h"
+#include "platform/script/VbsErrors.h"
+#include "platform/script/VbsTimeLimit.h"
 #include "platform/win32/HexDigit.h"
 
 namespace vbs {
@@ -27,6 +30,7 @@ std::u16string Unescape(std::u16string_view text)
 {
     std::u16string out;
     out.reserve(text.size());
+    ChargeWork(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%') {
             if (i + 1 < text.size() && text[i + 1] == 'u') {
@@ -55,6 +59,9 @@ std::u16string Escape(std::u16string_view text)
     std::u16string out;
     out.reserve(text.size());
     for (char16_t c : text) {
+        ChargeWork(6);
+        if (out.size() > kMaxBstrLength - 6)
+            Raise(kOutOfMemory);  // the text grows up to six-fold: stop before it outgrows a string
         bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                      c == '@' || c == '*' || c == '_' || c == '+' || c == '-' || c == '.' ||
                      c == '/';

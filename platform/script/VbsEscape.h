@@ -2,7 +2,8 @@
 // digits of either case) into the character they name; a '%' not followed
 // by a complete sequence stays as it is. escape leaves letters, digits and
 // @*_+-./ alone and writes other characters as %XX (below 256) or %uXXXX,
-// in upper-case hex.
+// in upper-case hex. Both charge their work to the time limit; escape
+// raises 7, out of memory, before its text outgrows a string.
 #pragma once
 
 #include <string>

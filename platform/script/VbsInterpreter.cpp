@@ -7,6 +7,7 @@
 #include "platform/script/VbsParser.h"
 #include "platform/script/VbsStack.h"
 #include "platform/script/VbsTimeLimit.h"
+#include "platform/script/VbsValueCopy.h"
 
 #include <algorithm>
 #include <functional>
@@ -340,8 +341,15 @@ void Interpreter::ExecAssign(const AssignStmt& stmt, Frame& frame)
             Raise(kTypeMismatch);
         std::vector<LONG> indices = Subscripts(v.parray, args);
         CheckArrayElement(value);
-        if (FAILED(SafeArrayPutElement(v.parray, indices.data(), &value)))
+        void* element = SafeArrayElementPointer(v.parray, indices.data());
+        if (!element)
             Raise(kSubscriptOutOfRange);
+        if (v.parray->vt == VT_VARIANT) {
+            VariantClear(static_cast<VARIANT*>(element));
+            *static_cast<VARIANT*>(element) = value.Detach();  // this statement's own copy: moved in
+        } else if (FAILED(SafeArrayPutElement(v.parray, indices.data(), &value))) {
+            Raise(kSubscriptOutOfRange);
+        }
         return;
     }
     default: Raise(kIllegalAssignment);
@@ -420,7 +428,8 @@ Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& stmt, Frame& frame
     const size_t count = SafeArrayElementCount(a);
     auto* items = static_cast<VARIANT*>(a->pvData);
     for (size_t i = 0; i < count; ++i) {
-        Store(static_cast<const NameExpr&>(*stmt.variable), Value(items[i]), frame);
+        ChargeWork(1);  // a walk with an empty body is work too
+        Store(static_cast<const NameExpr&>(*stmt.variable), CopyValue(items[i]), frame);
         if (std::optional<Flow> end = LoopBody(stmt.body, frame, Flow::ExitFor))
             return *end;
     }
@@ -485,21 +494,21 @@ void Interpreter::ExecDim(const DimStmt& stmt, Frame& frame)
                 Raise(kSubscriptOutOfRange);
             bounds.push_back({ULONG(upper + 1), 0});
         }
-        SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, UINT(bounds.size()), bounds.data());
-        if (!array)
+        Value fresh;
+        fresh.parray = SafeArrayCreate(VT_VARIANT, UINT(bounds.size()), bounds.data());
+        if (!fresh.parray)
             Raise(kOutOfMemory);
+        fresh.vt = VT_ARRAY | VT_VARIANT;
         Value& target = slot.Get();
         if (stmt.preserve && (target.vt & VT_ARRAY) && target.parray && bounds.size() == 1 &&
             target.parray->cDims == 1) {
             LONG n = LONG(std::min(target.parray->rgsabound[0].cElements, bounds[0].cElements));
+            auto* kept = static_cast<VARIANT*>(fresh.parray->pvData);
             for (LONG i = 0; i < n; ++i) {
                 VARIANT* from = static_cast<VARIANT*>(SafeArrayElementPointer(target.parray, &i));
-                SafeArrayPutElement(array, &i, from);
+                kept[i] = CopyValue(*from).Detach();
             }
         }
-        Value fresh;
-        fresh.vt = VT_ARRAY | VT_VARIANT;
-        fresh.parray = array;
         target = std::move(fresh);
         slot.defined = true;
     }
@@ -648,7 +657,7 @@ Value Interpreter::EvalName(const NameExpr& name, Frame& frame, bool asStatement
     if (Slot* slot = FindSlot(name.symbol, frame)) {
         if (asStatement && IsObject(slot->Get()) && slot->Get().pdispVal)
             return Invoke(slot->Get().pdispVal, nullptr, DISPATCH_METHOD, {}, nullptr);
-        return slot->Get();
+        return CopyValue(slot->Get());
     }
     if (name.symbol == errSymbol_)
         return Value(static_cast<IDispatch*>(err_), true);
@@ -681,7 +690,7 @@ Value Interpreter::EvalCall(const CallExpr& call, Frame& frame, bool asStatement
         return Index(Eval(target, frame), EvalArgs(call.args, frame), asStatement);
     auto& name = static_cast<const NameExpr&>(target);
     if (Slot* slot = FindSlot(name.symbol, frame)) {
-        Value v = slot->Get();
+        Value v = CopyValue(slot->Get());
         return Index(v, EvalArgs(call.args, frame), asStatement);
     }
     if (name.symbol == errSymbol_)
@@ -718,7 +727,7 @@ Value Interpreter::Index(const Value& target, std::vector<Value> args, bool asSt
     auto* element = static_cast<VARIANT*>(SafeArrayElementPointer(target.parray, indices.data()));
     if (!element)
         Raise(kSubscriptOutOfRange);
-    return Value(*element);
+    return CopyValue(*element);
 }
 
 Value Interpreter::EvalMember(const MemberExpr& member, const std::vector<ExprPtr>* args,

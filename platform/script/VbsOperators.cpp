@@ -1,7 +1,9 @@
 #include "platform/script/VbsOperators.h"
 
+#include "platform/com/Bstr.h"
 #include "platform/com/SafeArray.h"
 #include "platform/script/VbsErrors.h"
+#include "platform/script/VbsTimeLimit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,12 +19,21 @@ Value Null()
 
 Value Text(const std::u16string& s)
 {
+    if (s.size() > kMaxBstrLength)
+        Raise(kOutOfMemory);  // never a length cut to fit
+    ChargeWork(s.size());
     Value v;
     v.vt = VT_BSTR;
     v.bstrVal = SysAllocStringLen(s.data(), UINT(s.size()));
     if (!v.bstrVal)
         Raise(kOutOfMemory);  // never an empty text in its place
     return v;
+}
+
+void ChargeText(const Value& v)
+{
+    if (v.vt == VT_BSTR)
+        ChargeWork(SysStringLen(v.bstrVal));
 }
 
 namespace {
@@ -57,6 +68,7 @@ HRESULT Check(HRESULT hr)
 int Compare(const Value& a, const Value& b)
 {
     if (IsText(a) && IsText(b)) {
+        ChargeWork(std::min(View(a).size(), View(b).size()));
         int c = View(a).compare(View(b));
         return c < 0 ? -1 : c > 0 ? 1 : 0;
     }
@@ -68,6 +80,7 @@ int Compare(const Value& a, const Value& b)
             return IsText(a) ? c : -c;
         }
         Value n;
+        ChargeText(text);
         if (FAILED(VariantChangeType(&n, &text, 0, VT_R8))) {
             // A number is less than any text that is no number.
             return IsText(a) ? 1 : -1;
@@ -134,6 +147,7 @@ Value Numeric(const Value& v, VARTYPE vt)
 {
     if (v.vt == VT_NULL)
         Raise(kInvalidUseOfNull);
+    ChargeText(v);
     Value n;
     Check(VariantChangeType(&n, &v, 0, vt));
     return n;
@@ -150,6 +164,7 @@ int ArrayNesting(const VARIANT& v)
     const SAFEARRAY* a = v.parray;
     const size_t count = SafeArrayElementCount(a);
     const auto* items = static_cast<const VARIANT*>(a->pvData);
+    ChargeWork(count);
     int deepest = 0;
     for (size_t i = 0; i < count; ++i)
         deepest = std::max(deepest, ArrayNesting(items[i]));
@@ -178,8 +193,10 @@ std::u16string ToText(const Value& v)
 {
     if (v.vt == VT_NULL)
         Raise(kInvalidUseOfNull);
-    if (v.vt == VT_BSTR)
+    if (v.vt == VT_BSTR) {
+        ChargeText(v);
         return std::u16string(View(v));
+    }
     Value t;
     Check(VariantChangeType(&t, &v, VARIANT_ALPHABOOL, VT_BSTR));
     return std::u16string(View(t));
@@ -189,6 +206,7 @@ bool IsTrue(const Value& v)
 {
     if (v.vt == VT_NULL || v.vt == VT_EMPTY)
         return false;
+    ChargeText(v);
     Value b;
     Check(VariantChangeType(&b, &v, 0, VT_BOOL));
     return b.boolVal != VARIANT_FALSE;
@@ -214,8 +232,10 @@ Value ApplyBinary(Op op, const Value& a, const Value& b)
         if (IsNull(a) && IsNull(b))
             return Null();
         std::u16string s = IsNull(a) ? u"" : ToText(a);
-        s += IsNull(b) ? u"" : ToText(b);
-        return Text(s);
+        std::u16string t = IsNull(b) ? u"" : ToText(b);
+        if (t.size() > kMaxBstrLength - std::min<size_t>(s.size(), kMaxBstrLength))
+            Raise(kOutOfMemory);  // before the two are joined
+        return Text(s + t);
     }
     // Every other operator gives Null for a Null operand.
     if (IsNull(a) || IsNull(b))
@@ -223,8 +243,7 @@ Value ApplyBinary(Op op, const Value& a, const Value& b)
     switch (op) {
     case Op::Add:
         if ((IsText(a) && (IsText(b) || b.vt == VT_EMPTY)) || (IsText(b) && a.vt == VT_EMPTY))
-            return Text(std::u16string(IsText(a) ? View(a) : u"") +
-                        std::u16string(IsText(b) ? View(b) : u""));
+            return ApplyBinary(Op::Concat, a, b);  // text and text, or Empty, join
         return Arithmetic(op, a, b);
     case Op::Sub:
     case Op::Mul:

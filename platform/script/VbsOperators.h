@@ -10,9 +10,13 @@ namespace vbs {
 
 using Value = _variant_t;
 
-// The values Null and text.
+// The values Null and text. Text raises 7, out of memory, for a text longer
+// than a string can hold; its length is charged to the time limit.
 Value Null();
 Value Text(const std::u16string& s);
+// Charges the time limit for reading v's text, when v is text: every
+// operation whose work grows with a text or an array charges it.
+void ChargeText(const Value& v);
 
 Value ApplyUnary(Op op, const Value& v);
 Value ApplyBinary(Op op, const Value& a, const Value& b);

@@ -165,6 +165,133 @@ TEST(ConversionReadBack, PagesLargerThanTheLargestSlideRenderAtTheResolutionThat
     }
 }
 
+// Every text box of a slide as POI reads it: its anchor and its text.
+struct ReadBox {
+    std::vector<double> anchor;
+    std::string text;
+};
+
+std::vector<ReadBox> TextBoxes(const std::string& slide)
+{
+    std::vector<ReadBox> boxes;
+    std::istringstream in(slide);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(" textbox ", 0) == 0)
+            boxes.push_back({NumbersAfter(line, " textbox ", 4), ""});
+        else if (line.rfind("  text \"", 0) == 0 && !boxes.empty())
+            boxes.back().text = line.substr(8, line.rfind("\" wrap") - 8);
+    }
+    return boxes;
+}
+
+struct EdgePage {
+    const char* name;
+    double width, height; // points
+    const char* body;     // PostScript that shows the page's two blocks
+    const char* first;
+    const char* second;
+};
+
+// Two blocks of text on an A0 page, the second reaching past the page's
+// edge: a word that starts before the right edge and ends past it, or a
+// line whose descenders lie below the bottom edge. The page's long side is
+// the largest slide side, so such a box would end past the largest shape
+// edge unless it is cut to fit.
+const EdgePage edgePages[] = {
+    {"right", 3370, 2384,
+     "/Helvetica findfont 150 scalefont setfont 100 1500 moveto (Left text stays) show\n"
+     "2900 800 moveto (WORKS) show\n",
+     "Left text stays", "WORKS"},
+    {"bottom", 2384, 3370,
+     "/Helvetica findfont 100 scalefont setfont 100 1700 moveto (Above stays) show\n"
+     "/Helvetica findfont 300 scalefont setfont 100 0 moveto (Bottom gyp) show\n",
+     "Above stays", "Bottom gyp"},
+};
+
+TEST(ConversionReadBack, TextReachingPastALargePageEdgeStaysInItsOwnBox)
+{
+    ScratchFolder folder;
+    CorvaneSetup("");
+    for (const EdgePage& page : edgePages) {
+        SCOPED_TRACE(page.name);
+        std::ostringstream ps;
+        ps << "%!PS\n<< /PageSize [" << page.width << " " << page.height << "] >> setpagedevice\n"
+           << page.body << "showpage\n";
+        std::string pdf = MakePdf(folder, page.name, ps.str());
+        std::string out = folder.File(std::string(page.name) + ".ppt");
+        ASSERT_EQ(Corvane(pdf.c_str(), out.c_str(), ""), kCorvaneOk);
+        CommandResult poi = DescribeWithPoi(out);
+        ASSERT_EQ(poi.status, 0) << poi.output;
+        std::vector<ReadBox> boxes = TextBoxes(PoiSlide(poi.output, 1));
+        ASSERT_EQ(boxes.size(), 2u) << poi.output;
+        for (const ReadBox& box : boxes) {
+            ASSERT_EQ(box.anchor.size(), 4u) << poi.output;
+            EXPECT_LE(box.anchor[0] + box.anchor[2], 4095) << box.text;
+            EXPECT_LE(box.anchor[1] + box.anchor[3], 4095) << box.text;
+        }
+        EXPECT_EQ(boxes[0].text.rfind(page.first, 0), 0u) << boxes[0].text;
+        EXPECT_EQ(boxes[0].text.find(page.second), std::string::npos) << boxes[0].text;
+        EXPECT_EQ(boxes[1].text.rfind(page.second, 0), 0u) << boxes[1].text;
+    }
+}
+
+// A document whose largest page renders it at a resolution under one pixel
+// a point: text smaller than a pixel keeps its own size, the smallest the
+// application takes, instead of the size the box started with.
+TEST(ConversionReadBack, TextUnderAPixelHighIsWrittenAtTheSmallestSize)
+{
+    ScratchFolder folder;
+    const char* const ps = "%!PS\n<< /PageSize [1000 1000] >> setpagedevice\n"
+                           "/Helvetica findfont 60 scalefont setfont 100 600 moveto (Body) show\n"
+                           "/Helvetica findfont 3 scalefont setfont 100 300 moveto (Footnote) show\nshowpage\n"
+                           "<< /PageSize [14400 14400] >> setpagedevice showpage\n";
+    std::string pdf = MakePdf(folder, "footnote", ps);
+    std::string out = folder.File("footnote.ppt");
+    CorvaneSetup("");
+    ASSERT_EQ(Corvane(pdf.c_str(), out.c_str(), ""), kCorvaneOk);
+    CommandResult poi = DescribeWithPoi(out);
+    ASSERT_EQ(poi.status, 0) << poi.output;
+    std::vector<StyledRun> runs = PoiRuns(PoiSlide(poi.output, 1));
+    const double scale = 4032.0 / 14400;
+    bool body = false, footnote = false;
+    for (const StyledRun& run : runs) {
+        if (run.text.rfind("Body", 0) == 0) {
+            body = true;
+            EXPECT_NEAR(run.size, 60 * scale, 1);
+        } else if (run.text.rfind("Footnote", 0) == 0) {
+            footnote = true;
+            EXPECT_EQ(run.size, 1);
+        }
+    }
+    EXPECT_TRUE(body && footnote) << poi.output;
+}
+
+// The resolution follows the page's CropBox, not its MediaBox: an A4
+// CropBox on a 14400-point MediaBox renders at 150 dpi, the A4 slide's.
+TEST(ConversionReadBack, TheCropBoxNotTheMediaBoxPicksTheResolution)
+{
+    ScratchFolder folder;
+    const char* const ps = "%!PS\n<< /PageSize [14400 14400] >> setpagedevice\n"
+                           "[/CropBox [0 0 595 842] /PAGES pdfmark\n"
+                           "/Helvetica findfont 24 scalefont setfont 100 700 moveto (Cropped) show showpage\n";
+    std::string pdf = MakePdf(folder, "cropped", ps);
+    CommandResult boxes = RunCommand("pdfinfo -box " + ShellQuote(pdf));
+    ASSERT_NE(boxes.output.find("MediaBox:           0.00     0.00 14400.00 14400.00"), std::string::npos)
+        << boxes.output;
+    ASSERT_NE(boxes.output.find("CropBox:            0.00     0.00   595.00   842.00"), std::string::npos)
+        << boxes.output;
+    std::string out = folder.File("cropped.ppt");
+    CorvaneSetup("");
+    ASSERT_EQ(Corvane(pdf.c_str(), out.c_str(), ""), kCorvaneOk);
+    CommandResult poi = DescribeWithPoi(out);
+    ASSERT_EQ(poi.status, 0) << poi.output;
+    EXPECT_EQ(NumbersAfter(poi.output, "size ", 2), (std::vector<double>{1240, 1754})) << poi.output;
+    std::vector<StyledRun> runs = PoiRuns(poi.output);
+    ASSERT_FALSE(runs.empty()) << poi.output;
+    EXPECT_EQ(runs[0].text, "Cropped");
+    EXPECT_NEAR(runs[0].size, 24 * 150 / 72.0, 1);
+}
+
 // The page rendered by the core beside the slide rendered by LibreOffice,
 // both 200 pixels wide: the mean difference per channel, or -1 when the
 // renderings cannot be made or differ in size.

@@ -7,6 +7,7 @@
 #include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
 #include "engine/ScriptWriterTempFiles.h"
+#include "engine/TempFolder.h"
 #include "tests/ChildProcess.h"
 #include "tests/ScopedEnv.h"
 #include "tests/ScopedValue.h"
@@ -24,6 +25,12 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <vector>
 
 namespace {
@@ -351,25 +358,97 @@ TEST_F(Conversion, APerLoadFolderThatCannotBeMadeGivesMinusThree)
     }
 }
 
+// A temporary path that does not exist is not made: the per-load folder
+// under it cannot be, so the conversion fails before anything is written,
+// and nothing is left above where the folder would have been.
+TEST_F(Conversion, ATemporaryPathThatDoesNotExistGivesMinusThree)
+{
+    std::string pdf = MakePdf(folder, "hello", helloPage);
+    std::string out = folder.File("hello.ppt");
+    const std::string missing = folder.File("missing");
+    for (const std::string& tmp : {missing, missing + "/deeper"}) {
+        ScopedEnv env("TMPDIR", tmp.c_str());
+        ScopedValue<CString> load(g_tempFolder, TempFolder());
+        EXPECT_EQ(g_tempFolder.Text().rfind(tmp + "/", 0), 0u) << g_tempFolder.Text();
+        EXPECT_EQ(Convert(pdf, out), kCorvaneNoWriter) << tmp;
+        EXPECT_NE(printed.find("Can't create '" + out + "' file.\n"), std::string::npos) << printed;
+        EXPECT_FALSE(std::filesystem::exists(missing)) << tmp;
+        EXPECT_FALSE(std::filesystem::exists(out)) << tmp;
+    }
+}
+
+// A temporary disk that holds the page picture but not the core's language
+// data (here a file-size limit under every file's size but the picture's):
+// the copy that fails is the temporary folder failing, -3, and the copies
+// already made are removed.
+TEST_F(Conversion, LanguageDataThatCannotBeCopiedGivesMinusThree)
+{
+    std::string pdf = MakePdf(folder, "hello", helloPage);
+    std::string out = folder.File("full.ppt");
+    const std::string coreData = std::string(g_tempFolder.Text()) + "coredata";
+    ChildRun run = RunInChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG
+        rlimit size{64 << 10, 64 << 10};
+        if (setrlimit(RLIMIT_FSIZE, &size) != 0)
+            return 10;
+        int result = -Corvane(pdf.c_str(), out.c_str(), "");
+        return std::filesystem::exists(coreData) ? 11 : result;
+    });
+    ASSERT_TRUE(WIFEXITED(run.status)) << "the child ended by signal " << WTERMSIG(run.status);
+    EXPECT_EQ(WEXITSTATUS(run.status), -kCorvaneNoWriter);
+    EXPECT_NE(run.printed.find("Can't create '" + out + "' file.\n"), std::string::npos) << run.printed;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_TRUE(FilesIn(temp()).empty()) << "temporary pictures left behind";
+    EXPECT_EQ(Convert(pdf, out), kCorvaneOk) << printed; // without the limit
+}
+
+// A source that is no regular file (a FIFO no program writes, a socket, a
+// device, a folder) is never waited on or read: -2 at once. The alarm ends
+// the test program should a regression block.
+TEST_F(Conversion, ASourceThatIsNoRegularFileGivesMinusTwoAtOnce)
+{
+    const std::string fifo = folder.File("fifo.pdf"), socketName = folder.File("socket.pdf");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketName.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketName.c_str(), socketName.size() + 1);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string sources[] = {fifo, socketName, "/dev/zero", "/dev/null", folder.Path()};
+    alarm(120);
+    for (const std::string& source : sources) {
+        std::string out = folder.File("none.ppt");
+        EXPECT_EQ(Convert(source, out), kCorvaneCannotOpen) << source;
+        EXPECT_FALSE(std::filesystem::exists(out)) << source;
+    }
+    alarm(0);
+    close(listener);
+}
+
 // The writer reserves 20 MiB for its program up front. With the process's
 // address space held to 8 MiB more than it uses once a conversion has run,
 // the next conversion opens its document but cannot make its writer: it
-// says so, returns -3 and saves nothing. Runs in a child process, whose
-// limit ends with it.
+// says so, returns -3 and saves nothing. Runs in a fresh process, whose
+// limit ends with it and whose heap no earlier test has left free room in.
 TEST_F(Conversion, AWriterThatCannotBeMadeGivesMinusThree)
 {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
 #endif
+    const char* const childFolder = "CORVANE_TEST_LIMITED_FOLDER";
+    if (const char* shared = std::getenv(childFolder)) { // the fresh process
+        const std::string base = shared, pdf = base + "/hello.pdf";
+        const std::string first = base + "/first.ppt", out = base + "/limited.ppt";
+        int result = Corvane(pdf.c_str(), first.c_str(), "") != kCorvaneOk ? 10
+                     : !LimitAddressSpace(rlim_t(8) << 20)                  ? 11
+                                                                            : -Corvane(pdf.c_str(), out.c_str(), "");
+        std::fflush(stdout);
+        _exit(result);
+    }
     std::string pdf = MakePdf(folder, "hello", helloPage);
     std::string first = folder.File("first.ppt"), out = folder.File("limited.ppt");
-    ChildRun run = RunInChild([&] {
-        if (Corvane(pdf.c_str(), first.c_str(), "") != kCorvaneOk)
-            return 10;
-        if (!LimitAddressSpace(rlim_t(8) << 20))
-            return 11;
-        return -Corvane(pdf.c_str(), out.c_str(), "");
-    });
+    ChildRun run = RunTestAfresh("Conversion.AWriterThatCannotBeMadeGivesMinusThree", childFolder, folder.Path());
     ASSERT_TRUE(WIFEXITED(run.status)) << "the child ended by signal " << WTERMSIG(run.status);
     EXPECT_EQ(WEXITSTATUS(run.status), -kCorvaneNoWriter);
     EXPECT_NE(run.printed.find("Can't create '" + out + "' file.\n"), std::string::npos) << run.printed;

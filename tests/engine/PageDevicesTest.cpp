@@ -318,4 +318,41 @@ showpage
     }
 }
 
+// The core's page-break setting and the device's are one: set either way
+// through either name, a page with text ends in one break or in none, and
+// the empty page gets none.
+TEST_F(PageDevices, TheCoresPageBreakSettingIsTheDevicesOne)
+{
+    auto doc = Open("breaks", R"(%!PS
+<< /PageSize [300 200] >> setpagedevice
+/Helvetica findfont 20 scalefont setfont
+20 100 moveto (One) show showpage
+showpage
+20 100 moveto (Three) show showpage
+)");
+    ASSERT_EQ(doc->getNumPages(), 3);
+    ScopedValue separator(g_pageDeviceOptions.pageSeparatorTemplate, "<%PageNumber%>");
+    struct Case {
+        bool throughCore, on;
+        const char* dump;
+    } cases[] = {
+        {true, true, "One\n<1>\fThree\n<3>\f"},
+        {true, false, "One\n<1>Three\n<3>"},
+        {false, true, "One\n<1>\fThree\n<3>\f"},
+        {false, false, "One\n<1>Three\n<3>"},
+    };
+    for (const Case& c : cases) {
+        std::string dump;
+        SeparatorTextOutputDev device(Append, &dump);
+        if (c.throughCore)
+            static_cast<TextOutputDev&>(device).setTextPageBreaks(c.on);
+        else
+            device.setPageBreaks(c.on);
+        EXPECT_EQ(device.getPageBreaks(), c.on);
+        for (int page = 1; page <= 3; ++page)
+            DisplayPage(doc.get(), &device, page);
+        EXPECT_EQ(dump, c.dump) << c.throughCore << c.on;
+    }
+}
+
 } // namespace

@@ -34,9 +34,11 @@ std::string PoiSlide(const std::string& description, int n)
     return description.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+// Java decodes file names by the locale: under a UTF-8 one, whatever the
+// user's (none at all, in many containers), so "Café € 5.ppt" opens.
 static CommandResult RunPoiCheck(const std::string& arguments)
 {
-    return RunCommand(std::string(JAVA_EXECUTABLE) + " -Djava.awt.headless=true -cp " + POI_CLASSPATH +
+    return RunCommand("env LC_ALL=C.UTF-8 " + std::string(JAVA_EXECUTABLE) + " -Djava.awt.headless=true -cp " + POI_CLASSPATH +
                       " PoiCheck " + arguments);
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <sstream>
@@ -239,5 +240,35 @@ TEST(PptFile, PropertySetsCarryTitleApplicationTimesAndSlides)
         ASSERT_EQ(calligra.status, 0) << c.title << "\n" << calligra.output;
         EXPECT_NE(ZipMember(odp, "meta.xml").find("<dc:title>" + c.title + "</dc:title>"), std::string::npos)
             << ZipMember(odp, "meta.xml");
+    }
+}
+
+// A name that is not UTF-8 (a Latin name saved by a program that writes
+// Windows-1252) still gives the deck its title: each byte that is not part
+// of a UTF-8 sequence reads as that code page shows it.
+TEST(PptFile, ATitleFromANameThatIsNotUtf8ReadsAsWindows1252)
+{
+    struct Case {
+        std::string name, title;
+    } cases[] = {
+        {"Caf\xE9 \x80 5", "Caf\xC3\xA9 \xE2\x82\xAC 5"},
+        {"\x93quoted\x94 \x8A\x9F", "\xE2\x80\x9Cquoted\xE2\x80\x9D \xC5\xA0\xC5\xB8"},
+        {"mixed \xC3\xA9 and \xE9", "mixed \xC3\xA9 and \xC3\xA9"},
+        {"cut \xE2\x82", "cut \xC3\xA2\xE2\x80\x9A"},
+        {"unassigned \x81\x8D", "unassigned \xC2\x81\xC2\x8D"},
+    };
+    std::string folder = FreshFolder("latin-titles");
+    for (const Case& c : cases) {
+        Presentation p;
+        AddSlide(p);
+        std::string path = folder + "/" + c.name + ".ppt";
+        ASSERT_EQ(SavePptFile(p, path), "") << c.title;
+        // Read back under a plain name: the title is inside the file.
+        std::string plain = folder + "/plain.ppt";
+        ASSERT_EQ(std::rename(path.c_str(), plain.c_str()), 0) << c.title;
+        CommandResult poi = PropertiesWithPoi(plain);
+        ASSERT_EQ(poi.status, 0) << poi.output;
+        EXPECT_EQ(poi.output.substr(0, poi.output.find('\n')), "title " + c.title);
+        EXPECT_NE(poi.output.find("code page 65001"), std::string::npos) << poi.output;
     }
 }

@@ -147,6 +147,22 @@ TEST_F(HostileProgram, ASmallStackRunsOutWithTheSameError)
     });
 }
 
+// On a thread of 128 KB the deep trees are refused and freed, and arrays
+// nested as deep as values may are copied and freed, without overflowing.
+TEST_F(HostileProgram, ATinyStackFreesDeepTreesAndNestedArrays)
+{
+    OnSmallStack(128 * 1024, [&] {
+        for (const DeepCase& c : DeepLines())
+            ExpectOutOfStackSpaceOnLineTwo(Run("Set o = CreateObject(\"Test.Recorder\")\n" + c.line + "\n"), c);
+        ScriptOutcome nested = Run("Set o = CreateObject(\"Test.Recorder\")\n"
+                                   "For i = 1 To 62: x = Array(1, x): Next\ny = x\nx = Empty\n"
+                                   "Do While IsArray(y): y = y(1): n = n + 1: Loop\no.N n\n");
+        EXPECT_TRUE(nested.number == 0 || nested.number == 28) << nested.description;
+        if (nested.number == 0)
+            EXPECT_EQ(nested.log, std::vector<std::string>{"R.N(62)"});
+    });
+}
+
 using Clock = std::chrono::steady_clock;
 
 // One step that costs much, repeated, or one step that would cost hours: a
@@ -165,6 +181,57 @@ TEST_F(HostileProgram, TheTimeLimitHoldsWhateverEachStepCosts)
         EXPECT_EQ(out.number, LONG(E_ABORT)) << program;
         EXPECT_LT(seconds, 5.0) << program;
     }
+}
+
+// One statement made of many costly steps: the case, trim, escape and array
+// built-ins, concatenation, comparison and the reads of a long text or a
+// long array each charge their work, so a limit stops the statement close
+// to the limit however many steps it holds.
+TEST_F(HostileProgram, TheTimeLimitHoldsWithinOneStatementOfCostlyCalls)
+{
+    struct Case {
+        const char* name;
+        std::string statement;
+    };
+    auto terms = [](const std::string& first, const std::string& next, size_t more) {
+        return "x = " + first + Repeated(next, more) + "\n";
+    };
+    const Case cases[] = {
+        {"UCase", terms("Len(UCase(s))", " + Len(UCase(s))", 199)},
+        {"LCaseInArray", "x = Array(Len(LCase(s))" + Repeated(", Len(LCase(s))", 999) + ")\n"},
+        {"Trim", terms("Len(Trim(s))", " + Len(Trim(s))", 499)},
+        {"Concatenation", terms("Len(s & s)", " + Len(s & s)", 199)},
+        {"Comparison", terms("(s = t)", " + (s = t)", 499)},
+        {"Escape", terms("Len(Escape(s))", " + Len(Escape(s))", 199)},
+        {"Reads", terms("Len(s)", " + Len(s)", 899)},
+        {"ArrayReads", terms("IsArray(a)", " + IsArray(a)", 899)},
+    };
+    for (const Case& c : cases) {
+        // The setup runs within the limit (a fraction of a second on a busy
+        // machine); the statement on line 4 would not, by far.
+        const std::string program = "s = Space(16777216)\nt = s\nDim a(4194303)\n" + c.statement;
+        Clock::time_point start = Clock::now();
+        ScriptOutcome out = Run(program, 2000);
+        double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        EXPECT_EQ(out.number, LONG(E_ABORT)) << c.name << ": " << out.description;
+        EXPECT_EQ(out.line, 4) << c.name;
+        EXPECT_LT(seconds, 7.0) << c.name;
+    }
+}
+
+// What the charged operations give is what they always gave.
+TEST_F(HostileProgram, ChargedOperationsGiveWhatTheyAlwaysGave)
+{
+    ScriptOutcome out = Run("Set o = CreateObject(\"Test.Recorder\")\n"
+                            "a = Array(1, \"b\", Array(2, 3))\nb = a\nb(0) = 9\nc = a(2)\nc(0) = 7\n"
+                            "ReDim Preserve a(3)\n"
+                            "For Each v In a: n = n & TypeName(v) & \" \": Next\n"
+                            "o.R \"ab\" + \"cd\", \"ab\" & Empty, Empty + \"x\", \"a\" < \"b\", \"10\" = 10, "
+                            "UCase(\"aé\"), Trim(\"  x \"), Escape(\"a b\"), a(0), b(0), a(2)(0), c(0), n\n");
+    EXPECT_EQ(out.hr, S_OK) << out.description;
+    EXPECT_EQ(out.log, (std::vector<std::string>{
+                           "R.R(\"abcd\", \"ab\", \"x\", True, True, \"AÉ\", \"x\", \"a%20b\", 1, 9, 2, 7, "
+                           "\"Long String Variant() Empty \")"}));
 }
 
 // The searches charged to the time limit find what they always found.
