@@ -1,11 +1,13 @@
 #include "platform/presentation/PictureData.h"
 
+#include "platform/win32/RegularFile.h"
+
 #include <glib.h>
 #include <zlib.h>
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <sys/stat.h>
 
 namespace presentation {
 
@@ -73,22 +75,20 @@ constexpr uint64_t MaxPictureBytes = 256u << 20;
 
 static bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error)
 {
-    std::error_code code;
-    if (!std::filesystem::is_regular_file(path, code)) {
-        error = "cannot open picture '" + path + "'";
-        return false;
-    }
-    uint64_t size = std::filesystem::file_size(path, code);
-    if (code || size > MaxPictureBytes) {
-        error = "picture '" + path + "' is too large";
-        return false;
-    }
-    FILE* file = fopen(path.c_str(), "rb");
+    // Opened first, then measured: what is measured is what is read, and a
+    // FIFO or device put at the name is never waited on.
+    FILE* file = FopenRegularFile(path.c_str(), "rb");
     if (!file) {
         error = "cannot open picture '" + path + "'";
         return false;
     }
-    bytes.resize(size_t(size));
+    struct stat info;
+    if (fstat(fileno(file), &info) != 0 || uint64_t(info.st_size) > MaxPictureBytes) {
+        fclose(file);
+        error = "picture '" + path + "' is too large";
+        return false;
+    }
+    bytes.resize(size_t(info.st_size));
     bool ok = fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
     fclose(file);
     if (!ok) error = "cannot read picture '" + path + "'";

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace presentation;
 
 static Rgb grey(uint32_t, uint32_t) { return {128, 128, 128}; }
@@ -51,4 +54,23 @@ TEST(PictureData, MissingFileNamesThePath)
     std::string error;
     EXPECT_FALSE(ReadPictureFile("/nonexistent/picture.png", error));
     EXPECT_NE(error.find("/nonexistent/picture.png"), std::string::npos);
+}
+
+// A FIFO, a device or a folder at a picture's name is refused at once,
+// never waited on or read.
+TEST(PictureData, ANameThatIsNoRegularFileIsRefusedAtOnce)
+{
+    char folder[] = "/tmp/picture-names-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string fifo = std::string(folder) + "/fifo.png";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    alarm(60);  // ends the test program should a regression block
+    for (const std::string& path : {fifo, std::string("/dev/zero"), std::string(folder)}) {
+        std::string error;
+        EXPECT_FALSE(ReadPictureFile(path, error)) << path;
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+    }
+    alarm(0);
+    unlink(fifo.c_str());
+    rmdir(folder);
 }
