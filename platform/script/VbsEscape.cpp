@@ -53,19 +53,38 @@ std::u16string Unescape(std::u16string_view text)
     return out;
 }
 
+namespace {
+
+bool IsPlain(char16_t c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '@' ||
+           c == '*' || c == '_' || c == '+' || c == '-' || c == '.' || c == '/';
+}
+
+// The escaped length, counted before anything is written: the text grows
+// up to six-fold, so a long one must fail before it takes the memory.
+size_t EscapedLength(std::u16string_view text)
+{
+    ChargeWork(text.size());
+    size_t length = 0;
+    for (char16_t c : text)
+        length += IsPlain(c) ? 1 : c < 256 ? 3 : 6;
+    return length;
+}
+
+}  // namespace
+
 std::u16string Escape(std::u16string_view text)
 {
     static const char digits[] = "0123456789ABCDEF";
+    const size_t length = EscapedLength(text);
+    if (length > kMaxBstrLength)
+        Raise(kOutOfMemory);
     std::u16string out;
-    out.reserve(text.size());
+    out.reserve(length);
+    ChargeWork(length);
     for (char16_t c : text) {
-        ChargeWork(6);
-        if (out.size() > kMaxBstrLength - 6)
-            Raise(kOutOfMemory);  // the text grows up to six-fold: stop before it outgrows a string
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                     c == '@' || c == '*' || c == '_' || c == '+' || c == '-' || c == '.' ||
-                     c == '/';
-        if (plain) {
+        if (IsPlain(c)) {
             out.push_back(c);
         } else if (c < 256) {
             out += {u'%', char16_t(digits[c >> 4]), char16_t(digits[c & 15])};

@@ -499,6 +499,7 @@ void Interpreter::ExecDim(const DimStmt& stmt, Frame& frame)
         if (!fresh.parray)
             Raise(kOutOfMemory);
         fresh.vt = VT_ARRAY | VT_VARIANT;
+        ChargeWork(SafeArrayElementCount(fresh.parray));  // made now, cleared and freed later
         Value& target = slot.Get();
         if (stmt.preserve && (target.vt & VT_ARRAY) && target.parray && bounds.size() == 1 &&
             target.parray->cDims == 1) {

@@ -1,8 +1,11 @@
 // The time limit of the program running on this thread. The interpreter
-// looks at the clock before every statement; a built-in whose one call can
-// work at length (a search or a replace over long text) charges its work,
-// and the clock is read again after every so many units of it. So the limit
-// holds within a fraction of a second however costly each step is.
+// looks at the clock before every statement. Within a statement, every
+// operation whose work grows with a text or an array charges that work, in
+// units of about one character or element handled: making or reading a
+// text, comparing, joining, searching and escaping texts, copying an array,
+// walking it in For Each. The clock is read again after every so many
+// units, so the limit holds within a fraction of a second however many
+// costly steps one statement holds.
 #pragma once
 
 #include "platform/com/HResult.h"
