@@ -280,15 +280,18 @@ void Append(void* stream, const char* text, int length)
     static_cast<std::string*>(stream)->append(text, size_t(length));
 }
 
-TEST_F(PageDevices, TheDumpWritesTheSeparatorAfterEachPageWithText)
-{
-    auto doc = Open("three", R"(%!PS
+// Three pages: text, none, text.
+const char* const textEmptyText = R"(%!PS
 << /PageSize [300 200] >> setpagedevice
 /Helvetica findfont 20 scalefont setfont
 20 100 moveto (One) show showpage
 showpage
 20 100 moveto (Three) show showpage
-)");
+)";
+
+TEST_F(PageDevices, TheDumpWritesTheSeparatorAfterEachPageWithText)
+{
+    auto doc = Open("three", textEmptyText);
     ASSERT_EQ(doc->getNumPages(), 3);
     std::string dump;
     {
@@ -323,13 +326,7 @@ showpage
 // the empty page gets none.
 TEST_F(PageDevices, TheCoresPageBreakSettingIsTheDevicesOne)
 {
-    auto doc = Open("breaks", R"(%!PS
-<< /PageSize [300 200] >> setpagedevice
-/Helvetica findfont 20 scalefont setfont
-20 100 moveto (One) show showpage
-showpage
-20 100 moveto (Three) show showpage
-)");
+    auto doc = Open("breaks", textEmptyText);
     ASSERT_EQ(doc->getNumPages(), 3);
     ScopedValue separator(g_pageDeviceOptions.pageSeparatorTemplate, "<%PageNumber%>");
     struct Case {
