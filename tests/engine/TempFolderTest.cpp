@@ -73,6 +73,20 @@ TEST(TempFolder, ReadyMakesAMissingFolderAgain)
     EXPECT_EQ(TempFolderReady(scratch.File("file") + "/"), 0); // a file is no folder
 }
 
+// Only the folder itself is made: under a temporary path that does not
+// exist, nothing is made, and the folder is not ready.
+TEST(TempFolder, ATemporaryPathThatDoesNotExistIsNotMade)
+{
+    ScratchFolder scratch;
+    for (const std::string& tmp : {scratch.File("missing"), scratch.File("missing") + "/deeper"}) {
+        ScopedEnv env("TMPDIR", tmp.c_str());
+        CString folder = TempFolder();
+        EXPECT_EQ(folder.Text().rfind(tmp + "/", 0), 0u) << folder.Text();
+        EXPECT_EQ(TempFolderReady(folder), 0) << tmp;
+        EXPECT_FALSE(PathExists(scratch.File("missing"))) << tmp;
+    }
+}
+
 TEST(TempFolder, TheLoadedLibrarysFolderExists)
 {
     EXPECT_TRUE(std::regex_match(g_tempFolder.Text(), std::regex(".*/\\{[-0-9A-F]{36}\\}/")));
