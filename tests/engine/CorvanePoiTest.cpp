@@ -235,35 +235,54 @@ TEST(ConversionReadBack, TextReachingPastALargePageEdgeStaysInItsOwnBox)
     }
 }
 
-// A document whose largest page renders it at a resolution under one pixel
-// a point: text smaller than a pixel keeps its own size, the smallest the
-// application takes, instead of the size the box started with.
-TEST(ConversionReadBack, TextUnderAPixelHighIsWrittenAtTheSmallestSize)
+// Font sizes the application takes run from 1 to 4000. Text smaller than
+// a pixel at the document's resolution (a 3-point footnote in a document
+// that also holds a 14400-point page) keeps its own size, the smallest,
+// instead of the size the box started with; a glyph larger than the
+// largest size is written at the largest.
+TEST(ConversionReadBack, FontSizesAreWrittenWithinWhatTheApplicationTakes)
 {
+    struct Case {
+        const char* name;
+        const char* postScript;
+        const char* first;
+        double firstSize;
+        const char* second;
+        double secondSize;
+    } cases[] = {
+        {"footnote",
+         "%!PS\n<< /PageSize [1000 1000] >> setpagedevice\n"
+         "/Helvetica findfont 60 scalefont setfont 100 600 moveto (Body) show\n"
+         "/Helvetica findfont 3 scalefont setfont 100 300 moveto (Footnote) show\nshowpage\n"
+         "<< /PageSize [14400 14400] >> setpagedevice showpage\n",
+         "Body", std::floor(60 * 4032.0 / 14400), "Footnote", 1},
+        {"giant",
+         "%!PS\n<< /PageSize [1000 1000] >> setpagedevice\n"
+         "/Helvetica findfont 40 scalefont setfont 100 900 moveto (Small) show\n"
+         "/Helvetica findfont 2000 scalefont setfont 20 100 moveto (X) show\nshowpage\n",
+         "Small", std::floor(40 * 150 / 72.0), "X", 4000},
+    };
     ScratchFolder folder;
-    const char* const ps = "%!PS\n<< /PageSize [1000 1000] >> setpagedevice\n"
-                           "/Helvetica findfont 60 scalefont setfont 100 600 moveto (Body) show\n"
-                           "/Helvetica findfont 3 scalefont setfont 100 300 moveto (Footnote) show\nshowpage\n"
-                           "<< /PageSize [14400 14400] >> setpagedevice showpage\n";
-    std::string pdf = MakePdf(folder, "footnote", ps);
-    std::string out = folder.File("footnote.ppt");
     CorvaneSetup("");
-    ASSERT_EQ(Corvane(pdf.c_str(), out.c_str(), ""), kCorvaneOk);
-    CommandResult poi = DescribeWithPoi(out);
-    ASSERT_EQ(poi.status, 0) << poi.output;
-    std::vector<StyledRun> runs = PoiRuns(PoiSlide(poi.output, 1));
-    const double scale = 4032.0 / 14400;
-    bool body = false, footnote = false;
-    for (const StyledRun& run : runs) {
-        if (run.text.rfind("Body", 0) == 0) {
-            body = true;
-            EXPECT_NEAR(run.size, 60 * scale, 1);
-        } else if (run.text.rfind("Footnote", 0) == 0) {
-            footnote = true;
-            EXPECT_EQ(run.size, 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string pdf = MakePdf(folder, c.name, c.postScript);
+        std::string out = folder.File(std::string(c.name) + ".ppt");
+        ASSERT_EQ(Corvane(pdf.c_str(), out.c_str(), ""), kCorvaneOk);
+        CommandResult poi = DescribeWithPoi(out);
+        ASSERT_EQ(poi.status, 0) << poi.output;
+        bool first = false, second = false;
+        for (const StyledRun& run : PoiRuns(PoiSlide(poi.output, 1))) {
+            if (run.text.rfind(c.first, 0) == 0) {
+                first = true;
+                EXPECT_EQ(run.size, c.firstSize) << run.text;
+            } else if (run.text.rfind(c.second, 0) == 0) {
+                second = true;
+                EXPECT_EQ(run.size, c.secondSize) << run.text;
+            }
         }
+        EXPECT_TRUE(first && second) << poi.output;
     }
-    EXPECT_TRUE(body && footnote) << poi.output;
 }
 
 // The resolution follows the page's CropBox, not its MediaBox: an A4
