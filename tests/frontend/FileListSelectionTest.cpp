@@ -5,6 +5,9 @@
 
 #include <wx/uiaction.h>
 
+#include <fstream>
+
+#include "../engine/PdfMaker.h"
 #include "MainWindowFixture.h"
 #include "frontend/ResourceIds.h"
 
@@ -57,12 +60,15 @@ protected:
         Settle(*pump);
     }
 
-    // The list holds these files, one row each, the first selected.
+    // The list holds these files, one row each, the first selected. They lie
+    // in a folder with a short path, so that a screenshot shows their names.
     void ListFiles(const std::vector<const char*>& names) {
         Click(IDC_REMOVE_ALL);
         files.clear();
-        for (const char* name : names)
-            files.push_back(MakeFile(name));
+        for (const char* name : names) {
+            files.push_back(shortFolder.File(name));
+            std::ofstream(files.back()) << "%PDF-1.4\n";
+        }
         Drop(files);
     }
 
@@ -93,6 +99,7 @@ protected:
 
     Paths files;
     int clicks = 0;
+    ScratchFolder shortFolder;
 };
 
 TEST_F(FileListSelectionTest, APlainClickSelectsOnlyTheClickedRow) {
