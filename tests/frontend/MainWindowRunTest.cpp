@@ -249,6 +249,25 @@ TEST_F(MainWindowRunTest, Latin1NamesComeInShowAndConvertThroughEveryWay) {
         EXPECT_TRUE(fs::is_regular_file(deck)) << deck;
 }
 
+// A Latin-1 output folder picked with the browse button stays its bytes
+// through the edit field: the decks go there and that folder opens.
+TEST_F(MainWindowRunTest, ALatin1OutputFolderFromThePickerIsUsedByItsBytes) {
+    const std::string out = pdfs.File("sortie-\xE9t\xE9");
+    CAppSettings::Instance()->SetOpenOutput(1);
+    Drop({Pdf("deck")});
+    ChooseRadio(dialog, IDC_OTHER_FOLDER);
+    Settle(*pump);
+    shell.pickedFolder = out;
+    Click(IDC_BROWSE_FOLDER);
+    PostCommand(dialog, IDC_CONVERT);
+    ASSERT_EQ(RunUntil(*pump, [&] { return dialog->IsConverting(); }), kConditionMet);
+    ASSERT_TRUE(WaitForTheEndOfTheRun());
+    EXPECT_TRUE(shell.boxes.empty());
+    EXPECT_EQ(Column(1), Texts({"Completed"}));
+    EXPECT_TRUE(fs::is_regular_file(out + "/deck.ppt"));
+    EXPECT_EQ(shell.opened, Texts({out}));
+}
+
 // The output folder opens at the end of a run only when it is a folder and
 // something was saved: a file typed as the folder is never opened.
 TEST_F(MainWindowRunTest, OnlyAnExistingFolderOpensAndOnlyAfterSomethingWasSaved) {
