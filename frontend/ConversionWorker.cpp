@@ -72,7 +72,7 @@ void ConvertRow(const RunSettings& run, HWND list, int row)
     NoteSourceFolder(row, folder);
     CString output = MakeOutputPath(run.otherFolder ? run.outputFolder : folder, source, "ppt", run.overwrite);
     int result = Corvane(source, output, run.password);
-    std::string status = result == 0 ? "Completed" : "Error: " + std::to_string(result);
+    std::string status = result == 0 ? kCompletedStatus : "Error: " + std::to_string(result);
     SetRowStatus(list, row, status.c_str());
 }
 

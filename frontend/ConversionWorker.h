@@ -16,6 +16,9 @@
 
 #define WM_CONVERSION_DONE (WM_USER + 1)
 
+// The status of a row whose presentation was saved.
+constexpr char kCompletedStatus[] = "Completed";
+
 struct ConversionJob {
     HWND hwndMain = nullptr;
     HWND hwndList = nullptr;

@@ -5,6 +5,8 @@
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
 
+#include "frontend/FileNames.h"
+
 namespace {
 
 DesktopShell g_desktop;
@@ -42,7 +44,7 @@ bool DesktopShell::PickPdfFiles(wxWindow* owner, std::vector<std::string>& paths
     wxArrayString chosen;
     picker.GetPaths(chosen);
     for (const wxString& path : chosen)
-        paths.push_back(path.utf8_string());
+        paths.push_back(FileSystemName(path));
     return true;
 }
 
@@ -50,13 +52,13 @@ bool DesktopShell::PickFolder(wxWindow* owner, const std::string& prompt, std::s
     wxDirDialog picker(owner, wxString::FromUTF8(prompt), wxEmptyString, wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
     if (picker.ShowModal() != wxID_OK)
         return false;
-    path = picker.GetPath().utf8_string();
+    path = FileSystemName(picker.GetPath());
     return true;
 }
 
 bool DesktopShell::Open(const std::string& target) {
-    const wxString text = wxString::FromUTF8(target);
-    return IsAddress(target) ? wxLaunchDefaultBrowser(text) : wxLaunchDefaultApplication(text);
+    return IsAddress(target) ? wxLaunchDefaultBrowser(wxString::FromUTF8(target))
+                             : wxLaunchDefaultApplication(FileNameAsToolkitText(target));
 }
 
 DesktopShell& Shell() { return *g_shell; }

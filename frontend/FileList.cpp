@@ -5,6 +5,7 @@
 #include "platform/win32/CharCase.h"
 #include "platform/win32/Folders.h"
 #include "platform/win32/ListView.h"
+#include "platform/win32/RegularFile.h"
 
 #include <string>
 #include <sys/stat.h>
@@ -45,22 +46,16 @@ void SelectRow(HWND list, int row)
     SendMessageA(list, LVM_SETSELECTIONMARK, 0, row);
 }
 
-std::string BaseName(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Windows refuses a path equal to a listed one ignoring case, since there
 // that names the same file. Here a name is its exact bytes: a path is the
-// listed one when it is the same text, or when, under a name that differs
-// at most in case, it leads to the same file (a case-insensitive mount, a
-// linked folder).
+// listed one when it is the same text, or when its whole text differs at
+// most in case and it leads to the same file (a case-insensitive mount).
+// Another path to the same file is another row, its deck in its own folder.
 bool IsSameFile(const std::string& listed, const std::string& path)
 {
     if (listed == path)
         return true;
-    if (lstrcmpiA(BaseName(listed).c_str(), BaseName(path).c_str()) != 0)
+    if (lstrcmpiA(listed.c_str(), path.c_str()) != 0)
         return false;
     struct stat a, b;
     return stat(listed.c_str(), &a) == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
@@ -73,10 +68,18 @@ bool IsFolder(const char* path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// What the user brings in is listed only when it is a regular file: a FIFO
+// or a device would hold the run up for ever.
+void AddFile(HWND list, const CString& path)
+{
+    if (IsRegularFileName(path))
+        AddFileToList(list, RowCount(list), path);
+}
+
 void AddAll(HWND list, const std::vector<CString>& paths)
 {
     for (const CString& path : paths)
-        AddFileToList(list, RowCount(list), path);
+        AddFile(list, path);
 }
 
 // The picker's buffer holds the folder, then each name, each ended by a NUL,
@@ -109,11 +112,10 @@ void MoveRow(HWND list, int from, int insertAt, int deleteAt, int selectAt)
     SelectRow(list, selectAt);
 }
 
-bool CanMove(HWND list, int& mark)
+bool CanMove(HWND list, int& row)
 {
-    mark = int(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0));
-    bool markSelected = mark >= 0 && SendMessageA(list, LVM_GETITEMSTATE, WPARAM(mark), LVIS_SELECTED) != 0;
-    return RowCount(list) > 1 && SelectedCount(list) == 1 && markSelected;
+    row = SingleSelectedRow(list);
+    return RowCount(list) > 1 && row >= 0;
 }
 
 } // namespace
@@ -191,7 +193,7 @@ void AddDroppedPaths(HWND list, const std::vector<CString>& paths, bool converti
             ScanFolderForPdfs(path, "PDF", TRUE, found);
             AddAll(list, found);
         } else {
-            AddFileToList(list, RowCount(list), path);
+            AddFile(list, path);
         }
         SelectFirst(list);
     }
@@ -213,18 +215,25 @@ void RemoveAllFiles(HWND list)
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
 }
 
+int SingleSelectedRow(HWND list)
+{
+    if (SelectedCount(list) != 1)
+        return -1;
+    return int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
+}
+
 void MoveSelectedUp(HWND list)
 {
-    int mark;
-    if (CanMove(list, mark) && mark > 0)
-        MoveRow(list, mark, mark - 1, mark + 1, mark - 1);
+    int row;
+    if (CanMove(list, row) && row > 0)
+        MoveRow(list, row, row - 1, row + 1, row - 1);
 }
 
 void MoveSelectedDown(HWND list)
 {
-    int mark;
-    if (CanMove(list, mark) && mark < RowCount(list) - 1)
-        MoveRow(list, mark, mark + 2, mark, mark + 1);
+    int row;
+    if (CanMove(list, row) && row < RowCount(list) - 1)
+        MoveRow(list, row, row + 2, row, row + 1);
 }
 
 void EnsureRowVisible(HWND list, int row)

@@ -28,6 +28,8 @@ extern const char kTooManyFilesCaption[];
 void InitFileList(HWND list, int clientWidth);
 
 // Inserts the path as a new row at index; returns kAdded or the refusal.
+// The rule looks at the text alone; the pickers, the folder scan and drops
+// bring in regular files only (or links to them), before it.
 int AddFileToList(HWND list, int index, const char* path);
 
 // A row's text however long it is.
@@ -52,9 +54,12 @@ void AddDroppedPaths(HWND list, const std::vector<CString>& paths, bool converti
 void RemoveSelectedFiles(HWND list);
 void RemoveAllFiles(HWND list);
 
-// Move the one selected row (the selection mark) up or down by one, with
-// its status; nothing happens unless exactly one row is selected and it is
-// the selection mark.
+// The row selected when exactly one is, else -1: the one row the moves move,
+// wherever the selection mark stands.
+int SingleSelectedRow(HWND list);
+
+// Move the one selected row up or down by one, with its status; it becomes
+// the selection mark. Nothing happens unless exactly one row is selected.
 void MoveSelectedUp(HWND list);
 void MoveSelectedDown(HWND list);
 

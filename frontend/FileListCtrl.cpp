@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "frontend/FileList.h"
+#include "frontend/FileNames.h"
 #include "frontend/UiThreadCall.h"
 
 CFileListCtrl::CFileListCtrl(wxWindow* parent, int id, const wxRect& rect)
@@ -16,7 +17,7 @@ CFileListCtrl::CFileListCtrl(wxWindow* parent, int id, const wxRect& rect)
 LRESULT CFileListCtrl::Deliver(UINT msg, WPARAM wParam, LPARAM lParam) {
     return CallOnUiThread([&] {
         LRESULT result = ListViewControl::Deliver(msg, wParam, lParam);
-        if (!m_bFollowingView && MovesSelection(msg))
+        if (!m_bFollowingView && !m_nHeld && MovesSelection(msg))
             FocusAnchorRow();
         return result;
     });
@@ -43,11 +44,11 @@ bool CFileListCtrl::MovesSelection(UINT msg) {
     return false;
 }
 
-// The row the user's clicks and keys go on from: the selection mark while
-// it is selected, else the first selected row.
+// The row the user's ranges go from: the selection mark, selected or not,
+// else the first selected row.
 int CFileListCtrl::AnchorRow() const {
     const int mark = SelectionMark();
-    if (Selected(mark))
+    if (mark >= 0 && mark < RowCount())
         return mark;
     for (int row = 0; row < RowCount(); row++)
         if (Selected(row))
@@ -89,43 +90,81 @@ void CFileListCtrl::ShowColumns() {
 
 int CFileListCtrl::GetSelectedCount() { return int(SendMessageA(Handle(), LVM_GETSELECTEDCOUNT, 0, 0)); }
 
+bool CFileListCtrl::ViewIsHeld() {
+    if (m_nHeld > 0)
+        m_bViewStale = true;
+    return m_nHeld > 0;
+}
+
+void CFileListCtrl::ReleaseView() {
+    if (--m_nHeld > 0 || !m_bViewStale)
+        return;
+    m_bViewStale = false;
+    ShowAllRows();
+    FocusAnchorRow();
+}
+
 void CFileListCtrl::Changed(int row) {
-    m_bMirroring = true;
-    if (row >= 0) {
-        ShowRow(row);
-    } else {
-        wxListCtrl::DeleteAllItems();
-        for (int i = 0; i < RowCount(); i++) {
-            wxListCtrl::InsertItem(i, wxString());
-            ShowRow(i);
-        }
+    if (ViewIsHeld())
+        return;
+    if (row < 0) {
+        ShowAllRows();
+        return;
     }
+    m_bMirroring = true;
+    ShowRow(row);
+    m_bMirroring = false;
+}
+
+// The view made again from the rows, its first row shown where it was.
+void CFileListCtrl::ShowAllRows() {
+    const long top = GetItemCount() > 0 ? GetTopItem() : 0;
+    m_bMirroring = true;
+    Freeze();
+    wxListCtrl::DeleteAllItems();
+    for (int i = 0; i < RowCount(); i++) {
+        wxListCtrl::InsertItem(i, wxString());
+        ShowRow(i);
+    }
+    if (top > 0 && RowCount() > 0) {
+        EnsureVisible(std::min(top + GetCountPerPage() - 1, long(RowCount() - 1)));
+        EnsureVisible(std::min(top, long(RowCount() - 1)));
+    }
+    Thaw();
     m_bMirroring = false;
 }
 
 // One row at a time: a long list is never shown again whole for each file added.
 void CFileListCtrl::RowInserted(int row) {
+    if (ViewIsHeld())
+        return;
     m_bMirroring = true;
     wxListCtrl::InsertItem(row, wxString());
     ShowRow(row);
     m_bMirroring = false;
 }
 
+// The toolkit's list keeps a deleted item's selection in its store, where
+// it then names a row that is gone; the item is deselected first.
 void CFileListCtrl::RowDeleted(int row) {
+    if (ViewIsHeld())
+        return;
     m_bMirroring = true;
+    if (GetItemState(row, wxLIST_STATE_SELECTED))
+        SetItemState(row, 0, wxLIST_STATE_SELECTED);
     wxListCtrl::DeleteItem(row);
     m_bMirroring = false;
 }
 
 void CFileListCtrl::ShowRow(int row) {
     for (int column = 0; column < GetColumnCount(); column++)
-        wxListCtrl::SetItem(row, column, wxString::FromUTF8(Text(row, column)));
+        wxListCtrl::SetItem(row, column, FileNameForDisplay(Text(row, column)));
     SetItemState(row, Selected(row) ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
 }
 
 // A click or a key may select one row and clear others: the rows take the
-// view's whole selection, and the view's current row becomes the selection
-// mark while it is selected.
+// view's whole selection, and the view's current row, the one clicked or
+// moved to, becomes the selection mark whether it was selected or not.
 void CFileListCtrl::OnSelectionChanged(wxListEvent& event) {
     event.Skip();
     if (m_bMirroring)
@@ -137,30 +176,43 @@ void CFileListCtrl::OnSelectionChanged(wxListEvent& event) {
             SelectRow(row, shown);
     }
     const long current = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
-    if (Selected(int(current)))
-        SendMessageA(Handle(), LVM_SETSELECTIONMARK, 0, LPARAM(current));
-    else if (event.GetEventType() == wxEVT_LIST_ITEM_SELECTED)
-        SendMessageA(Handle(), LVM_SETSELECTIONMARK, 0, LPARAM(event.GetIndex()));
+    SendMessageA(Handle(), LVM_SETSELECTIONMARK, 0, LPARAM(current >= 0 ? current : event.GetIndex()));
     m_bFollowingView = false;
 }
 
 // Shift with a click or a key selects the rows from the selection mark to
-// the row reached and no others; the mark stays, so the next range starts
-// there too.
+// the row reached and no others, or with Ctrl adds them to the selection;
+// the mark stays, so the next range starts there too.
 void CFileListCtrl::OnLeftDown(wxMouseEvent& event) {
     int flags = 0;
     const long clicked = HitTest(event.GetPosition(), flags);
-    if (!event.ShiftDown() || event.CmdDown() || clicked == wxNOT_FOUND || !SelectRangeTo(int(clicked))) {
+    if (!event.ShiftDown() || clicked == wxNOT_FOUND || !SelectRangeTo(int(clicked), event.CmdDown())) {
         event.Skip();
         return;
     }
     SetFocus();
 }
 
+// Space selects the current row (Ctrl+Space, left to the toolkit, toggles it).
 void CFileListCtrl::OnChar(wxKeyEvent& event) {
-    const int target = KeyTarget(event.GetKeyCode());
-    if (!event.ShiftDown() || event.CmdDown() || target < 0 || !SelectRangeTo(target))
+    const int code = event.GetKeyCode();
+    if (code == WXK_SPACE && !event.CmdDown() && !event.ShiftDown() && SelectCurrentRow())
+        return;
+    const int target = KeyTarget(code);
+    if (!event.ShiftDown() || target < 0 || !SelectRangeTo(target, event.CmdDown()))
         event.Skip();
+}
+
+bool CFileListCtrl::SelectCurrentRow() {
+    const int current = int(GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED));
+    if (current < 0 || current >= RowCount())
+        return false;
+    m_bFollowingView = true;
+    if (!Selected(current))
+        SelectRow(current, true);
+    SendMessageA(Handle(), LVM_SETSELECTIONMARK, 0, current);
+    m_bFollowingView = false;
+    return true;
 }
 
 // The row an arrow, Home, End or page key goes to from the view's current row.
@@ -187,14 +239,14 @@ int CFileListCtrl::KeyTarget(int keyCode) const {
     return -1;
 }
 
-bool CFileListCtrl::SelectRangeTo(int target) {
+bool CFileListCtrl::SelectRangeTo(int target, bool adding) {
     const int anchor = AnchorRow();
     if (anchor < 0 || target < 0 || target >= GetItemCount())
         return false;
     m_bFollowingView = true;
     for (int row = 0; row < RowCount(); row++) {
         const bool inRange = row >= std::min(anchor, target) && row <= std::max(anchor, target);
-        if (inRange != Selected(row))
+        if (inRange ? !Selected(row) : !adding && Selected(row))
             SelectRow(row, inRange);
     }
     SendMessageA(Handle(), LVM_SETSELECTIONMARK, 0, anchor);

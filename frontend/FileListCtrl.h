@@ -2,9 +2,10 @@
 // the list control that the file list's rules and the worker drive by
 // messages. Every change of the rows is mirrored into the view, with the
 // view's current row kept on the selection mark, and the user's selection
-// goes back into the rows; Shift with a click or a key selects from the
-// mark, as the Windows list does. LVM_ENSUREVISIBLE scrolls a row into
-// view. Files dropped on the view go to the dialog.
+// goes back into the rows. As in the Windows list, the mark is the row last
+// clicked or moved to, and Shift with a click or a key selects from it
+// (with Ctrl too, adding to the selection). LVM_ENSUREVISIBLE scrolls a row
+// into view. Files dropped on the view go to the dialog.
 #pragma once
 
 #include <string>
@@ -32,6 +33,20 @@ public:
     int GetSelectedCount();
     int GetSelectionMark() const { return SelectionMark(); }
 
+    // While one is held, changes of the rows are not shown one by one: the
+    // view is built again once when the last one goes, keeping its scroll
+    // position. Remove takes many rows at once under one.
+    class HeldView {
+    public:
+        explicit HeldView(CFileListCtrl& list) : m_list(list) { m_list.m_nHeld++; }
+        ~HeldView() { m_list.ReleaseView(); }
+        HeldView(const HeldView&) = delete;
+        HeldView& operator=(const HeldView&) = delete;
+
+    private:
+        CFileListCtrl& m_list;
+    };
+
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Changed(int row) override;
@@ -40,6 +55,9 @@ protected:
 
 private:
     static bool MovesSelection(UINT msg);
+    void ReleaseView();
+    void ShowAllRows();
+    bool ViewIsHeld();
     int AnchorRow() const;
     void FocusAnchorRow();
     void ShowCurrentRow(int row);
@@ -49,12 +67,16 @@ private:
     void OnLeftDown(wxMouseEvent& event);
     void OnChar(wxKeyEvent& event);
     int KeyTarget(int keyCode) const;
-    bool SelectRangeTo(int target);
+    bool SelectRangeTo(int target, bool adding);
+    bool SelectCurrentRow();
 
     // Set while the view shows what the rows hold, and while the rows take
     // what the user did in the view.
     bool m_bMirroring = false;
     bool m_bFollowingView = false;
+    // HeldView scopes open, and whether the rows changed under them.
+    int m_nHeld = 0;
+    bool m_bViewStale = false;
 };
 
 // One drop target class serves the dialog and its list: it hands the

@@ -6,6 +6,7 @@
 
 #include "frontend/DesktopShell.h"
 #include "frontend/DialogTemplate.h"
+#include "frontend/FileNames.h"
 #include "frontend/ResourceIds.h"
 #include "frontend/Resources.h"
 #include "frontend/AppSettings.h"
@@ -126,9 +127,9 @@ BOOL CMainDialog::DoDataExchange(BOOL bSaveAndValidate, int nCtlID) {
     }
     if (all || nCtlID == IDC_OUTPUT_FOLDER) {
         if (bSaveAndValidate)
-            m_strOutputFolder = GetItemText(this, IDC_OUTPUT_FOLDER).utf8_string();
+            m_strOutputFolder = FileSystemName(GetItemText(this, IDC_OUTPUT_FOLDER));
         else
-            SetItemText(this, IDC_OUTPUT_FOLDER, wxString::FromUTF8(m_strOutputFolder));
+            SetItemText(this, IDC_OUTPUT_FOLDER, FileNameAsToolkitText(m_strOutputFolder.Text()));
     }
     return TRUE;
 }

@@ -2,6 +2,7 @@
 // the dialog brings the pickers and the drops.
 #include "frontend/DesktopShell.h"
 #include "frontend/FileList.h"
+#include "frontend/FileNames.h"
 #include "frontend/MainDialog.h"
 
 namespace {
@@ -33,11 +34,15 @@ void CMainDialog::OnAddFolder(wxCommandEvent&) {
 void CMainDialog::OnDropFiles(wxDropFilesEvent& event) {
     std::vector<CString> paths;
     for (int i = 0; i < event.GetNumberOfFiles(); i++)
-        paths.push_back(event.GetFiles()[i].utf8_string());
+        paths.push_back(FileSystemName(event.GetFiles()[i]));
     AddDroppedPaths(m_wndList->GetHwnd(), paths, m_bConverting);
 }
 
-void CMainDialog::OnRemove(wxCommandEvent&) { RemoveSelectedFiles(m_wndList->GetHwnd()); }
+// Many rows may go: the view is built again once, not for each row.
+void CMainDialog::OnRemove(wxCommandEvent&) {
+    CFileListCtrl::HeldView held(*m_wndList);
+    RemoveSelectedFiles(m_wndList->GetHwnd());
+}
 
 void CMainDialog::OnRemoveAll(wxCommandEvent&) { RemoveAllFiles(m_wndList->GetHwnd()); }
 

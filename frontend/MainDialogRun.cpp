@@ -1,5 +1,7 @@
 // The main dialog's run control: Convert and Stop, the end of a run, the
 // enable rules, and the buttons that open the other windows.
+#include <sys/stat.h>
+
 #include <wx/stdpaths.h>
 
 #include "frontend/AboutDialog.h"
@@ -7,6 +9,7 @@
 #include "frontend/DialogTemplate.h"
 #include "frontend/MainDialog.h"
 #include "frontend/FileList.h"
+#include "frontend/FileNames.h"
 #include "frontend/OutputNaming.h"
 #include "frontend/ResourceIds.h"
 #include "frontend/AppSettings.h"
@@ -18,6 +21,25 @@ namespace {
 const int kEditingControls[] = {IDC_ADD_FILES,   IDC_ADD_FOLDER,   IDC_REMOVE,        IDC_REMOVE_ALL,
                                 IDC_MOVE_UP,     IDC_MOVE_DOWN,    IDC_SAME_FOLDER,   IDC_OTHER_FOLDER,
                                 IDC_OUTPUT_FOLDER, IDC_BROWSE_FOLDER, IDC_SETTINGS};
+
+bool IsExistingFolder(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool AnyRowCompleted(HWND list) {
+    for (int row = 0, count = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); row < count; row++)
+        if (GetRowText(list, row, 1).Text() == kCompletedStatus)
+            return true;
+    return false;
+}
+
+// Only a folder is opened: a file typed as the output folder would open in
+// its own program.
+void OpenFolder(const std::string& path) {
+    if (IsExistingFolder(path))
+        Shell().Open(path);
+}
 
 }  // namespace
 
@@ -81,13 +103,14 @@ void CMainDialog::OpenWhenDone() {
     CAppSettings* settings = CAppSettings::Instance();
     int openOutput = 0;
     settings->GetOpenOutput(openOutput);
-    if (!openOutput)
+    // A run that saved nothing has nothing to show.
+    if (!openOutput || !AnyRowCompleted(m_wndList->GetHwnd()))
         return;
     if (m_nOutputLocation == 1) {
         // The folder as the worker wrote there.
         CString folder;
         settings->GetOutputFolder(folder);
-        Shell().Open(OutputFolderPath(folder).Text());
+        OpenFolder(OutputFolderPath(folder).Text());
         return;
     }
     if (!g_bSingleSourceFolder)
@@ -95,7 +118,7 @@ void CMainDialog::OpenWhenDone() {
                            "Conversion Completed. The converted file(s) saved in the same folder as the source PDF file.",
                            "Conversion Completed", MB_ICONINFORMATION);
     if (!g_strFirstSourceFolder.IsEmpty())
-        Shell().Open(g_strFirstSourceFolder.Text());
+        OpenFolder(g_strFirstSourceFolder.Text());
 }
 
 BOOL CMainDialog::OnIdle() {
@@ -113,10 +136,9 @@ BOOL CMainDialog::OnIdle() {
 }
 
 void CMainDialog::UpdateMoveButtons() {
-    const int mark = m_wndList->GetSelectionMark();
-    const bool one = m_wndList->GetSelectedCount() == 1 && m_wndList->Selected(mark);
-    EnableItem(this, IDC_MOVE_UP, one && mark != 0);
-    EnableItem(this, IDC_MOVE_DOWN, one && mark != m_wndList->GetRowCount() - 1);
+    const int row = SingleSelectedRow(m_wndList->GetHwnd());
+    EnableItem(this, IDC_MOVE_UP, row > 0);
+    EnableItem(this, IDC_MOVE_DOWN, row >= 0 && row != m_wndList->GetRowCount() - 1);
 }
 
 void CMainDialog::OnSettings(wxCommandEvent&) {
@@ -127,7 +149,7 @@ void CMainDialog::OnSettings(wxCommandEvent&) {
 
 void CMainDialog::OnHelp(wxCommandEvent&) {
     wxString program = wxStandardPaths::Get().GetExecutablePath();
-    std::string path = program.BeforeLast('/').utf8_string() + "/help/index.html";
+    std::string path = FileSystemName(program.BeforeLast('/')) + "/help/index.html";
     Shell().Open(path);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/win32/CharCase.h"
 #include "platform/win32/FindFile.h"
 #include "platform/win32/Folders.h"
+#include "platform/win32/RegularFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -163,7 +164,9 @@ void ScanFolderForPdfs(CString folder, const char* ext, int recurse, std::vector
             if (!entry.isLink && entry.name != "." && entry.name != "..")
                 ScanFolderForPdfs(folder + entry.name.c_str(), ext, recurse, list);
         } else if (!entry.isFolder && HasExtension(entry.name.c_str(), filter)) {
-            list.push_back(folder + entry.name.c_str());
+            const CString path = folder + entry.name.c_str();
+            if (IsRegularFileName(path))
+                list.push_back(path);
         }
     }
 }

@@ -16,7 +16,8 @@ CString MakeOutputPath(CString outDir, const char* sourcePath, const char* ext, 
 // Appends every file of the folder (and with recurse of its sub-folders,
 // depth first) whose name ends in "." + ext, ignoring case. Each folder's
 // entries come in name order (byte order), a sub-folder's files where the
-// sub-folder's name falls. Recycle-bin and trash folders add nothing, and
+// sub-folder's name falls. Only regular files and links to them are found:
+// no FIFO, socket or device. Recycle-bin and trash folders add nothing, and
 // links to folders are not followed.
 void ScanFolderForPdfs(CString folder, const char* ext, int recurse, std::vector<CString>& list);
 

@@ -109,7 +109,8 @@ TEST(LanguageData, TextDecodesThroughTheEmbeddedDataWithTheSystemCopyHidden)
             << OnePagePdf("BT /F1 24 Tf 20 50 Td " + script.shown + " Tj ET", script.fontObjects);
         int status = ConvertWithSystemDataHidden(pdf, out);
         if (status == kCannotHide)
-            GTEST_SKIP() << "no private mount namespace here (needs root)";
+            GTEST_SKIP() << "needs a private mount namespace in which '/' is a mount point and " << systemData
+                         << " can be covered (not so in a chroot)" << (geteuid() == 0 ? "" : "; making one needs root");
         ASSERT_EQ(status, 0);
         CommandResult poi = DescribeWithPoi(out);
         ASSERT_EQ(poi.status, 0) << poi.output;

@@ -10,6 +10,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -69,17 +74,21 @@ TEST(FileList, AdmissionRefusesShortNonPdfAndListedPaths)
 }
 
 // Names are exact here: two names that differ only in case are two files
-// and both are listed, but one file is listed once whatever the path that
-// leads to it.
+// and both are listed. A path is refused when it is a listed path, or that
+// path with other case leading to the same file (a case-insensitive mount);
+// another path to a listed file is a row of its own, its deck in its folder.
 TEST(FileList, APathIsRefusedOnlyWhenItIsAListedFile)
 {
     ScratchFolder folder;
     std::string data = folder.File("data");
     fs::create_directories(data + "/real");
+    fs::create_directories(data + "/other");
     for (const char* name : {"Case.pdf", "case.pdf", "real/deck.pdf"})
         std::ofstream(data + "/" + name) << "%PDF-1.4\n";
     fs::create_directory_symlink(data + "/real", data + "/linked");
-    fs::create_symlink(data + "/case.pdf", data + "/CASE.PDF"); // as a case-insensitive mount shows it
+    fs::create_directory_symlink(data + "/real", data + "/REAL"); // as a case-insensitive mount shows it
+    fs::create_symlink(data + "/case.pdf", data + "/CASE.PDF");
+    fs::create_hard_link(data + "/case.pdf", data + "/other/case.pdf");
     struct Case {
         std::string path;
         int expected;
@@ -89,15 +98,19 @@ TEST(FileList, APathIsRefusedOnlyWhenItIsAListedFile)
         {data + "/case.pdf", kAlreadyListed},
         {data + "/CASE.PDF", kAlreadyListed},
         {data + "/real/deck.pdf", kAdded},
+        {data + "/REAL/deck.pdf", kAlreadyListed},
+        {data + "/REAL/DECK.PDF", kAdded}, // no such file: only its text could match
+        {data + "/other/case.pdf", kAdded}, // a hard link to a listed file
+        {data + "/linked/deck.pdf", kAdded},
         {data + "/linked/deck.pdf", kAlreadyListed},
-        {data + "/linked/../real/./deck.pdf", kAlreadyListed},
-        {data + "/real/DECK.pdf", kAdded}, // no such file: only its text could match
+        {data + "/linked/../real/./deck.pdf", kAdded},
+        {data + "/real/DECK.pdf", kAdded},
         {data + "/real/DECK.pdf", kAlreadyListed},
     };
     List list;
     for (const Case& c : cases)
         EXPECT_EQ(AddFileToList(list.Handle(), list.RowCount(), c.path.c_str()), c.expected) << c.path;
-    EXPECT_EQ(list.RowCount(), 4);
+    EXPECT_EQ(list.RowCount(), 8);
 }
 
 TEST(FileList, ColumnsAreSetUpOnce)
@@ -188,11 +201,14 @@ TEST(FileList, LongPathsAreNeverCut)
 
 TEST(FileList, PickedFilesMustFitThePickersBuffer)
 {
-    std::string folder = "/home/user/documents";
+    ScratchFolder scratch;
+    std::string folder = scratch.Path();
     std::vector<CString> fits, tooMany;
-    for (int i = 0; i < 100; ++i) // 20 + 1 + 100 * 11 + 1 bytes
+    for (int i = 0; i < 100; ++i) { // the folder + 1 + 100 * 11 + 1 bytes
         fits.push_back(CString(folder + "/file" + std::to_string(1000 + i) + ".pdf"));
-    for (int i = 0; i < 600; ++i) // 20 + 1 + 600 * 11 + 1 bytes
+        std::ofstream(fits.back().Text()) << "%PDF-1.4\n";
+    }
+    for (int i = 0; i < 600; ++i) // the folder + 1 + 600 * 11 + 1 bytes
         tooMany.push_back(CString(folder + "/file" + std::to_string(1000 + i) + ".pdf"));
     List list;
     EXPECT_FALSE(AddPickedFiles(list.Handle(), tooMany));
@@ -250,6 +266,47 @@ TEST_F(FileListFolders, AddFolderFollowsIncSubDirAndDropsAlwaysRecurse)
     AddDroppedPaths(h, dropped, false);
     EXPECT_EQ(list.RowCount(), 2) << Rows(list);
     EXPECT_TRUE(list.Selected(0));
+}
+
+// A FIFO named like a PDF would hold a run up for ever: the folder scan,
+// drops and the picker list regular files and links to them, nothing else.
+TEST_F(FileListFolders, OnlyRegularFilesComeIn)
+{
+    std::string mixed = data + "/mixed";
+    fs::create_directories(mixed);
+    std::ofstream(mixed + "/deck.pdf") << "%PDF-1.4\n";
+    ASSERT_EQ(mkfifo((mixed + "/fifo.pdf").c_str(), 0600), 0);
+    int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::string socketPath = mixed + "/socket.pdf";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    fs::create_symlink("/dev/null", mixed + "/device.pdf");
+    fs::create_symlink(mixed + "/gone.pdf", mixed + "/dangling.pdf");
+    fs::create_symlink(mixed + "/deck.pdf", mixed + "/linked.pdf");
+    const std::vector<std::string> regular{mixed + "/deck.pdf", mixed + "/linked.pdf"};
+    std::vector<CString> named;
+    for (const char* name : {"deck.pdf", "device.pdf", "dangling.pdf", "fifo.pdf", "linked.pdf", "socket.pdf"})
+        named.push_back(CString(mixed + "/" + name));
+
+    auto rows = [](const List& list) {
+        std::vector<std::string> texts;
+        for (int row = 0; row < list.RowCount(); ++row)
+            texts.push_back(list.Text(row, 0));
+        return texts;
+    };
+    List folderAdded, folderDropped, filesDropped, picked;
+    AddFolderToList(folderAdded.Handle(), mixed.c_str());
+    EXPECT_EQ(rows(folderAdded), regular) << "Add Folder";
+    AddDroppedPaths(folderDropped.Handle(), {CString(mixed)}, false);
+    EXPECT_EQ(rows(folderDropped), regular) << "a dropped folder";
+    AddDroppedPaths(filesDropped.Handle(), named, false);
+    EXPECT_EQ(rows(filesDropped), regular) << "dropped files";
+    EXPECT_TRUE(AddPickedFiles(picked.Handle(), named));
+    EXPECT_EQ(rows(picked), regular) << "picked files";
+    close(sock);
 }
 
 } // namespace

@@ -1,7 +1,11 @@
 #include "MainWindowFixture.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+
+#include <wx/dataobj.h>
 
 #include "frontend/App.h"
 #include "frontend/DialogTemplate.h"
@@ -45,10 +49,37 @@ void MainWindowFixture::Click(int id) {
     Settle(*pump);
 }
 
+namespace {
+
+// A file's URI as a file manager puts it in a drop: every byte but the
+// unreserved ones and '/' as %XX.
+std::string FileUri(const std::string& path) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || std::strchr("/-._~", c)) {
+            uri += char(c);
+        } else {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
+        }
+    }
+    return uri;
+}
+
+}  // namespace
+
 void MainWindowFixture::Drop(const std::vector<std::string>& paths) {
-    wxArrayString names;
+    // The names come out of the toolkit's own reading of an XDND drop's
+    // text/uri-list, with its file-name decoding.
+    std::string uris;
     for (const std::string& path : paths)
-        names.Add(wxString::FromUTF8(path));
+        uris += FileUri(path) + "\r\n";
+    wxFileDataObject data;
+    ASSERT_TRUE(data.SetData(uris.size() + 1, uris.c_str()));
+    const wxArrayString& names = data.GetFilenames();
+    ASSERT_EQ(names.size(), paths.size());
     auto* drop = new wxDropFilesEvent(MakeDropFilesEvent(names));
     drop->SetEventObject(dialog);
     dialog->GetEventHandler()->QueueEvent(drop);

@@ -209,4 +209,98 @@ TEST_F(MainWindowRunTest, AWorkerThatCannotStartLeavesTheDialogIdleAndEnabled) {
     EXPECT_EQ(RunUntil(*pump, [] { return false; }), 2);
 }
 
+// Names need not be UTF-8. A Latin-1 name dropped, in a dropped folder, or
+// in a folder picked for Add Folder is listed with its exact bytes, shown
+// with its letters, and converts to a deck under the same bytes.
+TEST_F(MainWindowRunTest, Latin1NamesComeInShowAndConvertThroughEveryWay) {
+    const std::string made = Pdf("made");
+    fs::create_directories(pdfs.File("d\xE9p\xF4t"));
+    fs::create_directories(pdfs.File("pick\xE9"));
+    struct Name {
+        std::string bytes, shown;
+    } const names[] = {
+        {pdfs.File("caf\xE9.pdf"), pdfs.File("café.pdf")},
+        {pdfs.File("d\xE9p\xF4t/r\xE9sum\xE9.pdf"), pdfs.File("dépôt/résumé.pdf")},
+        {pdfs.File("pick\xE9/na\xEFve.pdf"), pdfs.File("pické/naïve.pdf")},
+    };
+    for (const Name& name : names)
+        fs::copy_file(made, name.bytes);
+    CAppSettings::Instance()->SetOpenOutput(0);
+
+    Drop({names[0].bytes, pdfs.File("d\xE9p\xF4t")});
+    shell.pickedFolder = pdfs.File("pick\xE9");
+    Click(IDC_ADD_FOLDER);
+
+    Texts bytes, shown, decks;
+    for (const Name& name : names) {
+        bytes.push_back(name.bytes);
+        shown.push_back(name.shown);
+        decks.push_back(name.bytes.substr(0, name.bytes.size() - 4) + ".ppt");
+    }
+    ASSERT_EQ(Column(0), bytes);
+    EXPECT_EQ(ShownColumn(0), shown);
+    ExpectScreenshotOf(dialog, "Norvik Slidemint Converter", "file-list-with-latin-1-names");
+
+    PostCommand(dialog, IDC_CONVERT);
+    ASSERT_EQ(RunUntil(*pump, [&] { return dialog->IsConverting(); }), kConditionMet);
+    ASSERT_TRUE(WaitForTheEndOfTheRun());
+    EXPECT_EQ(Column(1), Texts({"Completed", "Completed", "Completed"}));
+    for (const std::string& deck : decks)
+        EXPECT_TRUE(fs::is_regular_file(deck)) << deck;
+}
+
+// A Latin-1 output folder picked with the browse button stays its bytes
+// through the edit field: the decks go there and that folder opens.
+TEST_F(MainWindowRunTest, ALatin1OutputFolderFromThePickerIsUsedByItsBytes) {
+    const std::string out = pdfs.File("sortie-\xE9t\xE9");
+    CAppSettings::Instance()->SetOpenOutput(1);
+    Drop({Pdf("deck")});
+    ChooseRadio(dialog, IDC_OTHER_FOLDER);
+    Settle(*pump);
+    shell.pickedFolder = out;
+    Click(IDC_BROWSE_FOLDER);
+    PostCommand(dialog, IDC_CONVERT);
+    ASSERT_EQ(RunUntil(*pump, [&] { return dialog->IsConverting(); }), kConditionMet);
+    ASSERT_TRUE(WaitForTheEndOfTheRun());
+    EXPECT_TRUE(shell.boxes.empty());
+    EXPECT_EQ(Column(1), Texts({"Completed"}));
+    EXPECT_TRUE(fs::is_regular_file(out + "/deck.ppt"));
+    EXPECT_EQ(shell.opened, Texts({out}));
+}
+
+// The output folder opens at the end of a run only when it is a folder and
+// something was saved: a file typed as the folder is never opened.
+TEST_F(MainWindowRunTest, OnlyAnExistingFolderOpensAndOnlyAfterSomethingWasSaved) {
+    const std::string notAFolder = pdfs.File("notes.txt");
+    std::ofstream(notAFolder) << "a file, not a folder\n";
+    CAppSettings::Instance()->SetOpenOutput(1);
+    struct Case {
+        const char* what;
+        std::vector<std::string> sources;
+        std::string typed;  // empty: the same-folder choice
+        Texts statuses, opened;
+    } cases[] = {
+        {"a file as the output folder", {Pdf("one")}, notAFolder, {"Error: -5"}, {}},
+        {"nothing completed, other folder", {Damaged()}, (dir / "out").string(), {"Error: -2"}, {}},
+        {"nothing completed, same folder", {Damaged()}, "", {"Error: -2"}, {}},
+        {"a deck saved", {Pdf("two")}, (dir / "out").string(), {"Completed"}, {(dir / "out").string()}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Click(IDC_REMOVE_ALL);
+        shell.opened.clear();
+        Drop(c.sources);
+        if (c.typed.empty())
+            ChooseRadio(dialog, IDC_SAME_FOLDER);
+        else
+            UseOtherFolder(c.typed);
+        Settle(*pump);
+        PostCommand(dialog, IDC_CONVERT);
+        ASSERT_EQ(RunUntil(*pump, [&] { return dialog->IsConverting(); }), kConditionMet);
+        ASSERT_TRUE(WaitForTheEndOfTheRun());
+        EXPECT_EQ(Column(1), c.statuses);
+        EXPECT_EQ(shell.opened, c.opened);
+    }
+}
+
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <wx/app.h>
 #include <wx/radiobut.h>
@@ -13,7 +15,9 @@
 
 #include "MainWindowFixture.h"
 #include "frontend/AppSettings.h"
+#include "../ScopedEnv.h"
 #include "frontend/DialogTemplate.h"
+#include "frontend/FileNames.h"
 #include "frontend/FileList.h"
 #include "frontend/ResourceIds.h"
 
@@ -225,6 +229,35 @@ TEST_F(MainWindowTest, EscapeIsSwallowedAndTheCloseBoxEndsTheLoopWithCode2) {
     EXPECT_EQ(RunUntil(*pump, [] { return false; }), 2);
     CloseDialogNow();
     EXPECT_FALSE(dialog);
+}
+
+// The desktop's own pickers and opener hand names over as the file system
+// has them: a name that is not UTF-8 goes through the toolkit's text and
+// comes back byte for byte, and reaches the program that opens it so.
+TEST_F(MainWindowTest, NamesThatAreNotUtf8CrossTheToolkitByteForByte) {
+    const std::string names[] = {"/tmp/caf\xE9.pdf", "/tmp/d\xE9p\xF4t/x.pdf", "/tmp/ascii.pdf", "/tmp/na\xC3\xAFve.pdf",
+                                 "/tmp/\x80\xFF"};
+    for (const std::string& name : names)
+        EXPECT_EQ(FileSystemName(FileNameAsToolkitText(name)), name);
+    EXPECT_EQ(FileNameForDisplay("/tmp/caf\xE9.pdf").utf8_string(), "/tmp/café.pdf");
+    EXPECT_EQ(FileNameForDisplay("/tmp/na\xC3\xAFve.pdf").utf8_string(), "/tmp/naïve.pdf");
+    EXPECT_EQ(FileNameForDisplay("x\x80y").utf8_string(), "x\xEF\xBF\xBDy") << "no letter for 0x80: U+FFFD";
+
+    // A stand-in for xdg-open writes down the bytes it was given.
+    const std::string bin = (dir / "bin").string(), seen = (dir / "seen").string();
+    const std::string folder = (dir / "d\xE9p\xF4t").string();
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(folder);
+    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << seen << ".part' && mv '" << seen
+                                     << ".part' '" << seen << "'\n";
+    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+    ScopedEnv path("PATH", (bin + ":" + std::getenv("PATH")).c_str());
+    DesktopShell desktop;
+    EXPECT_TRUE(desktop.Open(folder));
+    ASSERT_EQ(RunUntil(*pump, [&] { return std::filesystem::exists(seen); }, 30000), kConditionMet);
+    std::ifstream in(seen, std::ios::binary);
+    const std::string given((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(given, folder);
 }
 
 }  // namespace

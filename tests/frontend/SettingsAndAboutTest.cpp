@@ -3,6 +3,8 @@
 // start shows, the About box's links, and screenshots of each.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -201,6 +203,16 @@ TEST_F(SettingsAndAboutTest, HelpOpensThePageBesideTheProgram) {
     const std::string text((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
     for (const char* status : {"(empty)", "Converting", "Completed", "Error: -2", "Error: -3", "Error: -4", "Error: -5"})
         EXPECT_NE(text.find(status), std::string::npos) << status;
+    // And what a user could not guess: where -3 also comes from, and where
+    // the decks go when the output folder cannot be made.
+    std::string words;
+    for (char c : text)
+        if (!std::isspace(static_cast<unsigned char>(c)) || (!words.empty() && words.back() != ' '))
+            words += std::isspace(static_cast<unsigned char>(c)) ? ' ' : c;
+    for (const char* phrase : {"temporary folder the conversion works in could not be made",
+                               "cannot be created, for example because you may not write where it would be, each "
+                               "presentation is saved in the folder of its PDF file instead"})
+        EXPECT_NE(words.find(phrase), std::string::npos) << phrase;
 }
 
 }  // namespace
