@@ -16,5 +16,5 @@ std::string FileSystemName(const wxString& name);
 wxString FileNameAsToolkitText(const std::string& bytes);
 
 // A name for the eye: UTF-8 as it is, and each byte that does not decode
-// shown as the Latin-1 letter it most likely is (U+FFFD for 0x80-0x9F).
+// shown as the Windows-1252 character it is (an ANSI name on Windows).
 wxString FileNameForDisplay(const std::string& bytes);

@@ -1,5 +1,7 @@
 #include "platform/presentation/PropertySets.h"
 
+#include "platform/win32/Utf16.h"
+
 #include <gsf/gsf-doc-meta-data.h>
 #include <gsf/gsf-meta-names.h>
 #include <gsf/gsf-msole-utils.h>
@@ -101,28 +103,7 @@ std::vector<uint8_t> serialise(GsfDocMetaData* meta, bool documentNotComponent)
 
 std::string TitleText(const std::string& name)
 {
-    // Windows-1252 0x80-0x9F; the five bytes it leaves unassigned show as
-    // the control characters of the same number.
-    static const gunichar high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-    };
-    std::string text;
-    for (size_t at = 0; at < name.size();) {
-        const char* rest = name.data() + at;
-        gunichar c = g_utf8_get_char_validated(rest, gssize(name.size() - at));
-        if (c != gunichar(-1) && c != gunichar(-2) && c != 0) {
-            size_t length = size_t(g_utf8_next_char(rest) - rest);
-            text.append(rest, length);
-            at += length;
-            continue;
-        }
-        unsigned char byte = static_cast<unsigned char>(name[at++]);
-        char utf8[6];
-        text.append(utf8, size_t(g_unichar_to_utf8(byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : byte, utf8)));
-    }
-    return text;
+    return Utf8ReadingBadBytesAsWindows1252(name);
 }
 
 int CodePageFor(const std::string& utf8)

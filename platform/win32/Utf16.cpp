@@ -42,3 +42,23 @@ std::string Utf8FromWide(const char16_t* text, std::size_t length, BadBytes bad)
     }
     return out;
 }
+
+std::string Utf8ReadingBadBytesAsWindows1252(std::string_view text)
+{
+    // Windows-1252 0x80-0x9F; from 0xA0 on it is Latin-1.
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    };
+    std::u16string wide;
+    wide.reserve(text.size());
+    DecodeUtf8(text, [&](char16_t unit) {
+        if (unit >= 0xDC80 && unit < 0xDD00) { // an escaped byte
+            char16_t byte = char16_t(unit - 0xDC00);
+            unit = byte < 0xA0 ? high[byte - 0x80] : byte;
+        }
+        wide.push_back(unit);
+    }, BadBytes::Escape);
+    return Utf8FromWide(wide.data(), wide.size());
+}

@@ -17,6 +17,11 @@ enum class BadBytes { Replace, Escape };
 std::u16string WideFromUtf8(std::string_view text, BadBytes bad = BadBytes::Replace);
 std::string Utf8FromWide(const char16_t* text, std::size_t length, BadBytes bad = BadBytes::Replace);
 
+// The text a name in any encoding shows: UTF-8 sequences as they are, and
+// every other byte read as Windows-1252 shows it (the five bytes that code
+// page leaves unassigned as the control characters of the same number).
+std::string Utf8ReadingBadBytesAsWindows1252(std::string_view text);
+
 // Hands each UTF-16 unit of the UTF-8 text to put, in order; false when a
 // sequence was malformed (and became U+FFFD or an escape).
 template <class Put>

@@ -247,6 +247,26 @@ TEST(CodePage, WidensWithTerminatorAndReportsShortBuffers)
     EXPECT_EQ(Utf8FromBstr(_bstr_t(u"\xD83D\xDE00")), "\xF0\x9F\x98\x80");
 }
 
+// A name in any encoding reads as Windows-1252 shows it, byte by byte,
+// while the UTF-8 in it stays as it is.
+TEST(CodePage, NamesThatAreNotUtf8ReadAsWindows1252)
+{
+    struct Case {
+        const char* bytes;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"caf\xE9.pdf", "caf\u00E9.pdf"},
+        {"na\xC3\xAFve", "na\u00EFve"},                       // UTF-8 kept
+        {"\x80\x9F\xA0\xFF", "\u20AC\u0178\u00A0\u00FF"},  // both ends of each range
+        {"\x81\x8D\x8F\x90\x9D", "\u0081\u008D\u008F\u0090\u009D"}, // unassigned in 1252
+        {"\xC3(\xE2\x82", "\u00C3(\u00E2\u201A"},             // broken sequences, byte by byte
+        {"\xF0\x9F\x98\x80 \xED\xA0\x80", "\U0001F600 \u00ED\u00A0\u20AC"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Utf8ReadingBadBytesAsWindows1252(c.bytes), c.shown) << c.bytes;
+}
+
 // Strict widening refuses exactly the malformed texts, also when one holds a
 // well-formed U+FFFD of its own; otherwise the units are those of WideFromUtf8.
 TEST(CodePage, StrictWideningRefusesOnlyMalformedText)

@@ -158,8 +158,9 @@ TEST_F(HostileProgram, ATinyStackFreesDeepTreesAndNestedArrays)
                                    "For i = 1 To 62: x = Array(1, x): Next\ny = x\nx = Empty\n"
                                    "Do While IsArray(y): y = y(1): n = n + 1: Loop\no.N n\n");
         EXPECT_TRUE(nested.number == 0 || nested.number == 28) << nested.description;
-        if (nested.number == 0)
+        if (nested.number == 0) {
             EXPECT_EQ(nested.log, std::vector<std::string>{"R.N(62)"});
+        }
     });
 }
 
