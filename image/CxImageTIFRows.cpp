@@ -209,6 +209,14 @@ void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD image
     WORD shown = r.Shown();
     auto plane = [&](WORD s) { return planes[r.separate ? s : 0]; };
     auto index = [&](DWORD x, WORD s) { return r.separate ? size_t(x) : size_t(x) * r.samples + r.SampleOf(s); };
+    if (r.bits == 8) {
+        for (WORD s = 0; s < shown; s++) {
+            const BYTE* from = plane(s) + (r.separate ? 0 : r.SampleOf(s));
+            size_t step = r.separate ? 1 : r.samples;
+            for (DWORD x = 0; x < r.width; x++, from += step) row8[size_t(x) * shown + s] = *from;
+        }
+        return;
+    }
     if (!r.RowScaled()) {
         for (WORD s = 0; s < shown; s++)
             for (DWORD x = 0; x < r.width; x++) row8[size_t(x) * shown + s] = ReducedSample(plane(s), index(x, s), r.bits);
@@ -238,6 +246,13 @@ void CxImageTIF::PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow)
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
     BYTE* alphaRow = pAlpha + (size_t)imageRow * r.width;
     bool bytes = head.biBitCount == 8;
+    if (bytes && max == 255 && !divide) {
+        for (DWORD x = 0; x < r.width; x++) {
+            out[x] = row8[2 * x];
+            alphaRow[x] = row8[2 * x + 1];
+        }
+        return;
+    }
     for (DWORD x = 0; x < r.width; x++) {
         BYTE level = row8[2 * x], alpha = row8[2 * x + 1];
         if (full) {

@@ -45,6 +45,7 @@ inline DWORD SampleValue(const BYTE* src, unsigned long long at, WORD bits)
 // more their most significant byte in host order (the last one).
 inline BYTE ReducedSample(const BYTE* row, size_t index, WORD bits)
 {
+    if (bits == 8) return row[index];
     if (bits >= 16 && bits % 8 == 0) return row[(index + 1) * (bits / 8) - 1];
     return BYTE(SampleValue(row, (unsigned long long)index * bits, bits < 8 ? bits : 8));
 }
