@@ -257,9 +257,9 @@ bool CxImage::IncreaseBpp(DWORD nbit)
     if (nbit == 24 && info.nBkgndIndex >= 0)
         tmp.info.nBkgndColor = GetPaletteColor(static_cast<BYTE>(info.nBkgndIndex));
     if (nbit < 24) tmp.SetPalette(GetPalette(), GetNumColors());
-    tmp.SelectionCopy(*this);
-    tmp.AlphaCopy(*this);
-    if (nbit == 24 && PaletteHasAlpha() && !pAlpha) tmp.AlphaCreate();
+    if (pSelection && !tmp.SelectionCopy(*this)) return false;
+    if (pAlpha && !tmp.AlphaCopy(*this)) return false;
+    if (nbit == 24 && PaletteHasAlpha() && !pAlpha && !tmp.AlphaCreate()) return false;
 
     for (LONG y = 0; y < head.biHeight; y++) {
         if (info.nEscape) break;

@@ -27,7 +27,13 @@ void* __real_realloc(void* p, std::size_t size);
 
 namespace {
 
+// Blocks of 64 KiB and more are mapped afresh each time, from the start of
+// the program, never kept in the heap where a child under an address-space
+// limit could take them without growing.
+const int g_mappedBlocks = mallopt(M_MMAP_THRESHOLD, 64 << 10);
+
 long g_allocationsBeforeFailure = -1;  // -1: none fails
+long g_armed = -1;                     // what the run under way was armed with
 bool g_failed = false;
 
 // Whether the next allocation may have its memory.
@@ -47,6 +53,13 @@ bool Permitted()
 void StopFailing()
 {
     g_allocationsBeforeFailure = -1;
+}
+
+// Arms the run again from its start, once the call has made what it works
+// on.
+void RestartFailing()
+{
+    g_allocationsBeforeFailure = g_armed;
 }
 
 void* Allocate(std::size_t size)
@@ -102,20 +115,22 @@ struct Outcome {
 // allocation fails, and the last run must succeed.
 void ExpectEveryFailureReported(const std::function<Outcome()>& call)
 {
+    g_armed = -1;
     const Outcome unconstrained = call();
     ASSERT_TRUE(unconstrained.ok) << unconstrained.message;
     for (long n = 0;; n++) {
         SCOPED_TRACE("allocation " + std::to_string(n) + " fails");
         Outcome outcome;
         g_failed = false;
-        g_allocationsBeforeFailure = n;
+        g_allocationsBeforeFailure = g_armed = n;
         try {
             outcome = call();
         } catch (const std::bad_alloc&) {
             g_allocationsBeforeFailure = -1;
             FAIL() << "std::bad_alloc escaped";
         }
-        g_allocationsBeforeFailure = -1;
+        StopFailing();
+        g_armed = -1;
         if (outcome.ok) {
             ASSERT_TRUE(outcome.made == unconstrained.made) << "success with a different result";
         } else {
@@ -281,6 +296,56 @@ TEST(TiffAllocation, EncodeReportsEveryFailure)
     }
 }
 
+// The transforms the decoder applies: a failed allocation leaves the image
+// as it was and returns false; success is the unconstrained result, with
+// the alpha and selection planes carried along. (Flip works in place and
+// allocates nothing.)
+TEST(TiffAllocation, TransformsFailWholeOrSucceedWhole)
+{
+    const std::pair<const char*, std::function<bool(CxImage&)>> transforms[] = {
+        {"mirror", [](CxImage& i) { return i.Mirror(true, true); }},
+        {"turn left", [](CxImage& i) { return i.RotateLeft(); }},
+        {"turn right", [](CxImage& i) { return i.RotateRight(); }},
+        {"raise to 24 bits", [](CxImage& i) { return i.IncreaseBpp(24); }},
+    };
+    CxImage source;
+    ASSERT_TRUE(source.Create(5, 3, 8));
+    for (LONG y = 0; y < 3; y++)
+        for (LONG x = 0; x < 5; x++) source.SetPixelIndex(x, y, BYTE(x * 40 + y));
+    ASSERT_TRUE(source.AlphaCreate());
+    ASSERT_TRUE(source.SelectionCreate());
+    for (LONG y = 0; y < 3; y++) {
+        for (LONG x = 0; x < 5; x++) {
+            source.AlphaSet(x, y, BYTE(x * 50 + y * 3));
+            source.SelectionSet(x, y, BYTE(x == 1 ? 255 : 0));
+        }
+    }
+    // The picture with its selection plane.
+    auto made = [](const CxImage& image) {
+        std::vector<BYTE> bytes = Picture(image);
+        bytes.push_back(image.SelectionIsValid() ? 1 : 0);
+        for (LONG y = 0; image.SelectionIsValid() && y < LONG(image.GetHeight()); y++)
+            for (LONG x = 0; x < LONG(image.GetWidth()); x++) bytes.push_back(image.SelectionGetUnchecked(x, y));
+        return bytes;
+    };
+    const std::vector<BYTE> before = made(source);
+    for (const auto& t : transforms) {
+        SCOPED_TRACE(t.first);
+        ExpectEveryFailureReported([&] {
+            StopFailing();
+            CxImage image(source);
+            Outcome outcome;
+            RestartFailing();
+            outcome.ok = t.second(image);
+            StopFailing();
+            outcome.made = made(image);
+            // A failure must leave the image as it was.
+            if (!outcome.ok) outcome.message = outcome.made == before ? "returned false" : "";
+            return outcome;
+        });
+    }
+}
+
 // Under a lowered address-space limit, in a child process, a page whose
 // pixel block fits but whose alpha plane or turned copy may not is refused
 // with a message or decoded exactly as without the limit.
@@ -308,9 +373,6 @@ TEST(TiffAllocation, ALoweredAddressSpaceRefusesOrDecodesExactly)
         {"grey and alpha", deflatePage(1500, 1000, {})},
         {"grey and alpha, turned", deflatePage(1600, 900, {{274, kShort, {6}}})},
     };
-    // Blocks of the planes' size are mapped afresh each time, never kept in
-    // the heap for the children to use.
-    mallopt(M_MMAP_THRESHOLD, 64 << 10);
     for (const Case& c : cases) {
         const Outcome unconstrained = DecodeBytes(c.bytes);
         ASSERT_TRUE(unconstrained.ok) << unconstrained.message;
