@@ -26,8 +26,29 @@ void Put(std::vector<BYTE>& out, size_t at, uint32_t value, int bytes)
     for (int k = 0; k < bytes; k++) out[at + k] = BYTE(value >> (8 * k));
 }
 
+// tag, type (3 short, 4 long), count, value (or offset of the values)
+struct Field {
+    uint32_t tag, type, count, value;
+};
+
+// Ends the file with an IFD of these fields, linked from the header.
+void PutIfd(std::vector<BYTE>& out, const std::vector<Field>& fields)
+{
+    size_t ifd = out.size();
+    Put(out, 4, uint32_t(ifd), 4);
+    out.resize(ifd + 2 + 12 * fields.size() + 4, 0);
+    Put(out, ifd, uint32_t(fields.size()), 2);
+    for (size_t i = 0; i < fields.size(); i++) {
+        size_t at = ifd + 2 + 12 * i;
+        Put(out, at, fields[i].tag, 2);
+        Put(out, at + 2, fields[i].type, 2);
+        Put(out, at + 4, fields[i].count, 4);
+        Put(out, at + 8, fields[i].value, fields[i].type == 3 ? 2 : 4);
+    }
+}
+
 // A little-endian TIFF: the strip at offset 8, then one IFD of single
-// values (tag, type 3 short or 4 long, value).
+// values.
 std::vector<BYTE> FaxPage(uint32_t width, uint32_t height, uint32_t samples)
 {
     std::vector<BYTE> strip(height / 8, 0xFF);  // one V0 code, one bit, per blank row
@@ -35,21 +56,8 @@ std::vector<BYTE> FaxPage(uint32_t width, uint32_t height, uint32_t samples)
     std::vector<BYTE> out = {'I', 'I', 42, 0, 0, 0, 0, 0};
     for (BYTE b : strip) out.push_back(b);
     if (out.size() % 2) out.push_back(0);
-    const uint32_t entries[][3] = {
-        {256, 4, width}, {257, 4, height}, {258, 3, 1}, {259, 3, 4},   {262, 3, 0},
-        {273, 4, 8},     {277, 3, samples}, {278, 4, height}, {279, 4, uint32_t(strip.size())},
-    };
-    size_t ifd = out.size(), count = sizeof(entries) / sizeof(entries[0]);
-    Put(out, 4, uint32_t(ifd), 4);
-    out.resize(ifd + 2 + 12 * count + 4, 0);
-    Put(out, ifd, uint32_t(count), 2);
-    for (size_t i = 0; i < count; i++) {
-        size_t at = ifd + 2 + 12 * i;
-        Put(out, at, entries[i][0], 2);
-        Put(out, at + 2, entries[i][1], 2);
-        Put(out, at + 4, 1, 4);
-        Put(out, at + 8, entries[i][2], entries[i][1] == 3 ? 2 : 4);
-    }
+    PutIfd(out, {{256, 4, 1, width}, {257, 4, 1, height}, {258, 3, 1, 1}, {259, 3, 1, 4}, {262, 3, 1, 0},
+                 {273, 4, 1, 8}, {277, 3, 1, samples}, {278, 4, 1, height}, {279, 4, 1, uint32_t(strip.size())}});
     return out;
 }
 
@@ -73,24 +81,13 @@ std::vector<BYTE> PackBitsPage(uint32_t width, uint32_t height, uint32_t samples
         Put(out, offsets + 4 * size_t(y), 8, 4);
         Put(out, offsets + 4 * size_t(height + y), uint32_t(row.size()), 4);
     }
-    // tag, type, count, value (or offset of the values)
-    const uint32_t entries[][4] = {
-        {256, 4, 1, width},   {257, 4, 1, height}, {258, 3, 1, 8}, {259, 3, 1, 32773}, {262, 3, 1, 1},
+    std::vector<Field> fields = {
+        {256, 4, 1, width}, {257, 4, 1, height}, {258, 3, 1, 8}, {259, 3, 1, 32773}, {262, 3, 1, 1},
         {273, 4, height, uint32_t(offsets)}, {277, 3, 1, samples}, {278, 4, 1, 1},
-        {279, 4, height, uint32_t(offsets + 4 * size_t(height))}, {338, 3, 1, 2},
+        {279, 4, height, uint32_t(offsets + 4 * size_t(height))},
     };
-    size_t count = sizeof(entries) / sizeof(entries[0]) - (samples == 2 ? 0 : 1);
-    size_t ifd = out.size();
-    Put(out, 4, uint32_t(ifd), 4);
-    out.resize(ifd + 2 + 12 * count + 4, 0);
-    Put(out, ifd, uint32_t(count), 2);
-    for (size_t i = 0; i < count; i++) {
-        size_t at = ifd + 2 + 12 * i;
-        Put(out, at, entries[i][0], 2);
-        Put(out, at + 2, entries[i][1], 2);
-        Put(out, at + 4, entries[i][2], 4);
-        Put(out, at + 8, entries[i][3], entries[i][1] == 3 ? 2 : 4);
-    }
+    if (samples == 2) fields.push_back({338, 3, 1, 2});  // unassociated alpha
+    PutIfd(out, fields);
     return out;
 }
 

@@ -253,6 +253,20 @@ TEST(TiffAllocation, DecodeReportsEveryFailure)
     }
 }
 
+// An encode into a fresh memory file by a fresh format object.
+Outcome EncodeOutcome(const std::function<bool(CxImageTIF&, CxMemFile&)>& encode)
+{
+    CxMemFile file;
+    file.Open();
+    CxImageTIF tif;
+    Outcome outcome;
+    outcome.ok = encode(tif, file);
+    StopFailing();
+    outcome.message = tif.GetLastError();
+    if (outcome.ok) outcome.made = Written(file);
+    return outcome;
+}
+
 TEST(TiffAllocation, EncodeReportsEveryFailure)
 {
     struct Case {
@@ -270,28 +284,16 @@ TEST(TiffAllocation, EncodeReportsEveryFailure)
             image.SetPaletteColor(BYTE(i), BYTE(i), BYTE(c.colours ? 255 - i : i), BYTE(i));
         if (c.alpha) image.AlphaCreate();
         ExpectEveryFailureReported([&] {
-            CxMemFile file;
-            file.Open();
-            CxImageTIF tif;
-            tif.Ghost(&image);
-            Outcome outcome;
-            outcome.ok = tif.Encode(&file);
-            StopFailing();
-            outcome.message = tif.GetLastError();
-            if (outcome.ok) outcome.made = Written(file);
-            return outcome;
+            return EncodeOutcome([&](CxImageTIF& tif, CxMemFile& file) {
+                tif.Ghost(&image);
+                return tif.Encode(&file);
+            });
         });
         ExpectEveryFailureReported([&] {
-            CxMemFile file;
-            file.Open();
-            CxImage* pages[] = {&image, &image};
-            CxImageTIF tif;
-            Outcome outcome;
-            outcome.ok = tif.Encode(&file, pages, 2);
-            StopFailing();
-            outcome.message = tif.GetLastError();
-            if (outcome.ok) outcome.made = Written(file);
-            return outcome;
+            return EncodeOutcome([&](CxImageTIF& tif, CxMemFile& file) {
+                CxImage* pages[] = {&image, &image};
+                return tif.Encode(&file, pages, 2);
+            });
         });
     }
 }
