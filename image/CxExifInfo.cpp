@@ -168,7 +168,9 @@ bool CxExifInfo::ReadSection(CxFile* hFile, int nReadMode, bool& done, bool& hav
         keep = false;
     } else if (marker == M_EXIF) {
         keep = (nReadMode & EXIF_READ_EXIF) && itemlen >= 6 && memcmp(data + 2, "Exif", 4) == 0;
-        if (keep) m_pExifInfo->IsExif = ProcessExif(data + 2, itemlen - 2);
+        // The record describes the first EXIF section, the one the discard
+        // keeps; later ones are held unread.
+        if (keep && !FindSection(M_EXIF)) m_pExifInfo->IsExif = ProcessExif(data + 2, itemlen - 2);
     } else if (marker == M_COM) {
         keep = (nReadMode & EXIF_READ_EXIF) && !haveComment;
         if (keep) {

@@ -53,13 +53,16 @@ protected:
 private:
     struct Reader;
     void DecodePage(CxFile* hFile);
-    void ReadRgbaPage(TIFF* tif, const Reader& r);
+    void FindAlpha(TIFF* tif, Reader& r);
+    void ReadRgbaPage(TIFF* tif, Reader& r);
+    void ReadRgbaWords(TIFF* tif, const Reader& r, bool libtiffAlpha);
     void SetPagePalette(TIFF* tif, Reader& r);
     void WriteRows(TIFF* tif, Reader& r);
     void ReadBand(TIFF* tif, const Reader& r, WORD plane, DWORD ys, DWORD rows, BYTE* band, size_t stride, BYTE* tile);
     void PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BYTE* row8);
     void GatherSamples(Reader& r, const BYTE* const* planes, DWORD imageRow, BYTE* row8);
     void PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow);
+    void PutWideIndexAlphaRow(const Reader& r, const BYTE* const* planes, DWORD imageRow);
     void PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow);
     void ApplyOrientation(WORD orientation);
     int Photometric();

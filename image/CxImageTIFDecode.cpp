@@ -15,6 +15,9 @@
 #include "image/CxImageTIF.h"
 #include "image/TiffDecoding.h"
 
+const char* const kNoMemory = "CxImageTIF can't allocate memory";
+const char* const kUnsupportedLayout = "CxImageTIF: this layout of samples is not supported";
+
 namespace {
 
 struct TiffCloser {
@@ -29,13 +32,40 @@ bool IsRgbFamily(WORD photometric)
         || photometric == PHOTOMETRIC_LOGLUV;
 }
 
-// The kind of the first extra sample (TIFF 6.0 section 18), 0 when none.
-uint16_t FirstExtraSample(TIFF* tif)
+// The colour samples of a pixel, those ExtraSamples (TIFF 6.0 section 18)
+// follows.
+WORD ColourSamples(WORD photometric, WORD samples, uint16_t extraCount)
 {
-    uint16_t count = 0;
-    uint16_t* types = nullptr;
-    if (!TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &count, &types) || count == 0) return EXTRASAMPLE_UNSPECIFIED;
-    return types[0];
+    switch (photometric) {
+    case PHOTOMETRIC_RGB:
+    case PHOTOMETRIC_YCBCR: return 3;
+    case PHOTOMETRIC_CIELAB:
+    case PHOTOMETRIC_ICCLAB:
+    case PHOTOMETRIC_ITULAB: return samples >= 3 ? 3 : 1;
+    case PHOTOMETRIC_SEPARATED: return extraCount < samples ? WORD(samples - extraCount) : 4;
+    default: return 1;
+    }
+}
+
+bool Subsampled(TIFF* tif)
+{
+    uint16_t horizontal = 1, vertical = 1;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_YCBCRSUBSAMPLING, &horizontal, &vertical);
+    return horizontal != 1 || vertical != 1;
+}
+
+// Whether a transform of Orientation makes a copy of the image: all but
+// none and the flip, which works in place.
+bool OrientationCopies(WORD orientation)
+{
+    return orientation >= ORIENTATION_TOPRIGHT && orientation <= ORIENTATION_LEFTBOT
+        && orientation != ORIENTATION_BOTLEFT;
+}
+
+// The bytes of a pixel block as Create lays it out.
+unsigned long long PixelBlockBytes(DWORD width, DWORD height, DWORD bpp)
+{
+    return ((unsigned long long)width * bpp + 31) / 32 * 4 * height;
 }
 
 // Unsigned integer samples; "void" ones are taken as such.
@@ -73,8 +103,7 @@ void CxImageTIF::ExpandPaletteSamples(BYTE* dest, const BYTE* src, DWORD count, 
 {
     DWORD entries = bits >= 32 ? 0xFFFFFFFF : DWORD(1) << bits;
     for (DWORD i = 0; i < count; i++, dest += 3) {
-        DWORD index = bits == 16 ? DWORD(src[2 * i] | (src[2 * i + 1] << 8))
-                                 : SampleValue(src, (unsigned long long)i * bits, bits > 32 ? 32 : bits);
+        DWORD index = IndexSample(src, i, bits);
         RGBQUAD c = index < entries ? palette[index] : RGBQUAD{0, 0, 0, 0};
         dest[0] = c.rgbBlue;
         dest[1] = c.rgbGreen;
@@ -127,7 +156,9 @@ void CxImageTIF::DecodePage(CxFile* hFile)
     TIFFGetField(tif.get(), TIFFTAG_ORIENTATION, &orientation);
     TIFFGetField(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
     r.separate = planar == PLANARCONFIG_SEPARATE && r.samples > 1;
-    r.associated = FirstExtraSample(tif.get()) == EXTRASAMPLE_ASSOCALPHA;
+    r.iccLab = r.photometric == PHOTOMETRIC_ICCLAB;
+    FindAlpha(tif.get(), r);
+    r.colours = r.Lab() ? 3 : 1;
 
     if (info.nEscape == -1) {
         head.biWidth = LONG(r.width);
@@ -156,16 +187,23 @@ void CxImageTIF::DecodePage(CxFile* hFile)
 
     // Signed and floating-point samples would come out as wrong pixels.
     if (!ReadableSampleFormat(tif.get())) throw "CxImageTIF: unsupported sample format";
+    if (r.photometric == PHOTOMETRIC_ITULAB) throw "CxImageTIF: ITU L*a*b* is not supported";
     bool rgb = IsRgbFamily(r.photometric);
     DWORD bpp = 8;
     if (rgb || r.Lab()) bpp = 24;
+    else if (r.FullLevels()) bpp = 8;
     else if (r.bits == 1 && r.photometric <= PHOTOMETRIC_PALETTE) bpp = 1;
     else if (r.bits == 4) bpp = 4;
     else if (r.WideIndex()) bpp = 24;
 
+    unsigned long long held = PixelBlockBytes(r.width, r.height, bpp);
+    if (r.HasAlpha()) held += (unsigned long long)r.width * r.height;
+    if (OrientationCopies(orientation)) held *= 2;
+    if (held > kDecodeBudget) throw "CXIMAGE_MAX_MEMORY exceeded";
+
     if (info.nEscape) throw "Cancelled";
     if (!Create(r.width, r.height, bpp, CXIMAGE_FORMAT_TIF)) throw "CxImageTIF can't create image";
-    if (rgb ? r.samples == 4 : r.HasAlpha()) AlphaCreate();
+    if (r.HasAlpha() && !AlphaCreate()) throw kNoMemory;
 
     WORD compression = COMPRESSION_NONE;
     TIFFGetField(tif.get(), TIFFTAG_COMPRESSION, &compression);
@@ -176,12 +214,37 @@ void CxImageTIF::DecodePage(CxFile* hFile)
     ApplyOrientation(orientation);
 }
 
+// The alpha sample (TIFF 6.0 section 18): the first extra sample that
+// ExtraSamples names associated or unassociated alpha. Without one, the
+// second sample of a grey or palette page, the fourth of a Lab page of four,
+// and the fourth of an RGB page whose first extra sample is unspecified, as
+// libtiff's RGBA reader takes it.
+void CxImageTIF::FindAlpha(TIFF* tif, Reader& r)
+{
+    uint16_t count = 0;
+    uint16_t* types = nullptr;
+    if (!TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &count, &types)) count = 0;
+    WORD colours = ColourSamples(r.photometric, r.samples, count);
+    for (uint16_t k = 0; k < count && colours + k < r.samples; k++) {
+        if (types[k] == EXTRASAMPLE_ASSOCALPHA || types[k] == EXTRASAMPLE_UNASSALPHA) {
+            r.alpha = colours + k;
+            r.associated = types[k] == EXTRASAMPLE_ASSOCALPHA;
+            return;
+        }
+    }
+    bool rgb = r.photometric == PHOTOMETRIC_RGB || r.photometric == PHOTOMETRIC_YCBCR;
+    if (r.Lab() ? r.samples == 4 : rgb ? count > 0 && r.samples > 3 : !IsRgbFamily(r.photometric) && r.samples >= 2)
+        r.alpha = colours;
+}
+
 // The RGB family: libtiff converts the page to RGBA words, bottom row first
 // like the image's rows. It is handed the page as stored: the orientation is
 // applied afterwards as for the other pages, and a straight (unassociated)
 // alpha is passed as associated so that the colours are not premultiplied.
-// A premultiplied page is divided back: the image holds straight alpha.
-void CxImageTIF::ReadRgbaPage(TIFF* tif, const Reader& r)
+// libtiff's alpha is the fourth sample of an RGB or YCbCr page; an alpha
+// elsewhere is read from the samples by the band loop. A premultiplied page
+// is divided back: the image holds straight alpha.
+void CxImageTIF::ReadRgbaPage(TIFF* tif, Reader& r)
 {
     TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     uint16_t extraCount = 0;
@@ -192,22 +255,52 @@ void CxImageTIF::ReadRgbaPage(TIFF* tif, const Reader& r)
         types[0] = EXTRASAMPLE_ASSOCALPHA;
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, extraCount, types.data());
     }
+    bool libtiffAlpha = r.alpha == 3 && (r.photometric == PHOTOMETRIC_RGB || r.photometric == PHOTOMETRIC_YCBCR);
+    bool samplesAlpha = r.HasAlpha() && !libtiffAlpha;
+    if (samplesAlpha && (r.photometric == PHOTOMETRIC_LOGL || r.photometric == PHOTOMETRIC_LOGLUV
+                         || (r.photometric == PHOTOMETRIC_YCBCR && Subsampled(tif))))
+        throw kUnsupportedLayout;
 
+    ReadRgbaWords(tif, r, libtiffAlpha);
+    if (samplesAlpha) {
+        r.colours = 0;
+        WriteRows(tif, r);
+    }
+    if (samplesAlpha && r.associated) {
+        for (DWORD y = 0; y < r.height; y++) {
+            BYTE* row = info.pImage + (size_t)y * info.dwEffWidth;
+            const BYTE* alpha = pAlpha + (size_t)y * r.width;
+            for (size_t i = 0; i < 3 * size_t(r.width); i++) row[i] = Unpremultiplied(row[i], alpha[i / 3], 255);
+        }
+    }
+}
+
+// The page through libtiff's RGBA reader into the pixel block, with its
+// alpha when libtiffAlpha. A layout the reader has no conversion for is
+// refused as such; a failure while reading is a damaged file.
+void CxImageTIF::ReadRgbaWords(TIFF* tif, const Reader& r, bool libtiffAlpha)
+{
     DWORD width = r.width, height = r.height;
     TiffBuffer raster = AllocateTiffBuffer((unsigned long long)width * height * sizeof(uint32_t));
     if (!raster) throw "No space for raster buffer";
     auto* words = reinterpret_cast<uint32_t*>(raster.get());
-    if (!TIFFReadRGBAImage(tif, width, height, words, 1)) throw "Corrupted TIFF file!";
-    bool alpha = r.samples == 4;
+    char message[1024];
+    TIFFRGBAImage reader;
+    if (!TIFFRGBAImageOK(tif, message) || !TIFFRGBAImageBegin(&reader, tif, 1, message)) throw kUnsupportedLayout;
+    reader.req_orientation = ORIENTATION_BOTLEFT;
+    bool read = TIFFRGBAImageGet(&reader, words, width, height);
+    TIFFRGBAImageEnd(&reader);
+    if (!read) throw "Corrupted TIFF file!";
     for (DWORD y = 0; y < height; y++) {
         if (info.nEscape) throw "Cancelled";
         BYTE* row = info.pImage + (size_t)y * info.dwEffWidth;
+        BYTE* alpha = libtiffAlpha ? pAlpha + (size_t)y * width : nullptr;
         const uint32_t* from = words + (size_t)y * width;
         for (DWORD x = 0; x < width; x++) {
-            BYTE a = alpha ? BYTE(TIFFGetA(from[x])) : 255;
+            BYTE a = libtiffAlpha ? BYTE(TIFFGetA(from[x])) : 255;
             BYTE bgr[3] = {BYTE(TIFFGetB(from[x])), BYTE(TIFFGetG(from[x])), BYTE(TIFFGetR(from[x]))};
             for (int k = 0; k < 3; k++) row[3 * x + k] = alpha && r.associated ? Unpremultiplied(bgr[k], a, 255) : bgr[k];
-            if (alpha) AlphaSet(LONG(x), LONG(y), a);
+            if (alpha) alpha[x] = a;
         }
     }
 }

@@ -16,8 +16,6 @@
 
 namespace {
 
-const char* const kNoMemory = "CxImageTIF can't allocate memory";
-
 // Leading zero bits of a byte, 8 for 0.
 int LeadingZeros(BYTE m)
 {
@@ -26,8 +24,8 @@ int LeadingZeros(BYTE m)
     return z;
 }
 
-// One CIELab pixel (L 0..255, a and b signed) as sRGB, D65 white.
-RGBQUAD LabToRgb(BYTE l, signed char a, signed char b)
+// One CIELab pixel (L 0..255, a and b -128..127) as sRGB, D65 white.
+RGBQUAD LabToRgb(BYTE l, int a, int b)
 {
     double fy = (l * 0.3921568627450981 + 16) * 0.008620689655172414;
     double fx = fy + a * 0.002;
@@ -53,7 +51,7 @@ void CxImageTIF::SetPagePalette(TIFF* tif, Reader& r)
 {
     bool wide = r.WideIndex();
     if (wide && r.bits > 24) throw "Too big palette to handle";
-    size_t n = size_t(1) << (wide ? r.bits : r.bits < 8 ? r.bits : 8);
+    size_t n = size_t(1) << (wide ? r.bits : r.bits < 8 && !r.FullLevels() ? r.bits : 8);
     std::vector<RGBQUAD> palette;
     try {
         palette.assign(wide ? n : 256, RGBQUAD{0, 0, 0, 0});
@@ -84,7 +82,7 @@ void CxImageTIF::SetPagePalette(TIFF* tif, Reader& r)
 
 void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
 {
-    SetPagePalette(tif, r);
+    if (r.colours > 0) SetPagePalette(tif, r);
     // Sizes in 128 bits: the factors come from the file and their product
     // can pass 64 bits before the cap refuses it.
     typedef unsigned __int128 Wide;
@@ -117,7 +115,7 @@ void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
     TiffBuffer tile = r.tiled ? AllocateTiffBuffer((unsigned long long)tileBytes) : nullptr;
     TiffBuffer row8 = AllocateTiffBuffer((unsigned long long)r.Shown() * r.width);
     if (!row8 || (r.tiled && !tile)) throw kNoMemory;
-    if (r.Sixteen() && !r.tiled) r.rowZ.assign(r.height, 8);
+    if (r.RowScaled()) r.rowZ.assign(r.height, 8);
 
     std::vector<const BYTE*> rowPlanes(planes);
     for (DWORD ys = 0; ys < r.height; ys += bandRows) {
@@ -128,8 +126,9 @@ void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
             // buffer is zero from its allocation.
             if (ys > 0) memset(bands[p].get(), 0, bandRows * bandStride);
             if (r.tiled) {
-                ReadBand(tif, r, p, ys, rows, bands[p].get(), bandStride, tile.get());
-            } else if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, ys, p), bands[p].get(), tmsize_t(rows * lineBytes)) == -1) {
+                ReadBand(tif, r, r.SampleOf(p), ys, rows, bands[p].get(), bandStride, tile.get());
+            } else if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, ys, r.separate ? r.SampleOf(p) : 0), bands[p].get(),
+                                            tmsize_t(rows * lineBytes)) == -1) {
                 // A damaged strip ends the page and the rows read so far stay;
                 // a page without one readable strip is no picture.
                 if (ys == 0) throw "Corrupted TIFF file!";
@@ -145,7 +144,7 @@ void CxImageTIF::WriteRows(TIFF* tif, Reader& r)
     }
 
     // 16-bit grey: every row to the scale of the row with the widest samples.
-    if (!r.rowZ.empty() && r.samples == 1) {
+    if (!r.rowZ.empty()) {
         BYTE zmin = 8;
         for (BYTE z : r.rowZ) zmin = z < zmin ? z : zmin;
         for (DWORD y = 0; y < r.height; y++) {
@@ -177,91 +176,154 @@ void CxImageTIF::PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BY
 {
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
     const BYTE* source = planes[0];
-    if (r.samples == 1 && !r.Sixteen()) {
-        if (r.WideIndex()) ExpandPaletteSamples(out, source, r.width, r.bits, r.widePalette.data());
-        else if (r.bits == head.biBitCount) memcpy(out, source, ((size_t)r.bits * r.width + 7) / 8);
+    if (r.WideIndex() && r.colours == 1) {
+        if (r.HasAlpha()) PutWideIndexAlphaRow(r, planes, imageRow);
+        else ExpandPaletteSamples(out, source, r.width, r.bits, r.widePalette.data());
+        return;
+    }
+    if (r.Shown() == 1 && r.colours == 1 && !r.Sixteen()) {
+        if (r.bits == head.biBitCount) memcpy(out, source, ((size_t)r.bits * r.width + 7) / 8);
         else UnpackSamplesTo8Bit(out, source, r.width, r.bits);
         return;
     }
     GatherSamples(r, planes, imageRow, row8);
-    if (r.samples == 1) memcpy(out, row8, r.width);
-    else if (r.Lab()) PutLabRow(r, row8, imageRow);
-    else PutAlphaRow(r, row8, imageRow);
+    if (r.colours == 0) {
+        BYTE* alpha = pAlpha + (size_t)imageRow * r.width;
+        for (DWORD x = 0; x < r.width; x++) alpha[x] = BYTE(row8[x] * 255 / r.MaxLevel());
+    } else if (r.Shown() == 1) {
+        memcpy(out, row8, r.width);
+    } else if (r.Lab()) {
+        PutLabRow(r, row8, imageRow);
+    } else {
+        PutAlphaRow(r, row8, imageRow);
+    }
 }
 
 // The shown samples of each pixel, in at most 8 bits, side by side in row8;
 // the other samples are not looked at. 16-bit samples (in host order) of a
-// striped page take their row's scale from its largest shown sample, which is
-// remembered per row; a tiled page takes their high bytes.
+// striped grey page take their row's scale from its largest sample, which is
+// remembered per row; those of other pages, with alpha or colour, take their
+// high bytes, so that every sample keeps its own scale.
 void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD imageRow, BYTE* row8)
 {
     WORD shown = r.Shown();
     auto plane = [&](WORD s) { return planes[r.separate ? s : 0]; };
-    auto index = [&](DWORD x, WORD s) { return r.separate ? size_t(x) : size_t(x) * r.samples + s; };
-    if (!r.Sixteen()) {
+    auto index = [&](DWORD x, WORD s) { return r.separate ? size_t(x) : size_t(x) * r.samples + r.SampleOf(s); };
+    if (r.bits == 8) {
+        for (WORD s = 0; s < shown; s++) {
+            const BYTE* from = plane(s) + (r.separate ? 0 : r.SampleOf(s));
+            size_t step = r.separate ? 1 : r.samples;
+            for (DWORD x = 0; x < r.width; x++, from += step) row8[size_t(x) * shown + s] = *from;
+        }
+        return;
+    }
+    if (!r.RowScaled()) {
         for (WORD s = 0; s < shown; s++)
             for (DWORD x = 0; x < r.width; x++) row8[size_t(x) * shown + s] = ReducedSample(plane(s), index(x, s), r.bits);
         return;
     }
-    int z = 8;
-    if (!r.tiled) {
-        BYTE m = 0;
-        for (WORD s = 0; s < shown; s++)
-            for (DWORD x = 0; x < r.width; x++) m = std::max(m, plane(s)[2 * index(x, s) + 1]);
-        z = m ? LeadingZeros(m) : 8;
-        r.rowZ[imageRow] = BYTE(z);
-    }
-    for (WORD s = 0; s < shown; s++) {
-        for (DWORD x = 0; x < r.width; x++) {
-            const BYTE* at = plane(s) + 2 * index(x, s);
-            unsigned sample = at[0] | (at[1] << 8);
-            row8[size_t(x) * shown + s] = BYTE(r.tiled ? sample >> 8 : (sample >> (8 - z)) & 0xFF);
-        }
+    BYTE m = 0;
+    for (DWORD x = 0; x < r.width; x++) m = std::max(m, plane(0)[2 * index(x, 0) + 1]);
+    int z = m ? LeadingZeros(m) : 8;
+    r.rowZ[imageRow] = BYTE(z);
+    for (DWORD x = 0; x < r.width; x++) {
+        const BYTE* at = plane(0) + 2 * index(x, 0);
+        unsigned sample = at[0] | (at[1] << 8);
+        row8[x] = BYTE((sample >> (8 - z)) & 0xFF);
     }
 }
 
-// Index or grey, then alpha. Alpha of fewer than 8 bits is scaled to 0..255;
-// a premultiplied grey is divided by its alpha, the image's alpha being
-// straight.
+// Index or grey, then alpha, written straight into the rows. Alpha of fewer
+// than 8 bits is scaled to 0..255; a premultiplied grey is divided by its
+// alpha, the image's alpha being straight: below 8 bits onto 256 levels,
+// rounded to nearest.
 void CxImageTIF::PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow)
 {
     BYTE max = r.MaxLevel();
     bool divide = r.associated && (r.photometric == PHOTOMETRIC_MINISBLACK || r.photometric == PHOTOMETRIC_MINISWHITE);
     bool inverted = r.photometric == PHOTOMETRIC_MINISWHITE;
+    bool full = r.FullLevels();
+    BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
+    BYTE* alphaRow = pAlpha + (size_t)imageRow * r.width;
+    bool bytes = head.biBitCount == 8;
+    if (bytes && max == 255 && !divide) {
+        for (DWORD x = 0; x < r.width; x++) {
+            out[x] = row8[2 * x];
+            alphaRow[x] = row8[2 * x + 1];
+        }
+        return;
+    }
     for (DWORD x = 0; x < r.width; x++) {
         BYTE level = row8[2 * x], alpha = row8[2 * x + 1];
-        if (divide && inverted) level = BYTE(max - Unpremultiplied(BYTE(max - level), alpha, max));
-        else if (divide) level = Unpremultiplied(level, alpha, max);
-        SetPixelIndex(LONG(x), LONG(imageRow), level);
-        AlphaSet(LONG(x), LONG(imageRow), BYTE(alpha * 255 / max));
+        if (full) {
+            BYTE straight = UnpremultipliedTo255(inverted ? max - level : level, alpha);
+            level = inverted ? BYTE(255 - straight) : straight;
+        } else if (divide && inverted) {
+            level = BYTE(max - Unpremultiplied(BYTE(max - level), alpha, max));
+        } else if (divide) {
+            level = Unpremultiplied(level, alpha, max);
+        }
+        if (bytes) out[x] = level;
+        else SetPixelIndexUnchecked(LONG(x), LONG(imageRow), level);
+        alphaRow[x] = BYTE(alpha * 255 / max);
     }
 }
 
-// CIELab (L 0..255, a and b signed) at 24 bits, with alpha from a fourth
-// sample.
+// Palette indices of 9 to 24 bits through the wide palette, with their alpha
+// reduced to 8 bits.
+void CxImageTIF::PutWideIndexAlphaRow(const Reader& r, const BYTE* const* planes, DWORD imageRow)
+{
+    const BYTE* indices = planes[0];
+    const BYTE* alphas = planes[r.separate ? 1 : 0];
+    size_t step = r.separate ? 1 : r.samples, at = r.separate ? 0 : size_t(r.alpha);
+    size_t entries = r.widePalette.size();
+    BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
+    BYTE* alphaRow = pAlpha + (size_t)imageRow * r.width;
+    for (DWORD x = 0; x < r.width; x++, out += 3) {
+        DWORD index = IndexSample(indices, size_t(x) * step, r.bits);
+        RGBQUAD c = index < entries ? r.widePalette[index] : RGBQUAD{0, 0, 0, 0};
+        out[0] = c.rgbBlue;
+        out[1] = c.rgbGreen;
+        out[2] = c.rgbRed;
+        alphaRow[x] = ReducedSample(alphas, size_t(x) * step + at, r.bits);
+    }
+}
+
+// CIELab (L 0..255, a and b signed) or ICC L*a*b* (a and b unsigned, 128 for
+// zero) at 24 bits, with alpha when the page has it.
 void CxImageTIF::PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow)
 {
     WORD shown = r.Shown();
-    for (DWORD x = 0; x < r.width; x++) {
+    BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
+    BYTE* alphaRow = r.HasAlpha() ? pAlpha + (size_t)imageRow * r.width : nullptr;
+    for (DWORD x = 0; x < r.width; x++, out += 3) {
         const BYTE* p = row8 + (size_t)x * shown;
-        SetPixelColor(LONG(x), LONG(imageRow), LabToRgb(p[0], static_cast<signed char>(p[1]), static_cast<signed char>(p[2])));
-        if (shown == 4) AlphaSet(LONG(x), LONG(imageRow), BYTE(p[3] * 255 / r.MaxLevel()));
+        int a = r.iccLab ? int(p[1]) - 128 : int(static_cast<signed char>(p[1]));
+        int b = r.iccLab ? int(p[2]) - 128 : int(static_cast<signed char>(p[2]));
+        RGBQUAD c = LabToRgb(p[0], a, b);
+        out[0] = c.rgbBlue;
+        out[1] = c.rgbGreen;
+        out[2] = c.rgbRed;
+        if (alphaRow) alphaRow[x] = BYTE(p[3] * 255 / r.MaxLevel());
     }
 }
 
 // TIFF 6.0 Orientation: where the file's first row and first column belong.
+// A transform that cannot have its memory fails the page.
 void CxImageTIF::ApplyOrientation(WORD orientation)
 {
     LONG pages = info.nNumFrames;
+    bool done = true;
     switch (orientation) {
-    case ORIENTATION_TOPRIGHT: Mirror(false, true); break;
-    case ORIENTATION_BOTRIGHT: Flip(false, true); Mirror(false, true); break;
-    case ORIENTATION_BOTLEFT: Flip(false, true); break;
-    case ORIENTATION_LEFTTOP: RotateRight(); Mirror(false, true); break;
-    case ORIENTATION_RIGHTTOP: RotateRight(); break;
-    case ORIENTATION_RIGHTBOT: RotateLeft(); Mirror(false, true); break;
-    case ORIENTATION_LEFTBOT: RotateLeft(); break;
+    case ORIENTATION_TOPRIGHT: done = Mirror(false, true); break;
+    case ORIENTATION_BOTRIGHT: done = Flip(false, true) && Mirror(false, true); break;
+    case ORIENTATION_BOTLEFT: done = Flip(false, true); break;
+    case ORIENTATION_LEFTTOP: done = RotateRight() && Mirror(false, true); break;
+    case ORIENTATION_RIGHTTOP: done = RotateRight(); break;
+    case ORIENTATION_RIGHTBOT: done = RotateLeft() && Mirror(false, true); break;
+    case ORIENTATION_LEFTBOT: done = RotateLeft(); break;
     default: break;
     }
     info.nNumFrames = pages;
+    if (!done) throw kNoMemory;
 }

@@ -2,6 +2,7 @@
 // raising the bit depth, with the matching flips and mirrors of the alpha and
 // selection planes. Everything but Flip builds a new image and moves it into
 // place with Transfer.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -15,36 +16,30 @@ namespace {
 // the source rows a tile reads stay in the cache.
 constexpr LONG kRotateBlock = 64;
 
-// Exchanges rows k and rows - 1 - k of a buffer of rows `rowBytes` long.
+// Exchanges rows k and rows - 1 - k of a buffer of rows `rowBytes` long, a
+// piece at a time through the stack: a flip needs no memory of its own.
 bool FlipRows(BYTE* rows, size_t rowBytes, LONG count)
 {
     if (!rows) return false;
-    BYTE* spare = static_cast<BYTE*>(malloc(rowBytes ? rowBytes : 1));
-    if (!spare) return false;
+    BYTE spare[1024];
     for (LONG k = 0; k < count / 2; k++) {
         BYTE* top = rows + (size_t)k * rowBytes;
         BYTE* bottom = rows + (size_t)(count - 1 - k) * rowBytes;
-        memcpy(spare, top, rowBytes);
-        memcpy(top, bottom, rowBytes);
-        memcpy(bottom, spare, rowBytes);
+        for (size_t at = 0; at < rowBytes; at += sizeof(spare)) {
+            size_t n = rowBytes - at < sizeof(spare) ? rowBytes - at : sizeof(spare);
+            memcpy(spare, top + at, n);
+            memcpy(top + at, bottom + at, n);
+            memcpy(bottom + at, spare, n);
+        }
     }
-    free(spare);
     return true;
 }
 
-// A new plane whose rows are the old rows reversed; the old plane is freed.
-bool MirrorPlane(BYTE*& plane, LONG width, LONG height)
+// Reverses every row of a plane in place.
+bool MirrorPlane(BYTE* plane, LONG width, LONG height)
 {
     if (!plane) return false;
-    BYTE* mirrored = static_cast<BYTE*>(malloc((size_t)width * height));
-    if (!mirrored) return false;
-    for (LONG y = 0; y < height; y++) {
-        const BYTE* from = plane + (size_t)y * width;
-        BYTE* to = mirrored + (size_t)y * width;
-        for (LONG x = 0; x < width; x++) to[x] = from[width - 1 - x];
-    }
-    free(plane);
-    plane = mirrored;
+    for (LONG y = 0; y < height; y++) std::reverse(plane + (size_t)y * width, plane + (size_t)(y + 1) * width);
     return true;
 }
 
@@ -105,6 +100,8 @@ bool CxImage::Mirror(bool bMirrorSelection, bool bMirrorAlpha)
     if (!pDib) return false;
     std::unique_ptr<CxImage> mirrored(new (std::nothrow) CxImage(*this, false, true, true));
     if (!mirrored || !mirrored->IsValid()) return false;
+    // A plane the copy could not have would be lost with success.
+    if ((pAlpha && !mirrored->pAlpha) || (pSelection && !mirrored->pSelection)) return false;
 
     LONG width = head.biWidth;
     for (LONG y = 0; y < head.biHeight; y++) {
@@ -260,9 +257,9 @@ bool CxImage::IncreaseBpp(DWORD nbit)
     if (nbit == 24 && info.nBkgndIndex >= 0)
         tmp.info.nBkgndColor = GetPaletteColor(static_cast<BYTE>(info.nBkgndIndex));
     if (nbit < 24) tmp.SetPalette(GetPalette(), GetNumColors());
-    tmp.SelectionCopy(*this);
-    tmp.AlphaCopy(*this);
-    if (nbit == 24 && PaletteHasAlpha() && !pAlpha) tmp.AlphaCreate();
+    if (pSelection && !tmp.SelectionCopy(*this)) return false;
+    if (pAlpha && !tmp.AlphaCopy(*this)) return false;
+    if (nbit == 24 && PaletteHasAlpha() && !pAlpha && !tmp.AlphaCreate()) return false;
 
     for (LONG y = 0; y < head.biHeight; y++) {
         if (info.nEscape) break;

@@ -11,10 +11,19 @@
 
 #include "image/CxImageTIF.h"
 
+extern const char* const kNoMemory;
+extern const char* const kUnsupportedLayout;
+
 struct TiffBufferFree {
     void operator()(void* p) const { free(p); }
 };
 typedef std::unique_ptr<BYTE, TiffBufferFree> TiffBuffer;
+
+// What the image a decode makes may hold at once: its pixel block, its alpha
+// plane and, while a transform turns or mirrors it, the transform's copy of
+// both. The pixel block alone stays within CXIMAGE_MAX_MEMORY, and each
+// working buffer too.
+constexpr unsigned long long kDecodeBudget = 2 * CxImage::CXIMAGE_MAX_MEMORY;
 
 inline TiffBuffer AllocateTiffBuffer(unsigned long long bytes)
 {
@@ -36,8 +45,16 @@ inline DWORD SampleValue(const BYTE* src, unsigned long long at, WORD bits)
 // more their most significant byte in host order (the last one).
 inline BYTE ReducedSample(const BYTE* row, size_t index, WORD bits)
 {
+    if (bits == 8) return row[index];
     if (bits >= 16 && bits % 8 == 0) return row[(index + 1) * (bits / 8) - 1];
     return BYTE(SampleValue(row, (unsigned long long)index * bits, bits < 8 ? bits : 8));
+}
+
+// Palette index `index` of a row of `bits`-bit indices (16 bits: host order).
+inline DWORD IndexSample(const BYTE* row, size_t index, WORD bits)
+{
+    if (bits == 16) return DWORD(row[2 * index] | (row[2 * index + 1] << 8));
+    return SampleValue(row, (unsigned long long)index * bits, bits > 32 ? 32 : bits);
 }
 
 // A premultiplied level of a pixel with the given alpha, both out of max, as
@@ -49,34 +66,56 @@ inline BYTE Unpremultiplied(BYTE level, BYTE alpha, BYTE max)
     return BYTE(straight > max ? max : straight);
 }
 
+// A premultiplied level below 8 bits with its alpha, both out of max, as a
+// straight level at 8 bits, rounded to nearest.
+inline BYTE UnpremultipliedTo255(unsigned level, unsigned alpha)
+{
+    if (alpha == 0) return 0;
+    if (level >= alpha) return 255;
+    return BYTE((level * 255 * 2 + alpha) / (2 * alpha));
+}
+
 // What the band loop needs to know about the page.
 struct CxImageTIF::Reader {
     DWORD width = 0, height = 0;
     WORD samples = 1, bits = 1, photometric = 0;
     DWORD rowsPerStrip = 0;
     bool separate = false;               // one plane per sample
+    int alpha = -1;                      // the sample holding alpha, -1 for none
     bool associated = false;             // the alpha is premultiplied
+    bool iccLab = false;                 // a* and b* unsigned, 128 for zero
     bool tiled = false;
+    WORD colours = 1;                    // colour samples the rows read: 0 (alpha only), 1 or 3
     DWORD tileWidth = 0, tileLength = 0;
     std::vector<RGBQUAD> widePalette;    // palette of 9 to 24-bit indices
-    std::vector<BYTE> rowZ;              // leading zero bits per image row (16-bit strips)
+    std::vector<BYTE> rowZ;              // leading zero bits per image row (16-bit grey strips)
 
     bool Sixteen() const { return bits == 16 && photometric != PHOTOMETRIC_PALETTE; }
     bool WideIndex() const { return photometric == PHOTOMETRIC_PALETTE && bits > 8; }
     // Three or more samples of a Lab page are a colour; any other page
-    // shows its first sample, and its second as alpha.
+    // shows its first sample.
     bool Lab() const
     {
-        return samples >= 3
-            && (photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB
-                || photometric == PHOTOMETRIC_ITULAB);
+        return samples >= 3 && (photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB);
     }
-    bool HasAlpha() const { return Lab() ? samples == 4 : samples >= 2; }
-    // The samples of a pixel that reach the image; the rest are not read.
-    WORD Shown() const { return Lab() ? (samples == 4 ? 4 : 3) : (samples >= 2 ? 2 : 1); }
+    bool HasAlpha() const { return alpha >= 0; }
+    // The samples of a pixel that reach the image: the colour ones, then
+    // the alpha; the rest are not read.
+    WORD Shown() const { return WORD(colours + (HasAlpha() ? 1 : 0)); }
+    // The file's sample behind shown sample s.
+    WORD SampleOf(WORD s) const { return s < colours ? s : WORD(alpha); }
     // The planes read: the one plane of interleaved samples, or a plane
     // per shown sample.
     WORD Planes() const { return separate ? Shown() : 1; }
     // The largest sample value once reduced to at most 8 bits.
     BYTE MaxLevel() const { return bits < 8 ? BYTE((1u << bits) - 1) : 255; }
+    // 16-bit samples of a striped grey page take the scale of the page's
+    // widest row; those of other pages their high bytes.
+    bool RowScaled() const { return Sixteen() && !tiled && samples == 1; }
+    // A premultiplied grey of 2 to 7 bits is divided onto 256 levels.
+    bool FullLevels() const
+    {
+        return associated && HasAlpha() && bits >= 2 && bits < 8
+            && (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE);
+    }
 };

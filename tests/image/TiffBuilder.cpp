@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <zlib.h>
+
 namespace {
 
 void Put16(std::vector<BYTE>& out, size_t at, uint32_t v)
@@ -68,4 +70,27 @@ std::vector<Entry> GreyPage(uint32_t width, uint32_t height, std::vector<Entry> 
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
     return entries;
+}
+
+std::vector<BYTE> Deflated(const std::vector<BYTE>& bytes)
+{
+    uLongf size = compressBound(uLong(bytes.size()));
+    std::vector<BYTE> coded(size);
+    if (compress(coded.data(), &size, bytes.data(), uLong(bytes.size())) != Z_OK) return {};
+    coded.resize(size);
+    return coded;
+}
+
+CodedStrips DeflateStrips(const std::vector<BYTE>& rows, size_t rowBytes, uint32_t rowsPerStrip)
+{
+    CodedStrips strips{{}, {273, kLong, {}}, {279, kLong, {}}};
+    size_t stripBytes = rowBytes * rowsPerStrip;
+    for (size_t at = 0; at < rows.size(); at += stripBytes) {
+        size_t end = std::min(rows.size(), at + stripBytes);
+        std::vector<BYTE> coded = Deflated(std::vector<BYTE>(rows.begin() + long(at), rows.begin() + long(end)));
+        strips.offsets.values.push_back(uint32_t(8 + strips.bytes.size()));
+        strips.counts.values.push_back(uint32_t(coded.size()));
+        strips.bytes.insert(strips.bytes.end(), coded.begin(), coded.end());
+    }
+    return strips;
 }

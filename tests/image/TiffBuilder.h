@@ -24,3 +24,15 @@ std::vector<BYTE> BuildTiff(const std::vector<Entry>& entries, const std::vector
 // strip starts at offset 8, with the given changes (a tag given replaces
 // the page's own), sorted by tag.
 std::vector<Entry> GreyPage(uint32_t width, uint32_t height, std::vector<Entry> changes = {});
+
+// Bytes as zlib (Deflate, compression 8) codes them.
+std::vector<BYTE> Deflated(const std::vector<BYTE>& bytes);
+
+// Rows of rowBytes bytes coded as Deflate strips of rowsPerStrip rows, laid
+// one after another from offset 8: their bytes and their StripOffsets and
+// StripByteCounts entries.
+struct CodedStrips {
+    std::vector<BYTE> bytes;
+    Entry offsets, counts;
+};
+CodedStrips DeflateStrips(const std::vector<BYTE>& rows, size_t rowBytes, uint32_t rowsPerStrip);

@@ -341,3 +341,30 @@ TEST_F(TiffDecode, FloatingPointSamplesAreRefused)
 }
 
 }  // namespace
+
+namespace {
+
+// Valid layouts libtiff's RGBA conversion has no path for (tiff2rgba gives
+// up on them too) are refused as such, not taken for damaged files.
+TEST_F(TiffDecode, RgbLayoutsWithoutAConversionAreRefusedAsSuch)
+{
+    const char* cases[][2] = {
+        {"rgb_1bit", "/usr/bin/convert rose: -depth 1 -type TrueColor $OUT"},
+        {"rgb_2bit", "/usr/bin/convert rose: -depth 2 $OUT"},
+        {"rgb_4bit", "/usr/bin/convert rose: -depth 4 $OUT"},
+        {"ycbcr_jpeg_planes", "tiffcp -c jpeg -r 16 -p separate rose.tif $OUT"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c[0]);
+        std::string path = Make(c[1], c[0]);
+        std::string out = path + ".rgba.tif";
+        ToolRun judge = RunTool("tiff2rgba '" + path + "' '" + out + "' >/dev/null 2>&1; echo $?");
+        remove(out.c_str());
+        EXPECT_NE(judge.output, "0\n") << "tiff2rgba reads it";
+        TifProbe image;
+        EXPECT_FALSE(DecodeFile(path, image));
+        EXPECT_STREQ(image.GetLastError(), "CxImageTIF: this layout of samples is not supported");
+    }
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,13 +21,16 @@ struct TifProbe : CxImageTIF {
     CXIMAGEINFO& Info() { return info; }
 };
 
-// The samples of a page: value(x, y, s) for perPixel samples of bits bits.
+// The samples of a page: value(x, y, s) for perPixel samples of bits bits,
+// from a ramp or from the page's own function.
 struct PageSamples {
     uint32_t width, height;
     WORD perPixel, bits;
+    std::function<uint32_t(uint32_t, uint32_t, WORD)> values = nullptr;
 
     uint32_t Value(uint32_t x, uint32_t y, WORD s) const
     {
+        if (values) return values(x, y, s);
         uint32_t v = x * (7 + 4 * s) + y * 13 + 29 * s + 3;
         if (bits >= 16) return (v % 256) * 257;  // full-scale 16-bit levels
         return v % (1u << bits);
@@ -88,6 +92,7 @@ struct Decoded {
     bool ok = false;
     std::string message;
     std::vector<unsigned char> rgba;
+    bool alphaPlane = false;
 };
 
 Decoded Decode(std::vector<BYTE> bytes)
@@ -98,6 +103,7 @@ Decoded Decode(std::vector<BYTE> bytes)
     d.ok = image.Decode(&file);
     d.message = image.GetLastError();
     if (d.ok) d.rgba = ExpectedRgba(image);
+    d.alphaPlane = image.AlphaIsValid();
     return d;
 }
 
@@ -235,6 +241,237 @@ TEST(TiffLayout, SignedAndFloatingPointSamplesAreRefused)
             Decoded d = Decode(SamplePage(p, planes, c.photometric, tags));
             EXPECT_FALSE(d.ok);
             EXPECT_EQ(d.message, "CxImageTIF: unsupported sample format");
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+using Rgba = std::vector<unsigned char>;
+using PixelOf = std::function<std::vector<unsigned char>(const PageSamples&, uint32_t x, uint32_t y)>;
+
+// The page's pixels, top row first, one RGBA pixel from each (x, y).
+Rgba EachPixel(const PageSamples& p, const PixelOf& pixel)
+{
+    Rgba rgba;
+    for (uint32_t y = 0; y < p.height; y++) {
+        for (uint32_t x = 0; x < p.width; x++) {
+            Rgba one = pixel(p, x, y);
+            rgba.insert(rgba.end(), one.begin(), one.end());
+        }
+    }
+    return rgba;
+}
+
+// What our decoder makes of another page: for colours judged by a page
+// that already reads right.
+Rgba DecodedRgba(const std::vector<BYTE>& bytes)
+{
+    Decoded d = Decode(bytes);
+    EXPECT_TRUE(d.ok) << d.message;
+    return d.rgba;
+}
+
+// The Lab colour of a page whose colour samples alone are given.
+Rgba LabColours(const PageSamples& colours, WORD photometric)
+{
+    return DecodedRgba(SamplePage(colours, false, photometric, {}));
+}
+
+// A premultiplied level of fewer than 8 bits, straight at 8 bits.
+BYTE Straight(uint32_t level, uint32_t alpha)
+{
+    if (alpha == 0) return 0;
+    if (level >= alpha) return 255;
+    return BYTE((level * 510 + alpha) / (2 * alpha));
+}
+
+// libtiff's CMYK conversion of 8-bit inks.
+BYTE FromInk(uint32_t ink, uint32_t black)
+{
+    return BYTE((255 - black) * (255 - ink) / 255);
+}
+
+const Entry kAssociatedAlpha = {338, kShort, {1}};
+const char* const kUnsupported = "CxImageTIF: this layout of samples is not supported";
+
+struct LayoutCase {
+    const char* name;
+    PageSamples page;
+    WORD photometric;
+    std::vector<Entry> tags;
+    std::function<Rgba(const PageSamples&)> expected;  // null: the page is refused
+    std::string refusal;                               // the message then
+    bool magick;      // ImageMagick reads the interleaved page right
+    bool alphaPlane;  // the image holds an alpha plane
+    bool planesRefused = false;  // libtiff's RGBA reader has no conversion for the page in planes
+};
+
+uint32_t PaletteEntry(uint32_t i, int channel)
+{
+    return channel == 0 ? i : channel == 1 ? 65535 - i : (i * 5) % 65536;
+}
+
+std::vector<LayoutCase> LayoutCases()
+{
+    std::vector<uint32_t> wideMap(3 * 65536);
+    for (uint32_t i = 0; i < 65536; i++)
+        for (int c = 0; c < 3; c++) wideMap[c * 65536 + i] = PaletteEntry(i, c);
+    // Premultiplied samples: each level at most its alpha.
+    auto premultiplied = [](uint32_t max) {
+        return [max](uint32_t x, uint32_t y, WORD s) {
+            uint32_t alpha = (x * 5 + y * 3) % (max + 1);
+            return s == 1 ? alpha : (x * 7 + y) % (alpha + 1);
+        };
+    };
+    auto straightGrey = [](const PageSamples& p) {
+        uint32_t max = (1u << p.bits) - 1;
+        return EachPixel(p, [max](const PageSamples& q, uint32_t x, uint32_t y) {
+            BYTE grey = Straight(q.Value(x, y, 0), q.Value(x, y, 1));
+            return Rgba{grey, grey, grey, BYTE(q.Value(x, y, 1) * 255 / max)};
+        });
+    };
+    auto rgbAndAlpha = [](const PageSamples& p) {
+        return EachPixel(p, [](const PageSamples& q, uint32_t x, uint32_t y) {
+            return Rgba{BYTE(q.Value(x, y, 0)), BYTE(q.Value(x, y, 1)), BYTE(q.Value(x, y, 2)), BYTE(q.Value(x, y, 3))};
+        });
+    };
+    auto cmykAndAlpha = [](const PageSamples& p) {
+        return EachPixel(p, [](const PageSamples& q, uint32_t x, uint32_t y) {
+            uint32_t k = q.Value(x, y, 3);
+            return Rgba{FromInk(q.Value(x, y, 0), k), FromInk(q.Value(x, y, 1), k), FromInk(q.Value(x, y, 2), k),
+                        BYTE(q.Value(x, y, 4))};
+        });
+    };
+    // Lab colours with alpha in sample 3 and a further extra sample.
+    auto labAndAlpha = [](const PageSamples& p) {
+        Rgba rgba = LabColours(PageSamples{p.width, p.height, 3, 8, p.values}, 8);
+        for (uint32_t y = 0; y < p.height; y++)
+            for (uint32_t x = 0; x < p.width; x++) rgba[4 * (y * p.width + x) + 3] = BYTE(p.Value(x, y, 3));
+        return rgba;
+    };
+    // Dark 16-bit Lab: every high byte of a row below 128, a and b positive.
+    auto darkLab = [](uint32_t x, uint32_t y, WORD s) {
+        uint32_t v = s == 0 ? (x * 3 + y * 5) % 40 : s == 1 ? x % 11 : y % 7;
+        return v * 256 + (x * 37 + s) % 256;
+    };
+    // ICC L*a*b*: a and b 128 for zero, every fourth pixel neutral.
+    auto iccLab = [](uint32_t x, uint32_t y, WORD s) {
+        if (s == 0) return (x * 11 + y * 17) % 256;
+        if (x % 4 == 0) return 128u;
+        return 128 + (s == 1 ? (x * 3) % 41 : (y * 5 + x) % 41) - 20;
+    };
+    const std::vector<Entry> rgbaExtra = {{338, kShort, {2, 0}}};
+
+    return {
+        {"16-bit palette with alpha", PageSamples{13, 5, 2, 16}, 3, {kUnassociatedAlpha, {320, kShort, wideMap}},
+         [](const PageSamples& p) {
+             return EachPixel(p, [](const PageSamples& q, uint32_t x, uint32_t y) {
+                 uint32_t i = q.Value(x, y, 0);
+                 return Rgba{BYTE(PaletteEntry(i, 0) >> 8), BYTE(PaletteEntry(i, 1) >> 8), BYTE(PaletteEntry(i, 2) >> 8),
+                             BYTE(q.Value(x, y, 1) >> 8)};
+             });
+         },
+         "", false, true},
+        {"RGBA and one more extra sample", PageSamples{13, 5, 5, 8}, 2, rgbaExtra, rgbAndAlpha, "", true, true},
+        {"associated RGBA and one more extra sample",
+         PageSamples{13, 5, 5, 8, [](uint32_t x, uint32_t y, WORD s) {
+                         uint32_t alpha = 100 + (x * 13 + y * 7) % 156;
+                         return s == 3 ? alpha : s == 4 ? 7u : (x * 29 + y * 3 + s * 50) % (alpha + 1);
+                     }},
+         2, {{338, kShort, {1, 0}}},
+         [](const PageSamples& p) {
+             return EachPixel(p, [](const PageSamples& q, uint32_t x, uint32_t y) {
+                 uint32_t a = q.Value(x, y, 3);
+                 return Rgba{BYTE(q.Value(x, y, 0) * 255 / a), BYTE(q.Value(x, y, 1) * 255 / a),
+                             BYTE(q.Value(x, y, 2) * 255 / a), BYTE(a)};
+             });
+         },
+         "", true, true},
+        {"CMYK with alpha", PageSamples{13, 5, 5, 8}, 5, {{338, kShort, {2}}}, cmykAndAlpha, "", false, true, true},
+        {"CMYK with alpha and one more extra sample", PageSamples{13, 5, 6, 8}, 5, rgbaExtra, cmykAndAlpha, "", false,
+         true, true},
+        {"CMYK without alpha", PageSamples{13, 5, 4, 8}, 5, {},
+         [](const PageSamples& p) {
+             return EachPixel(p, [](const PageSamples& q, uint32_t x, uint32_t y) {
+                 uint32_t k = q.Value(x, y, 3);
+                 return Rgba{FromInk(q.Value(x, y, 0), k), FromInk(q.Value(x, y, 1), k), FromInk(q.Value(x, y, 2), k),
+                             255};
+             });
+         },
+         "", false, false},
+        {"Lab with alpha and one more extra sample", PageSamples{13, 5, 5, 8}, 8, rgbaExtra, labAndAlpha, "", false,
+         true},
+        {"grey with alpha named by the second extra sample", PageSamples{13, 5, 3, 8}, 1, {{338, kShort, {0, 2}}},
+         [](const PageSamples& p) {
+             return EachPixel(p, [](const PageSamples& q, uint32_t x, uint32_t y) {
+                 BYTE grey = BYTE(q.Value(x, y, 0));
+                 return Rgba{grey, grey, grey, BYTE(q.Value(x, y, 2))};
+             });
+         },
+         "", false, true},
+        {"dark 16-bit grey and alpha",
+         PageSamples{13, 5, 2, 16,
+                     [](uint32_t x, uint32_t y, WORD s) { return (s ? 64 + 63 * (x % 2) : (x * 7 + y) % 96) * 257; }},
+         1, {kUnassociatedAlpha},
+         [](const PageSamples& p) {
+             return EachPixel(p, [](const PageSamples& q, uint32_t x, uint32_t y) {
+                 BYTE grey = BYTE(q.Value(x, y, 0) >> 8);
+                 return Rgba{grey, grey, grey, BYTE(q.Value(x, y, 1) >> 8)};
+             });
+         },
+         "", true, true},
+        {"dark 16-bit Lab", PageSamples{13, 5, 3, 16, darkLab}, 8, {},
+         [darkLab](const PageSamples& p) {
+             auto highBytes = [darkLab](uint32_t x, uint32_t y, WORD s) { return darkLab(x, y, s) >> 8; };
+             return LabColours(PageSamples{p.width, p.height, 3, 8, highBytes}, 8);
+         },
+         "", false, false},
+        {"ICC L*a*b*", PageSamples{13, 5, 3, 8, iccLab}, 9, {},
+         [iccLab](const PageSamples& p) {
+             auto signedAb = [iccLab](uint32_t x, uint32_t y, WORD s) {
+                 return s == 0 ? iccLab(x, y, s) : (iccLab(x, y, s) - 128) & 0xFF;
+             };
+             return LabColours(PageSamples{p.width, p.height, 3, 8, signedAb}, 8);
+         },
+         "", false, false},
+        {"2-bit grey with associated alpha", PageSamples{13, 5, 2, 2, premultiplied(3)}, 1, {kAssociatedAlpha},
+         straightGrey, "", false, true},
+        {"4-bit grey with associated alpha", PageSamples{13, 5, 2, 4, premultiplied(15)}, 1, {kAssociatedAlpha},
+         straightGrey, "", false, true},
+        {"ITU L*a*b*", PageSamples{13, 5, 3, 8}, 10, {}, nullptr, "CxImageTIF: ITU L*a*b* is not supported", false,
+         false},
+        {"1-bit RGB", PageSamples{13, 5, 3, 1}, 2, {}, nullptr, kUnsupported, false, false},
+        {"2-bit RGB", PageSamples{13, 5, 3, 2}, 2, {}, nullptr, kUnsupported, false, false},
+        {"4-bit RGB", PageSamples{13, 5, 3, 4}, 2, {}, nullptr, kUnsupported, false, false},
+    };
+}
+
+// Layouts that once decoded to wrong pixels with success: each reads as its
+// samples say, interleaved and in planes, or is refused with a message.
+TEST(TiffLayout, EveryLayoutReadsRightOrIsRefused)
+{
+    for (const LayoutCase& c : LayoutCases()) {
+        Rgba expected = c.expected ? c.expected(c.page) : Rgba{};
+        if (c.magick) {
+            EXPECT_EQ(FirstDifference(expected, MagickReading(SamplePage(c.page, false, c.photometric, c.tags)),
+                                      int(c.page.width)),
+                      "")
+                << c.name << ", ImageMagick";
+        }
+        for (bool planes : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (planes ? " in planes" : " interleaved"));
+            Decoded d = Decode(SamplePage(c.page, planes, c.photometric, c.tags));
+            if (!c.expected || (planes && c.planesRefused)) {
+                EXPECT_FALSE(d.ok);
+                EXPECT_EQ(d.message, c.expected ? kUnsupported : c.refusal);
+                continue;
+            }
+            ASSERT_TRUE(d.ok) << d.message;
+            EXPECT_EQ(FirstDifference(expected, d.rgba, int(c.page.width)), "");
+            EXPECT_EQ(d.alphaPlane, c.alphaPlane);
         }
     }
 }

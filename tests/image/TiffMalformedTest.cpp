@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 #include "image/CxImageTIF.h"
 #include "image/CxMemFile.h"
 
+#include "../ChildProcess.h"
 #include "TiffBuilder.h"
 
 namespace {
@@ -147,6 +149,83 @@ TEST(TiffMalformed, TruncatedFilesAndLoopsFailCleanly)
     TifProbe negative;
     d = Decode(BuildTiff(GreyPage(4, 2), Ramp(8)), negative, -1);
     EXPECT_EQ(d.message, "Error: page not present in TIFF file");
+}
+
+// A page of 1-bit grey and 1-bit alpha, Deflate-coded, whose strips of 64
+// rows all point at one block of zeros: a few kilobytes for any size.
+std::vector<BYTE> ZeroStripsPage(uint32_t width, uint32_t height)
+{
+    const uint32_t rows = 64;
+    std::vector<BYTE> block = Deflated(std::vector<BYTE>(size_t((2 * width + 7) / 8) * rows, 0));
+    uint32_t strips = (height + rows - 1) / rows;
+    return BuildTiff(GreyPage(width, height, {{258, kShort, {1, 1}}, {259, kShort, {8}}, {273, kLong, std::vector<uint32_t>(strips, 8)},
+                                              {277, kShort, {2}}, {278, kLong, {rows}},
+                                              {279, kLong, std::vector<uint32_t>(strips, uint32_t(block.size()))},
+                                              {338, kShort, {2}}}),
+                     block);
+}
+
+// What the child that decoded a page reports: how it ended, its CPU seconds.
+struct ChildDecode {
+    int status = -1;  // 0 decoded, 1 refused with the message given, 2 refused without one
+    std::string message;
+    double cpuSeconds = -1;
+};
+
+// Decodes the page in a child whose address space may grow by at most
+// twice the size cap and a margin (no limit under the address sanitizer).
+ChildDecode DecodeInChild(const std::vector<BYTE>& bytes)
+{
+    ChildRun run = RunInChild([&] {
+#if !defined(__SANITIZE_ADDRESS__)
+        if (!LimitAddressSpace(rlim_t(2 * CxImage::CXIMAGE_MAX_MEMORY + (rlim_t(256) << 20)))) return 10;
+#endif
+        TifProbe image;
+        Decoded d = Decode(bytes, image);
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        printf("%.3f %s", usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6,
+               d.message.c_str());
+        return d.ok ? 0 : d.message.empty() ? 2 : 1;
+    });
+    ChildDecode result;
+    if (!WIFEXITED(run.status)) return result;
+    result.status = WEXITSTATUS(run.status);
+    size_t space = run.printed.find(' ');
+    if (space == std::string::npos) return result;
+    result.cpuSeconds = atof(run.printed.substr(0, space).c_str());
+    result.message = run.printed.substr(space + 1);
+    return result;
+}
+
+// A tiny file of a huge page with alpha is refused before anything is
+// allocated for it: the alpha plane of 65535 x 32767 pixels alone would be
+// eight times the pixel block. The same shape within the cap decodes.
+TEST(TiffMalformed, ATinyFileOfAHugePageCostsLittle)
+{
+    std::vector<BYTE> huge = ZeroStripsPage(65535, 32767);
+    EXPECT_LT(huge.size(), 8000u);
+    ChildDecode refused = DecodeInChild(huge);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.message, "CXIMAGE_MAX_MEMORY exceeded");
+    // Far more than a refusal takes, far less than allocating and filling
+    // the planes took.
+    EXPECT_LT(refused.cpuSeconds, 5.0);
+
+    std::vector<BYTE> fits = ZeroStripsPage(4000, 3000);
+    ChildDecode decoded = DecodeInChild(fits);
+    EXPECT_EQ(decoded.status, 0) << decoded.message;
+
+    TifProbe image;
+    Decoded d = Decode(fits, image);
+    ASSERT_TRUE(d.ok) << d.message;
+    ASSERT_TRUE(image.AlphaIsValid());
+    for (LONG y : {0L, 1500L, 2999L}) {
+        for (LONG x : {0L, 2000L, 3999L}) {
+            EXPECT_EQ(image.GetPixelColor(x, y).rgbGreen, 0);
+            EXPECT_EQ(image.AlphaGet(x, y), 0);
+        }
+    }
 }
 
 }  // namespace
