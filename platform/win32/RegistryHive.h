@@ -26,8 +26,8 @@ struct RegistryValue {
 constexpr size_t kMaxKeyDepth = 512;
 // How many keys and how many values a file may hold; a file with more is
 // damaged, and no change makes more. Settings hold a few dozen.
-constexpr size_t kMaxHiveKeys = 65536;
-constexpr size_t kMaxHiveValues = 65536;
+constexpr size_t kMaxHiveKeys = 16384;
+constexpr size_t kMaxHiveValues = 16384;
 
 struct RegistryKey {
     RegistryKey() = default;

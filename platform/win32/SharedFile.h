@@ -23,8 +23,9 @@ enum class SharedFileRead {
 // else ~/.config/vantrel; empty when no home folder is known.
 std::string UserConfigFolder();
 
-// Files larger than this are not read: they are not ours.
-constexpr size_t kSharedFileMaxSize = 16 * 1024 * 1024;
+// Files larger than this are not read whole: settings take a few KiB, and a
+// file at the limit still loads in a fraction of a second.
+constexpr size_t kSharedFileMaxSize = 4 * 1024 * 1024;
 // How much of an oversized file is read, to tell whose it is.
 constexpr size_t kSharedFileHeadSize = 256;
 // How many set-aside copies are kept; the oldest go first.

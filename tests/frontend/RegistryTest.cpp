@@ -387,11 +387,12 @@ TEST_F(RegistryTest, AChangeThatCouldNotBeReadBackIsRefusedAndTheFileStays)
         std::function<LONG()> change;
         const char* k; // software\k as read before and after
     } cases[] = {
-        // Its hexadecimal form alone is twice the read limit's worth.
+        // Its hexadecimal form alone is over four times the read limit.
         {"a value of 9 MiB", settings, setValue(9 << 20), "v"},
         // Raw control characters in a key name come back as "%01", three
         // bytes each.
-        {"a key name that grows threefold", settings + "K\t" + std::string(6 << 20, '\x01') + "\n", setValue(1), "v"},
+        {"a key name that grows threefold", settings + "K\t" + std::string(kSharedFileMaxSize / 2, '\x01') + "\n",
+         setValue(1), "v"},
         // The damaged file is not even set aside.
         {"a 17 MiB key over a damaged file", settings + "X\n", createKey(17 << 20), "<missing>"},
     };
