@@ -59,8 +59,14 @@ void Begin(Change& change)
 {
     change.path = UserRegistryPath();
     change.file = std::make_unique<SharedFileUpdate>(change.path);
-    if (!change.file->Held())
+    if (!change.file->Held()) {
+        // No lock to be had (a folder we may not write): the settings still
+        // read, and no change is written.
+        std::string text;
+        if (ReadSharedFile(change.path, text) == SharedFileRead::Read)
+            ParseHive(text, change.tree.hive);
         return;
+    }
     change.tree.usable = StartFromFile(change.file->State(), change.file->Text(), change.tree);
     std::string().swap(change.file->Text()); // the tree holds it now
 }

@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -63,8 +64,7 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to)
     return true;
 }
 
-} // namespace
-
+// The numbers of the copies now kept, lowest first ("<path><suffix>" is 1).
 std::vector<long> KeptCopies(const std::string& path, const std::string& suffix)
 {
     std::vector<long> numbers;
@@ -83,6 +83,8 @@ std::vector<long> KeptCopies(const std::string& path, const std::string& suffix)
     std::sort(numbers.begin(), numbers.end());
     return numbers;
 }
+
+} // namespace
 
 bool SetFileAside(const std::string& path, const std::string& suffix, int kept)
 {

@@ -3,13 +3,9 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 // Renames the file to "<path><suffix>", or "<path><suffix>-2", "-3", ...:
 // one past the highest number already kept, so no copy is ever written
 // over. Then removes the lowest-numbered copies until at most kept remain.
 // Returns whether the file was renamed.
 bool SetFileAside(const std::string& path, const std::string& suffix, int kept);
-
-// The numbers of the copies now kept, lowest first ("<path><suffix>" is 1).
-std::vector<long> KeptCopies(const std::string& path, const std::string& suffix);

@@ -599,6 +599,12 @@ TEST_F(RegistryFileKinds, ALockFileThatIsNotARegularFileIsNotFollowed)
                   ERROR_SUCCESS);
         EXPECT_EQ(QueryString("software", "k"), "before");
         EXPECT_EQ(access((file + ".lock-target").c_str(), F_OK), -1) << "no file made where the link points";
+        {
+            RegistryChangeScope scope; // without the lock it still reads
+            EXPECT_EQ(QueryString("software", "k"), "before");
+            EXPECT_NE(SetString("software", "k", "after"), ERROR_SUCCESS);
+        }
+        EXPECT_EQ(QueryString("software", "k"), "before");
         unlink((file + ".lock").c_str());
     }
 }
