@@ -1,5 +1,7 @@
 #include "engine/resources/PlainFiles.h"
 
+#include "platform/win32/WriteAll.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -21,20 +23,6 @@ int CreateUniqueFile(const std::string& path, std::string& temp)
             return fd;
     }
     return -1;
-}
-
-bool WriteAll(int fd, const void* data, size_t size)
-{
-    const char* bytes = static_cast<const char*>(data);
-    for (size_t done = 0; done < size;) {
-        ssize_t n = write(fd, bytes + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/win32/RegularFile.h"
 #include "platform/win32/SetAside.h"
+#include "platform/win32/WriteAll.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -116,20 +117,6 @@ SharedFileRead ReadUnlocked(const std::string& path, std::string& text)
     return SharedFileRead::Oversized;
 }
 
-bool WriteAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
-}
-
 bool SyncFolder(const std::string& folder)
 {
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -165,7 +152,7 @@ bool ReplaceUnlocked(const std::string& target, const std::string& text)
     if (fd < 0)
         return false;
     // A leftover from a crash may carry other rights; the file holds secrets.
-    bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+    bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, text.data(), text.size()) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (ok && g_replaceHook)
         g_replaceHook();
