@@ -527,4 +527,26 @@ TEST(FontCollections, ACollectionThatMakesNoFirstFaceIsNotRewrittenAtTheNextStar
     EXPECT_EQ(files, (std::vector<std::string>{"half0.ttf", "half1.ttf"})) << "nothing else is left beside them";
 }
 
+// A splitter killed while it wrote leaves its passing file; the next split
+// of the collection removes it, and leaves those of writers still running.
+TEST(FontCollections, WhatAKilledSplitterLeftHalfWrittenIsRemovedAtTheNextSplit)
+{
+    ScratchFolder folder;
+    pid_t dead = fork();
+    if (dead == 0)
+        _exit(0);
+    ASSERT_GT(dead, 0);
+    ASSERT_TRUE(ExitedWith(dead, 0));
+    const std::string leftOver = folder.File("pair1.ttf." + std::to_string(dead) + "-77.part");
+    const std::string running = folder.File("pair1.ttf." + std::to_string(getpid()) + "-78.part");
+    const std::string other = folder.File("pair1.ttf.notes");
+    for (const std::string& path : {leftOver, running, other})
+        WriteFile(path, "half");
+    WriteFile(folder.File("pair.ttc"), TwoFaces());
+    ASSERT_EQ(SplitAt(folder.File("pair.ttc")), 1);
+    EXPECT_FALSE(fs::exists(leftOver));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(other));
+}
+
 } // namespace
