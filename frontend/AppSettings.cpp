@@ -1,6 +1,6 @@
 #include "frontend/AppSettings.h"
 
-#include "platform/win32/RegistryReadScope.h"
+#include "platform/win32/RegistryChangeScope.h"
 
 #include <new>
 
@@ -32,10 +32,11 @@ CAppSettings::~CAppSettings()
     delete store;
 }
 
-// The eleven reads share one reading of the registry file.
+// The eleven reads share one reading of the registry file, and the keys
+// they create on a first start are written in one go.
 void CAppSettings::LoadSettings()
 {
-    RegistryReadScope oneReading;
+    RegistryChangeScope oneReading;
     OutputFolder = store->ReadString(kSection, "OutputFolder", "");
     OutputLocation = store->ReadInt(kSection, "OutputLocation", 0);
     CvtPage = store->ReadInt(kSection, "CvtPage", 0);
@@ -53,6 +54,7 @@ void CAppSettings::LoadSettings()
 void CAppSettings::WriteSheetKeys(const CString& cvtPages, const CString& password, const int (&values)[7])
 {
     static const char* const intKeys[] = {"RunOCR", "OCRLan", "AutoRotate", "IncSubDir", "Overwrite", "OpenOutput"};
+    RegistryChangeScope oneWrite;
     store->WriteInt(kSection, "CvtPage", values[0]);
     store->WriteString(kSection, "CvtPages", cvtPages);
     store->WriteString(kSection, "PDFPWD", password);
@@ -73,6 +75,7 @@ void CAppSettings::RestoreDefaults()
 
 void CAppSettings::SaveOutputSettings()
 {
+    RegistryChangeScope oneWrite;
     store->WriteString(kSection, "OutputFolder", OutputFolder);
     store->WriteInt(kSection, "OutputLocation", OutputLocation);
 }

@@ -6,6 +6,7 @@
 #include "engine/resources/SkippedCollections.h"
 #include "platform/win32/FindFile.h"
 #include "platform/win32/Folders.h"
+#include "platform/win32/RegularFile.h"
 
 #include <cstdio>
 #include <cstring>
@@ -54,7 +55,7 @@ enum class SplitOutcome {
 // larger than kMaxCollectionBytes (then nothing is read).
 bool ReadWholeFile(const char* path, Bytes& bytes, bool& oversized)
 {
-    FILE* file = std::fopen(path, "rb");
+    FILE* file = FopenRegularFile(path, "rb"); // a pipe at the name is never waited on
     if (!file)
         return false;
     bool read = std::fseek(file, 0, SEEK_END) == 0;
@@ -97,18 +98,19 @@ uint64_t FaceSize(const Bytes& collection, uint64_t offset)
 }
 
 // Copies the face at the offset into face, sized by FaceSize and zeroed.
+// Positions are taken from data(): an empty last table sits at the end.
 void CopyFace(const Bytes& collection, uint64_t offset, Bytes& face)
 {
-    const uint16_t numTables = Big16(&collection[offset + 4]);
+    const uint16_t numTables = Big16(collection.data() + offset + 4);
     const uint64_t directory = 12 + 16 * uint64_t(numTables);
-    std::memcpy(face.data(), &collection[offset], size_t(directory));
+    std::memcpy(face.data(), collection.data() + offset, size_t(directory));
     uint64_t position = directory;
     int64_t head = -1;
     for (uint16_t t = 0; t < numTables; ++t) {
-        unsigned char* record = &face[12 + 16 * t];
+        unsigned char* record = face.data() + 12 + 16 * t;
         uint32_t tableOffset = Big32(record + 8), tableLength = Big32(record + 12);
-        unsigned char* table = &face[position];
-        std::memcpy(table, &collection[tableOffset], tableLength);
+        unsigned char* table = face.data() + position;
+        std::memcpy(table, collection.data() + tableOffset, tableLength);
         if (Big32(record) == kHeadTag && tableLength >= 12) {
             // The whole-font adjustment is summed as 0 (OpenType 'head').
             std::memset(table + 8, 0, 4);
@@ -119,7 +121,7 @@ void CopyFace(const Bytes& collection, uint64_t offset, Bytes& face)
         position += Padded(tableLength);
     }
     if (head >= 0)
-        PutBig32(&face[size_t(head) + 8], kChecksumMagic - CalcTableChecksum(face.data(), uint32_t(face.size())));
+        PutBig32(face.data() + head + 8, kChecksumMagic - CalcTableChecksum(face.data(), uint32_t(face.size())));
 }
 
 struct FacePlan {
@@ -177,9 +179,18 @@ SplitOutcome SplitCollection(char* path)
     const std::vector<FacePlan> faces = PlanFaces(collection, tooMuch);
     if (tooMuch)
         return SplitOutcome::TooMuchOutput;
+    // Face 0 marks the collection as split: it goes last, and only once
+    // every other face is in place, so a split cut short is done again.
     bool written = true;
-    for (const FacePlan& face : faces)
-        written = WriteFace(collection, face, path) && written;
+    const FacePlan* first = nullptr;
+    for (const FacePlan& face : faces) {
+        if (face.index == 0)
+            first = &face;
+        else
+            written = WriteFace(collection, face, path) && written;
+    }
+    if (first && written)
+        written = WriteFace(collection, *first, path);
     return written ? SplitOutcome::Split : SplitOutcome::WriteFailed;
 }
 
@@ -246,7 +257,9 @@ int SplitFontCollections()
         buffer.push_back('\0');
         const SplitOutcome outcome = SplitCollection(buffer.data());
         split += IsCollection(outcome);
-        if (DependsOnTheFileAlone(outcome) && !IsFile(firstFace))
+        if (IsFile(firstFace))
+            ForgetSkippedCollection(path);
+        else if (DependsOnTheFileAlone(outcome))
             RememberSkippedCollection(path, stamp);
     }
     return split;

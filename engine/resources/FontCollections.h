@@ -14,16 +14,21 @@ constexpr uint64_t kMaxCollectionFaces = 256;
 constexpr uint64_t kMaxCollectionBytes = uint64_t(1) << 30;
 
 // Splits each "*.ttc" of the Windows fonts folder whose face file with
-// index 0 is missing, unless an earlier split of the same unchanged file
-// could make no first face. Returns the number of collections split.
+// index 0 is missing, unless an earlier split of the same unchanged file,
+// in this process or an earlier one, could make no first face (kept in
+// "<collection>.skipped" beside it). Returns the number of collections split.
 int SplitFontCollections();
 
 // Appends the full path of every regular file (no folder, pipe or device)
 // matching the wildcard pattern; returns the list's size.
 size_t FindFiles(const char* pattern, std::vector<std::string>& files);
 
-// Writes the face files of the collection at path. Cuts a ".ttc" ending (any
-// letter case) off the caller's buffer. Returns 1 for a collection, face
+// Writes the face files of the collection at path, each under a name of
+// its own first, so no face is ever seen half-written, whoever else splits
+// the collection at once. Face 0, which marks the collection as split, is
+// written last, and only when every other face was put in place. Only a
+// regular file is read. Cuts a ".ttc" ending (any letter case) off the
+// caller's buffer. Returns 1 for a collection, face
 // files written or not, 0 when the file cannot be read or is none. A face
 // whose offsets, counts or lengths reach past the file, or whose file would be
 // larger than the collection, is skipped; so are the faces past

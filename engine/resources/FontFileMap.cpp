@@ -12,22 +12,28 @@
 namespace {
 
 constexpr size_t kLineBuffer = 1024;
+// The most of the map that is read: a few thousand lines. A larger file is
+// no map of ours, and one without end (a device) must not hold the reader.
+constexpr size_t kMapBytes = 1 << 20;
 
 // The next line without its end, in at most kLineBuffer - 1 characters;
-// false at the end of the file. A longer line is read to its end and comes
-// back marked too long.
-bool ReadLine(FILE* file, std::string& line, bool& tooLong)
+// false at the end of the file or once left bytes are read. A longer line
+// is read to its end and comes back marked too long.
+bool ReadLine(FILE* file, std::string& line, bool& tooLong, size_t& left)
 {
     line.clear();
     tooLong = false;
-    int c;
-    while ((c = res_fgetc(file)) != EOF && c != '\n') {
+    int c = EOF;
+    while (left > 0 && (c = res_fgetc(file)) != EOF) {
+        --left;
+        if (c == '\n')
+            break;
         if (line.size() < kLineBuffer - 1)
             line += char(c);
         else
             tooLong = true;
     }
-    return c != EOF || !line.empty() || tooLong;
+    return c == '\n' || (c == EOF && (!line.empty() || tooLong)); // a line cut by left is dropped
 }
 
 // The font file of a map line, or empty when neither folder holds it as a
@@ -73,7 +79,8 @@ int LoadFontFileMap(GlobalParams* params)
     int registered = 0;
     std::string line;
     bool tooLong;
-    while (ReadLine(map, line, tooLong))
+    size_t left = kMapBytes;
+    while (ReadLine(map, line, tooLong, left))
         if (!tooLong)
             registered += RegisterLine(params, folder, line);
     res_fclose(map);

@@ -8,5 +8,6 @@ class GlobalParams;
 // taken relative to the program folder, else to the Windows fonts folder;
 // a line whose file is a regular file in neither (a folder, say), a line
 // starting with ";" and a line longer than 1023 characters register
-// nothing. Returns the number of fonts registered.
+// nothing; nothing past the first MiB of the file is read. Returns the
+// number of fonts registered.
 int LoadFontFileMap(GlobalParams* params);

@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <string>
 
-// Writes the bytes under a passing name, then puts the file in place, so
-// that the path holds either the whole new file or what it held before.
+// Writes the bytes under a passing name of this writer's own beside the
+// path, then puts the file in place, so that the path holds either the
+// whole new file or what it held before, whoever else writes it at once.
+// What writers of the path that no longer run left half-written is removed.
 // Returns whether the file was put in place.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 

@@ -1,7 +1,8 @@
 // Collections whose split made no first face for reasons in their own bytes
 // (no collection, too large, a first face that is damaged or larger than the
-// collection). Each is remembered with the size and change time it had, so
-// that later conversions of the process do not read it again while it stays
+// collection). Each is remembered with the size and change time it had, in
+// the process and in a small file "<collection>.skipped" beside it, so that
+// later conversions and later starts do not read it again while it stays
 // the same. A split that failed to write is never remembered: it is tried
 // again, as a missing first face asks.
 #pragma once
@@ -22,3 +23,6 @@ bool IsSkippedCollection(const std::string& path);
 // Remembers the collection under the stamp it had before it was read; an
 // unknown stamp remembers nothing.
 void RememberSkippedCollection(const std::string& path, const FileStamp& stamp);
+
+// Drops what was remembered of the collection: it is split now.
+void ForgetSkippedCollection(const std::string& path);

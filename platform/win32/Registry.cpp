@@ -1,6 +1,7 @@
 #include "platform/win32/Registry.h"
 
 #include "platform/win32/FontKey.h"
+#include "platform/win32/RegistryChangeScope.h"
 #include "platform/win32/RegistryHive.h"
 #include "platform/win32/RegistryReadScope.h"
 #include "platform/win32/SharedFile.h"
@@ -79,37 +80,6 @@ LONG ReadHive(HKEY root, const HiveReader& reader)
     return reader(ReadUserHive(UserRegistryPath(), unscoped));
 }
 
-// A foreign file is never written; a damaged one of ours starts an empty
-// hive and is to be kept aside.
-bool StartFromFile(SharedFileRead state, const std::string& text, RegistryKey& hive, bool& damaged)
-{
-    if (state == SharedFileRead::Missing)
-        return true;
-    if (state != SharedFileRead::Read)
-        return false;
-    switch (ParseHive(text, hive)) {
-    case HiveText::Ours:
-        return true;
-    case HiveText::Damaged:
-        damaged = true;
-        return true;
-    case HiveText::Foreign:
-        return false;
-    }
-    return false;
-}
-
-// The new text, unless a later read would not take it back whole.
-bool FormatReadably(const RegistryKey& hive, std::string& text)
-{
-    std::string formatted = FormatHive(hive);
-    RegistryKey check;
-    if (formatted.size() > kSharedFileMaxSize || ParseHive(formatted, check) != HiveText::Ours)
-        return false;
-    text = std::move(formatted);
-    return true;
-}
-
 LONG WriteHive(HKEY root, const HiveWriter& writer)
 {
     bool changed = false;
@@ -117,20 +87,13 @@ LONG WriteHive(HKEY root, const HiveWriter& writer)
         std::lock_guard<std::mutex> lock(g_mutex);
         return writer(MachineHive(), changed);
     }
-    std::string path = UserRegistryPath();
-    LONG result = ERROR_ACCESS_DENIED;
-    bool written = UpdateSharedFile(path, [&](SharedFileRead state, std::string& text) {
-        RegistryKey hive;
-        bool damaged = false;
-        if (!StartFromFile(state, text, hive, damaged))
-            return false;
-        result = writer(hive, changed);
-        if (result != ERROR_SUCCESS || !changed || !FormatReadably(hive, text))
-            return false;
-        return !damaged || SetSharedFileAside(path);
-    });
-    ForgetUserHiveReading();
-    if (changed && !written)
+    RegistryChangeScope scope; // this change alone, or a part of the thread's
+    UserHiveChange* tree = CurrentUserHiveChange(UserRegistryPath());
+    if (!tree || !tree->usable)
+        return ERROR_ACCESS_DENIED;
+    LONG result = writer(tree->hive, changed);
+    tree->changed = tree->changed || changed;
+    if (changed && !scope.Save())
         return ERROR_ACCESS_DENIED;
     return result;
 }
@@ -275,6 +238,8 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BY
         return ERROR_ACCESS_DENIED;
     if (!lpData && cbData)
         return ERROR_INVALID_PARAMETER;
+    if (key.root == HKEY_CURRENT_USER && key.path.empty())
+        return ERROR_ACCESS_DENIED; // the file holds no values outside a key
     std::string data(reinterpret_cast<const char*>(lpData), lpData ? cbData : 0);
     return WriteHive(key.root, [&](RegistryKey& root, bool& changed) -> LONG {
         RegistryKey* found = root.Descend(key.path);

@@ -2,14 +2,22 @@
 //
 // HKEY_CURRENT_USER persists in one file per user: $VANTREL_REGISTRY when set,
 // else $XDG_CONFIG_HOME/vantrel/registry, else ~/.config/vantrel/registry.
-// Every call reads the file afresh (inside a RegistryReadScope, once per
-// scope) and every change rewrites it at once, so processes sharing it keep
-// each other's keys. A file that is not ours (no header line, an unknown
-// format, a binary or oversized file) reads as empty and is never written. A
-// file of ours with a damaged body (keys nested deeper than kMaxKeyDepth
-// among the damage) reads as empty too; the first change keeps it as
-// "<file>.damaged" and starts afresh. A change whose file would be too large
-// to read back is refused and leaves the file as it was.
+// Every call reads the file afresh (inside a RegistryReadScope or a
+// RegistryChangeScope, once per scope) and every change rewrites it at once
+// (inside a RegistryChangeScope, once when the scope ends), so processes
+// sharing it keep each other's keys. A file that is plainly another
+// program's (another first line, a binary file) or that cannot be read (no
+// regular file, no right to read it) reads as empty and is never written. A
+// damaged copy of ours reads as empty too, and the first change keeps it as
+// "<file>.damaged" (then "-2", "-3", ...; the newest few are kept) and starts
+// afresh: one of NULs only, one cut inside or just after its header line,
+// one with CR LF line ends, one whose body does not parse (keys nested deeper
+// than kMaxKeyDepth, more than kMaxHiveKeys keys or kMaxHiveValues values
+// among the damage), and one that starts as ours but is over the size
+// limit. A change whose file would be too large to read back is refused and
+// leaves the file as it was. A value on HKEY_CURRENT_USER itself is refused
+// (ERROR_ACCESS_DENIED): the file keeps values in keys only. A file that is
+// a symbolic link is rewritten where the link points.
 //
 // HKEY_LOCAL_MACHINE lives in this process's memory only.
 //

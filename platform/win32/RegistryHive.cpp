@@ -137,24 +137,30 @@ bool ForEachKeyName(std::string_view path, Visit visit)
 
 // Finds subkeys and values by name in one step while a file is read, so a
 // key with many of them reads in time linear in the file.
+// Null, or false, past kMaxHiveKeys keys or kMaxHiveValues values.
 class HiveIndex {
 public:
-    RegistryKey& Subkey(RegistryKey& parent, std::string name)
+    RegistryKey* Subkey(RegistryKey& parent, std::string name)
     {
-        RegistryKey*& key = keys_[Slot(&parent, name)];
-        if (!key)
-            key = &parent.AddSubkey(std::move(name));
-        return *key;
+        auto [slot, added] = keys_.try_emplace(Slot(&parent, name), nullptr);
+        if (added && keys_.size() > kMaxHiveKeys)
+            return nullptr;
+        if (added)
+            slot->second = &parent.AddSubkey(std::move(name));
+        return slot->second;
     }
 
-    void SetValue(RegistryKey& key, std::string name, DWORD type, std::string data)
+    bool SetValue(RegistryKey& key, std::string name, DWORD type, std::string data)
     {
         auto [slot, added] = values_.try_emplace(Slot(&key, name), key.values.size());
+        if (added && values_.size() > kMaxHiveValues)
+            return false;
         if (added)
             key.values.push_back(RegistryValue{std::move(name), type, {}});
         RegistryValue& value = key.values[slot->second];
         value.type = type;
         value.data = std::move(data);
+        return true;
     }
 
 private:
@@ -184,10 +190,10 @@ RegistryKey* ParseKeyLine(const Fields& fields, RegistryKey& root, HiveIndex& in
         std::string name;
         if (++depth > kMaxKeyDepth || !Unescape(escaped, name))
             return false;
-        key = &index.Subkey(*key, std::move(name));
-        return true;
+        key = index.Subkey(*key, std::move(name));
+        return key != nullptr;
     });
-    return ok && key != &root ? key : nullptr;
+    return ok && key && key != &root ? key : nullptr;
 }
 
 bool ParseValueLine(const Fields& fields, RegistryKey* key, HiveIndex& index)
@@ -197,8 +203,7 @@ bool ParseValueLine(const Fields& fields, RegistryKey* key, HiveIndex& index)
     if (!key || fields.count != 4 || !Unescape(fields.field[1], name) || !ParseType(fields.field[2], type) ||
         !DecodeHex(fields.field[3], data))
         return false;
-    index.SetValue(*key, std::move(name), type, std::move(data));
-    return true;
+    return index.SetValue(*key, std::move(name), type, std::move(data));
 }
 
 // The key's own line, when the file needs one, and its values' lines.
@@ -283,15 +288,28 @@ std::vector<std::string> SplitKeyPath(std::string_view path)
     return names;
 }
 
+HiveText HiveTextOfStart(std::string_view start)
+{
+    const std::string_view header = kHeader;
+    if (!start.empty() && start.find_first_not_of('\0') == std::string_view::npos)
+        return HiveText::Damaged; // the leftover of a crash or a damaged disk
+    if (start.size() > header.size() && start.substr(0, header.size()) == header)
+        return start[header.size()] == '\n' ? HiveText::Ours
+             : start[header.size()] == '\r' ? HiveText::Damaged // CR LF line ends
+                                             : HiveText::Foreign; // another version
+    // Cut inside the header line or right after it.
+    return !start.empty() && header.substr(0, start.size()) == start ? HiveText::Damaged : HiveText::Foreign;
+}
+
 HiveText ParseHive(const std::string& text, RegistryKey& root)
 {
     root.values.clear();
     root.subkeys.clear();
     if (text.empty())
         return HiveText::Ours;
-    size_t end = text.find('\n');
-    if (end == std::string::npos || text.compare(0, end, kHeader) != 0)
-        return HiveText::Foreign;
+    if (HiveText start = HiveTextOfStart(text); start != HiveText::Ours)
+        return start;
+    size_t end = sizeof kHeader - 1; // the header's line feed
     HiveIndex index;
     RegistryKey* key = nullptr;
     bool ok = true;

@@ -24,6 +24,10 @@ struct RegistryValue {
 // The real registry's bound on how deep keys nest; a file with deeper keys
 // is damaged, and no deeper key is created.
 constexpr size_t kMaxKeyDepth = 512;
+// How many keys and how many values a file may hold; a file with more is
+// damaged, and no change makes more. Settings hold a few dozen.
+constexpr size_t kMaxHiveKeys = 16384;
+constexpr size_t kMaxHiveValues = 16384;
 
 struct RegistryKey {
     RegistryKey() = default;
@@ -50,9 +54,15 @@ std::vector<std::string> SplitKeyPath(std::string_view path);
 
 enum class HiveText {
     Ours,     // parsed whole into the tree
-    Damaged,  // our header, but a body that does not parse
+    Damaged,  // a damaged copy of ours: our header with a body that does not
+              // parse, a header cut short or ended by CR LF, or only NULs
     Foreign,  // not a registry file of this format
 };
+
+// Whose file the text is, from its start alone: Ours when it starts with
+// our header line, Damaged when it starts as only a damaged copy of ours
+// does, else Foreign. Enough for a file too large to read whole.
+HiveText HiveTextOfStart(std::string_view start);
 
 HiveText ParseHive(const std::string& text, RegistryKey& root);
 std::string FormatHive(const RegistryKey& root);

@@ -1,5 +1,6 @@
 #include "platform/win32/RegistryReadScope.h"
 
+#include "platform/win32/RegistryChangeScope.h"
 #include "platform/win32/SharedFile.h"
 
 namespace {
@@ -36,6 +37,8 @@ RegistryReadScope::~RegistryReadScope()
 
 RegistryKey& ReadUserHive(const std::string& path, RegistryKey& unscoped)
 {
+    if (UserHiveChange* change = CurrentUserHiveChange(path))
+        return change->hive; // the file is locked for that change
     if (t_reading.scopes == 0) {
         ReadFromFile(path, unscoped);
         return unscoped;

@@ -1,6 +1,12 @@
 #include "platform/win32/SharedFile.h"
 
+#include "platform/win32/RegularFile.h"
+#include "platform/win32/SetAside.h"
+#include "platform/win32/WriteAll.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <pwd.h>
@@ -31,78 +37,84 @@ bool MakeFolders(const std::string& folder)
     return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
-// An flock on "<path>.lock", released when the object goes.
-class FileLock {
-public:
-    FileLock(const std::string& path, int operation, bool create)
-    {
-        fd_ = open((path + ".lock").c_str(), (create ? O_CREAT : 0) | O_RDWR | O_CLOEXEC, 0600);
-        if (fd_ < 0)
-            return;
-        int result;
-        do
-            result = flock(fd_, operation);
-        while (result != 0 && errno == EINTR);
-        if (result != 0) {
-            close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~FileLock()
-    {
-        if (fd_ >= 0)
-            close(fd_); // releases the lock
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-    bool Held() const { return fd_ >= 0; }
-
-private:
-    int fd_ = -1;
-};
-
-SharedFileRead ReadUnlocked(const std::string& path, std::string& text)
+// The file a rewrite replaces: the path, or the file its chain of symbolic
+// links ends at (which need not exist yet).
+std::string WriteTarget(const std::string& path)
 {
-    text.clear();
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? SharedFileRead::Missing : SharedFileRead::Failed;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || size_t(st.st_size) > kSharedFileMaxSize) {
-        close(fd);
-        return SharedFileRead::Failed;
+    std::string target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        char link[PATH_MAX];
+        ssize_t n = readlink(target.c_str(), link, sizeof link);
+        if (n <= 0 || size_t(n) >= sizeof link)
+            return target;
+        std::string next(link, size_t(n));
+        target = next[0] == '/' ? next : FolderOf(target) + "/" + next;
     }
+    return path; // a loop: no read gets through it either
+}
+
+// An flock on "<path>.lock": the descriptor, or -1. The lock file is never
+// a link or anything but a regular file.
+int LockFile(const std::string& path, int operation, bool create)
+{
+    int fd = OpenRegularFile((path + ".lock").c_str(), (create ? O_CREAT : 0) | O_RDWR | O_NOFOLLOW);
+    if (fd < 0)
+        return -1;
+    int result;
+    do
+        result = flock(fd, operation);
+    while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Reads up to limit bytes after what text holds; false on a read error.
+// Sets more when the file holds more than that.
+bool ReadUpTo(int fd, size_t limit, std::string& text, bool& more)
+{
     char buffer[65536];
+    more = false;
     for (;;) {
         ssize_t n = read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 || text.size() + size_t(n) > kSharedFileMaxSize) {
-            close(fd);
-            text.clear();
-            return SharedFileRead::Failed;
-        }
+        if (n < 0)
+            return false;
         if (n == 0)
-            break;
+            return true;
+        if (text.size() + size_t(n) > limit) {
+            text.append(buffer, limit - text.size());
+            more = true;
+            return true;
+        }
         text.append(buffer, size_t(n));
     }
-    close(fd);
-    return SharedFileRead::Read;
 }
 
-bool WriteAll(int fd, const std::string& text)
+SharedFileRead ReadUnlocked(const std::string& path, std::string& text)
 {
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
+    text.clear();
+    int fd = OpenRegularFile(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return errno == ENOENT ? SharedFileRead::Missing : SharedFileRead::Failed;
+    struct stat st;
+    bool more = false;
+    bool read = fstat(fd, &st) == 0;
+    const bool oversized = read && size_t(st.st_size) > kSharedFileMaxSize;
+    if (read)
+        read = ReadUpTo(fd, oversized ? kSharedFileHeadSize : kSharedFileMaxSize, text, more);
+    close(fd);
+    if (!read) {
+        text.clear();
+        return SharedFileRead::Failed;
     }
-    return true;
+    if (!oversized && !more)
+        return SharedFileRead::Read;
+    text.resize(std::min(text.size(), kSharedFileHeadSize));
+    return SharedFileRead::Oversized;
 }
 
 bool SyncFolder(const std::string& folder)
@@ -115,22 +127,40 @@ bool SyncFolder(const std::string& folder)
     return ok;
 }
 
-bool ReplaceUnlocked(const std::string& path, const std::string& text)
+// Opens "<target>.new" to write, naming it in temp. Whatever a crash or
+// another program left there that is no regular file is removed; when that
+// cannot be done (a folder with files in it), a name of our own beside it
+// is made instead.
+int OpenNewFile(const std::string& target, std::string& temp)
 {
-    std::string temp = path + ".new";
-    int fd = open(temp.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
+    temp = target + ".new";
+    const int flags = O_CREAT | O_TRUNC | O_WRONLY | O_NOFOLLOW;
+    int fd = OpenRegularFile(temp.c_str(), flags);
+    if (fd >= 0 || (errno != ENXIO && errno != EISDIR && errno != ELOOP))
+        return fd;
+    if (unlink(temp.c_str()) == 0 || rmdir(temp.c_str()) == 0)
+        if ((fd = OpenRegularFile(temp.c_str(), flags)) >= 0)
+            return fd;
+    temp = target + ".new-XXXXXX";
+    return mkostemp(temp.data(), O_CLOEXEC);
+}
+
+bool ReplaceUnlocked(const std::string& target, const std::string& text)
+{
+    std::string temp;
+    int fd = OpenNewFile(target, temp);
     if (fd < 0)
         return false;
     // A leftover from a crash may carry other rights; the file holds secrets.
-    bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+    bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, text.data(), text.size()) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (ok && g_replaceHook)
         g_replaceHook();
-    if (!ok || rename(temp.c_str(), path.c_str()) != 0) {
+    if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
         unlink(temp.c_str());
         return false;
     }
-    SyncFolder(FolderOf(path));
+    SyncFolder(FolderOf(target));
     return true;
 }
 
@@ -152,36 +182,52 @@ SharedFileRead ReadSharedFile(const std::string& path, std::string& text)
 {
     // Without a lock file (a folder we may not write) the read goes on
     // unlocked: a rename-in-place never shows a half-written file.
-    FileLock lock(path, LOCK_SH, false);
-    return ReadUnlocked(path, text);
+    int lock = LockFile(path, LOCK_SH, false);
+    SharedFileRead state = ReadUnlocked(path, text);
+    if (lock >= 0)
+        close(lock); // releases the lock
+    return state;
+}
+
+SharedFileUpdate::SharedFileUpdate(const std::string& path) : path_(path)
+{
+    if (path.empty() || !MakeFolders(FolderOf(path)))
+        return;
+    lockFd_ = LockFile(path, LOCK_EX, true);
+    if (lockFd_ >= 0)
+        state_ = ReadUnlocked(path, text_);
+}
+
+SharedFileUpdate::~SharedFileUpdate()
+{
+    if (lockFd_ >= 0)
+        close(lockFd_); // releases the lock
+}
+
+bool SharedFileUpdate::SetAside()
+{
+    return Held() && SetSharedFileAside(path_);
+}
+
+bool SharedFileUpdate::Replace(const std::string& text)
+{
+    if (!Held() || text.size() > kSharedFileMaxSize)
+        return false; // no later read would take it
+    return ReplaceUnlocked(WriteTarget(path_), text);
 }
 
 bool UpdateSharedFile(const std::string& path,
                       const std::function<bool(SharedFileRead state, std::string& text)>& change)
 {
-    if (path.empty() || !MakeFolders(FolderOf(path)))
+    SharedFileUpdate update(path);
+    if (!update.Held() || !change(update.State(), update.Text()))
         return false;
-    FileLock lock(path, LOCK_EX, true);
-    if (!lock.Held())
-        return false;
-    std::string text;
-    SharedFileRead state = ReadUnlocked(path, text);
-    if (!change(state, text))
-        return false;
-    if (text.size() > kSharedFileMaxSize)
-        return false; // no later read would take it
-    return ReplaceUnlocked(path, text);
+    return update.Replace(update.Text());
 }
 
 bool SetSharedFileAside(const std::string& path)
 {
-    std::string aside = path + ".damaged";
-    for (int n = 2; access(aside.c_str(), F_OK) == 0 || errno != ENOENT; ++n) {
-        if (n > 1000)
-            return false;
-        aside = path + ".damaged-" + std::to_string(n);
-    }
-    return rename(path.c_str(), aside.c_str()) == 0;
+    return SetFileAside(WriteTarget(path), ".damaged", kSharedFileKeptCopies);
 }
 
 SharedFileReplaceHook SetSharedFileReplaceHook(SharedFileReplaceHook hook)

@@ -3,25 +3,64 @@
 // one, on "<path>.lock" beside the file. A rewrite goes to "<path>.new"
 // (mode 0600), is flushed to disk and then renamed over the file, so a crash
 // at any point leaves either the old file or the new one, never half of it.
+// A file that is a symbolic link is rewritten where the link points.
+// Only a regular file is read: a pipe, device or folder at the name (or at
+// "<path>.new") is never waited on.
 #pragma once
 
 #include <functional>
 #include <string>
 
 enum class SharedFileRead {
-    Read,     // the file's text is in the string
-    Missing,  // there is no file
-    Failed,   // it exists but cannot be read, or exceeds the size limit
+    Read,      // the file's text is in the string
+    Missing,   // there is no file
+    Failed,    // it exists but cannot be read, or is not a regular file
+    Oversized, // a regular file over the size limit; the string holds its
+               // first kSharedFileHeadSize bytes at most
 };
 
 // The folder of this program's per-user files: $XDG_CONFIG_HOME/vantrel,
 // else ~/.config/vantrel; empty when no home folder is known.
 std::string UserConfigFolder();
 
-// Files larger than this are not read: they are not ours.
-constexpr size_t kSharedFileMaxSize = 16 * 1024 * 1024;
+// Files larger than this are not read whole: settings take a few KiB, and a
+// file at the limit still loads in a fraction of a second.
+constexpr size_t kSharedFileMaxSize = 4 * 1024 * 1024;
+// How much of an oversized file is read, to tell whose it is.
+constexpr size_t kSharedFileHeadSize = 256;
+// How many set-aside copies are kept; the oldest go first.
+constexpr int kSharedFileKeptCopies = 5;
 
 SharedFileRead ReadSharedFile(const std::string& path, std::string& text);
+
+// The exclusive hold of a shared file: taken, and the file read, when the
+// object is made; released when it goes. Several changes can be made to
+// the text and written back once.
+class SharedFileUpdate {
+public:
+    // The file's folder is created (mode 0700) when missing.
+    explicit SharedFileUpdate(const std::string& path);
+    ~SharedFileUpdate();
+    SharedFileUpdate(const SharedFileUpdate&) = delete;
+    SharedFileUpdate& operator=(const SharedFileUpdate&) = delete;
+
+    // Whether the lock is held; nothing else works without it.
+    bool Held() const { return lockFd_ >= 0; }
+    SharedFileRead State() const { return state_; }
+    std::string& Text() { return text_; }
+
+    // Renames the file aside as SetSharedFileAside does.
+    bool SetAside();
+    // Puts the text in place of the file; false, and the file left as it
+    // was, when the text exceeds the size limit or a step fails.
+    bool Replace(const std::string& text);
+
+private:
+    std::string path_;
+    int lockFd_ = -1;
+    SharedFileRead state_ = SharedFileRead::Failed;
+    std::string text_;
+};
 
 // Under the exclusive lock: reads the file, hands its state and text to
 // change, and when change returns true writes the changed text back.
@@ -31,8 +70,9 @@ SharedFileRead ReadSharedFile(const std::string& path, std::string& text);
 bool UpdateSharedFile(const std::string& path,
                       const std::function<bool(SharedFileRead state, std::string& text)>& change);
 
-// Renames the file to "<path>.damaged" (or "<path>.damaged-2", ...), keeping
-// every earlier copy. Call it only from inside an update's change.
+// Renames the file to "<path>.damaged" (or "<path>.damaged-2", ...: one past
+// the highest kept), never over an earlier copy, and keeps the newest
+// kSharedFileKeptCopies copies. Call it only from inside an update's change.
 bool SetSharedFileAside(const std::string& path);
 
 // Called after the new file is written and before it is renamed into place.

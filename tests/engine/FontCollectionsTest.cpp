@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -324,6 +326,227 @@ TEST(FontCollections, OnlyRegularFilesAreCollections)
     std::vector<std::string> files;
     EXPECT_EQ(FindFiles(windows.Font("*.ttc").c_str(), files), 0u);
     EXPECT_EQ(SplitFontCollections(), 0);
+}
+
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+int SplitAt(const std::string& path)
+{
+    std::vector<char> buffer(path.begin(), path.end());
+    buffer.push_back('\0');
+    return SplitTrueTypeCollection(buffer.data());
+}
+
+// Ends a test that a blocking open would hang, instead of the whole run.
+class Alarm {
+public:
+    Alarm() { alarm(30); }
+    ~Alarm() { alarm(0); }
+};
+
+TEST(FontCollections, APipeGivenByNameIsNeverWaitedOn)
+{
+    Alarm alarm;
+    ScratchFolder folder;
+    ASSERT_EQ(mkfifo(folder.File("pipe.ttc").c_str(), 0600), 0);
+    ASSERT_EQ(symlink(folder.File("pipe.ttc").c_str(), folder.File("link.ttc").c_str()), 0);
+    for (const char* name : {"pipe.ttc", "link.ttc"})
+        EXPECT_EQ(SplitAt(folder.File(name)), 0) << name;
+}
+
+// Every table record at the end of the file with no bytes: the face's last
+// table starts where the face ends, and the collection's where it ends.
+TEST(FontCollections, AnEmptyLastTableAtTheEndOfTheFileSplits)
+{
+    ScratchFolder folder;
+    const struct {
+        const char* what;
+        std::string bytes;
+        size_t faceSize;
+    } cases[] = {
+        {"one empty table, 44 bytes", CollectionHeader(1, {16}) + OffsetTable({{"cmap", 44, 0}}, 1), 28},
+        {"a table, then an empty one", CollectionHeader(1, {16}) + OffsetTable({{"cmap", 60, 4}, {"name", 64, 0}}, 2) + "ABCD",
+         48},
+    };
+    for (const auto& c : cases) {
+        WriteFile(folder.File("empty.ttc"), c.bytes);
+        EXPECT_EQ(SplitAt(folder.File("empty.ttc")), 1) << c.what;
+        EXPECT_EQ(FileBytes(folder.File("empty0.ttf")).size(), c.faceSize) << c.what;
+    }
+}
+
+// Faces that are each a few hundred KiB, every one with bytes of its own.
+std::string LargeCollection(uint32_t faces, uint32_t tableLength)
+{
+    std::vector<uint32_t> offsets;
+    const uint32_t header = 12 + 4 * faces, faceSize = 28 + tableLength;
+    for (uint32_t i = 0; i < faces; ++i)
+        offsets.push_back(header + i * faceSize);
+    std::string bytes = CollectionHeader(faces, offsets);
+    for (uint32_t i = 0; i < faces; ++i) {
+        bytes += OffsetTable({{"cmap", uint32_t(bytes.size()) + 28, tableLength}}, 1);
+        for (uint32_t b = 0; b < tableLength; b += 4096)
+            bytes.append(std::min(tableLength - b, 4096u), char('a' + (i + b / 4096) % 26));
+    }
+    return bytes;
+}
+
+// Watches the folder until stop exists: each face found under its final
+// name must have the size of the face split alone; exits 1 at the first
+// that has not. (The bytes are compared once the splitters are done.)
+[[noreturn]] void WatchFaces(const std::string& folder, const std::vector<std::string>& expected, const std::string& stop)
+{
+    const pid_t test = getppid();
+    for (;;) {
+        if (getppid() != test)
+            _exit(2); // the test is gone
+        const bool last = fs::exists(stop);
+        for (size_t i = 0; i < expected.size(); ++i) {
+            struct stat st;
+            if (stat((folder + "/big" + std::to_string(i) + ".ttf").c_str(), &st) == 0 &&
+                size_t(st.st_size) != expected[i].size())
+                _exit(1);
+        }
+        if (last)
+            _exit(0);
+    }
+}
+
+bool ExitedWith(pid_t pid, int code)
+{
+    int status = 0;
+    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == code;
+}
+
+TEST(FontCollections, TwoSplittersAtOnceNeverShowAHalfWrittenFace)
+{
+    const uint32_t faces = 6, tableLength = 8 * 1024 * 1024;
+    const std::string bytes = LargeCollection(faces, tableLength);
+    std::vector<std::string> expected;
+    {
+        ScratchFolder alone;
+        WriteFile(alone.File("big.ttc"), bytes);
+        ASSERT_EQ(SplitAt(alone.File("big.ttc")), 1);
+        for (uint32_t i = 0; i < faces; ++i) {
+            expected.push_back(FileBytes(alone.File("big" + std::to_string(i) + ".ttf")));
+            ASSERT_EQ(expected.back().size(), 28u + tableLength) << i;
+        }
+    }
+    for (int round = 0; round < 10; ++round) {
+        ScratchFolder folder;
+        WriteFile(folder.File("big.ttc"), bytes);
+        const std::string stop = folder.File("stop");
+        pid_t watcher = fork();
+        ASSERT_GE(watcher, 0);
+        if (watcher == 0)
+            WatchFaces(folder.Path(), expected, stop);
+        pid_t splitters[2];
+        for (pid_t& splitter : splitters) {
+            splitter = fork();
+            ASSERT_GE(splitter, 0);
+            if (splitter == 0)
+                _exit(SplitAt(folder.File("big.ttc")) == 1 ? 0 : 2);
+        }
+        for (pid_t splitter : splitters)
+            EXPECT_TRUE(ExitedWith(splitter, 0)) << round;
+        WriteFile(stop, "");
+        EXPECT_TRUE(ExitedWith(watcher, 0)) << "round " << round << ": a face under its name was not whole";
+        for (uint32_t i = 0; i < faces; ++i)
+            EXPECT_TRUE(FileBytes(folder.File("big" + std::to_string(i) + ".ttf")) == expected[i]) << i;
+        for (const auto& entry : fs::directory_iterator(folder.Path()))
+            EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+    }
+}
+
+// Two sound faces, the second named first in the file.
+std::string TwoFaces()
+{
+    std::string bytes = CollectionHeader(2, {20, 48});
+    bytes += OffsetTable({{"cmap", 76, 8}}, 1);
+    bytes += OffsetTable({{"cmap", 84, 8}}, 1);
+    return bytes + "ABCDEFGH" + "IJKLMNOP";
+}
+
+TEST(FontCollections, FaceZeroIsWrittenOnlyOnceEveryOtherFaceIsInPlace)
+{
+    ScratchWindowsFolder windows;
+    WriteFile(windows.Font("pair.ttc"), TwoFaces());
+    fs::create_directories(windows.Font("pair1.ttf/in")); // face 1 cannot be put in place
+    EXPECT_EQ(SplitFontCollections(), 1);
+    EXPECT_FALSE(fs::exists(windows.Font("pair0.ttf"))) << "a split cut short does not count as done";
+    fs::remove_all(windows.Font("pair1.ttf"));
+    EXPECT_EQ(SplitFontCollections(), 1); // done again, whole
+    EXPECT_TRUE(fs::is_regular_file(windows.Font("pair0.ttf")));
+    EXPECT_TRUE(fs::is_regular_file(windows.Font("pair1.ttf")));
+    EXPECT_EQ(SplitFontCollections(), 0);
+}
+
+// Runs SplitFontCollections in a new process, as a new start of the
+// program would, and gives its result.
+int SplitInANewProcess()
+{
+    pid_t pid = fork();
+    if (pid == 0)
+        _exit(SplitFontCollections());
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+ino_t InodeOf(const std::string& path)
+{
+    struct stat st{};
+    return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+TEST(FontCollections, ACollectionThatMakesNoFirstFaceIsNotRewrittenAtTheNextStart)
+{
+    ScratchWindowsFolder windows;
+    // Face 0 names a table past the end; face 1 is sound.
+    std::string bytes = CollectionHeader(2, {20, 48});
+    bytes += OffsetTable({{"cmap", 76, 900}}, 1);
+    bytes += OffsetTable({{"cmap", 76, 8}}, 1);
+    bytes += "ABCDEFGH";
+    WriteFile(windows.Font("half.ttc"), bytes);
+    ASSERT_EQ(SplitInANewProcess(), 1);
+    const ino_t face1 = InodeOf(windows.Font("half1.ttf"));
+    ASSERT_NE(face1, 0u);
+    EXPECT_FALSE(fs::exists(windows.Font("half0.ttf")));
+    EXPECT_EQ(SplitInANewProcess(), 0) << "remembered across starts";
+    EXPECT_EQ(InodeOf(windows.Font("half1.ttf")), face1) << "not written again";
+
+    WriteFile(windows.Font("half.ttc"), TwoFaces()); // mended: split now
+    EXPECT_EQ(SplitInANewProcess(), 1);
+    EXPECT_TRUE(fs::is_regular_file(windows.Font("half0.ttf")));
+    EXPECT_EQ(SplitInANewProcess(), 0);
+    std::vector<std::string> files = TtfFilesIn(windows.Font(""));
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"half0.ttf", "half1.ttf"})) << "nothing else is left beside them";
+}
+
+// A splitter killed while it wrote leaves its passing file; the next split
+// of the collection removes it, and leaves those of writers still running.
+TEST(FontCollections, WhatAKilledSplitterLeftHalfWrittenIsRemovedAtTheNextSplit)
+{
+    ScratchFolder folder;
+    pid_t dead = fork();
+    if (dead == 0)
+        _exit(0);
+    ASSERT_GT(dead, 0);
+    ASSERT_TRUE(ExitedWith(dead, 0));
+    const std::string leftOver = folder.File("pair1.ttf." + std::to_string(dead) + "-77.part");
+    const std::string running = folder.File("pair1.ttf." + std::to_string(getpid()) + "-78.part");
+    const std::string other = folder.File("pair1.ttf.notes");
+    for (const std::string& path : {leftOver, running, other})
+        WriteFile(path, "half");
+    WriteFile(folder.File("pair.ttc"), TwoFaces());
+    ASSERT_EQ(SplitAt(folder.File("pair.ttc")), 1);
+    EXPECT_FALSE(fs::exists(leftOver));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(other));
 }
 
 } // namespace

@@ -23,7 +23,10 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -263,6 +266,42 @@ TEST(FontRegistration, AMapLineNamingAnythingButARegularFileIsSkipped)
     }
     EXPECT_EQ(NamedFile(p, "Shadowed"), program.Font("shadow.ttf"));
     ForgetDisplayFonts(p);
+}
+
+// A map that a read would wait on for ever, or never reach the end of:
+// nothing is waited on, and the reading stops after the first MiB.
+TEST(FontRegistration, AMapThatIsNoRegularFileOrHasNoEndIsNeverWaitedOn)
+{
+    alarm(30); // a hang ends the program instead of the run
+    ScratchProgram program;
+    ASSERT_TRUE(program.Loaded()) << dlerror();
+    fs::copy_file(dejaVuSans, program.Program("beside.ttf"));
+    const std::string map = program.Program("fontfile.map");
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        int registered;
+    } cases[] = {
+        {"a pipe", [&] { ASSERT_EQ(mkfifo(map.c_str(), 0600), 0); }, 0},
+        {"a link to /dev/zero", [&] { ASSERT_EQ(symlink("/dev/zero", map.c_str()), 0); }, 0},
+        // A line within the first MiB, a hole of 2 MiB of zeros, a line past it.
+        {"a sparse file of 2 MiB",
+         [&] {
+             program.Map("Near=beside.ttf\n");
+             fs::resize_file(map, 2 << 20);
+             std::ofstream(map, std::ios::binary | std::ios::app) << "\nFar=beside.ttf\n";
+         },
+         1},
+    };
+    for (const auto& c : cases) {
+        fs::remove(map);
+        c.make();
+        auto params = std::make_unique<GlobalParams>();
+        EXPECT_EQ(LoadFontFileMap(params.get()), c.registered) << c.what;
+        EXPECT_EQ(NamedFile(params.get(), "Far"), "(none)") << c.what;
+        ForgetDisplayFonts(params.get());
+    }
+    alarm(0);
 }
 
 // The fonts /F1 of the document's first page, as the core makes it.

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -98,6 +99,25 @@ TEST_F(ProfileStringsTest, ABareNameLivesInTheUserConfigFolder)
     ScopedEnv config("XDG_CONFIG_HOME", folder.File("config").c_str());
     ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "v", "bare.ini"));
     EXPECT_EQ(ReadFile(folder.File("config/vantrel/bare.ini")), "[S]\nk=v\n");
+}
+
+// A pipe at the file's name, or at its new file's: never waited on. The
+// first reads as an unreadable file, the second is passed by.
+TEST_F(ProfileStringsTest, APipeAtTheFileOrItsNewFileIsNeverWaitedOn)
+{
+    alarm(30); // a hang ends the program instead of the run
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    EXPECT_EQ(Get("Settings", "k"), "dflt");
+    EXPECT_FALSE(WritePrivateProfileStringA("Settings", "k", "v", file.c_str()));
+    struct stat st;
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(unlink(file.c_str()), 0);
+
+    ASSERT_EQ(mkfifo((file + ".new").c_str(), 0600), 0);
+    EXPECT_TRUE(WritePrivateProfileStringA("Settings", "k", "v", file.c_str()));
+    EXPECT_EQ(Get("Settings", "k"), "v");
+    alarm(0);
 }
 
 } // namespace

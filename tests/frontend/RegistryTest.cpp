@@ -1,4 +1,5 @@
 #include "platform/win32/Registry.h"
+#include "platform/win32/RegistryChangeScope.h"
 #include "platform/win32/RegistryHive.h"
 #include "platform/win32/RegistryReadScope.h"
 #include "platform/win32/SharedFile.h"
@@ -10,9 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sys/stat.h>
@@ -20,6 +24,13 @@
 #include <unistd.h>
 
 namespace {
+
+double CpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
 
 const REGSAM kAppAccess = KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE; // 0x2001F
 
@@ -376,11 +387,12 @@ TEST_F(RegistryTest, AChangeThatCouldNotBeReadBackIsRefusedAndTheFileStays)
         std::function<LONG()> change;
         const char* k; // software\k as read before and after
     } cases[] = {
-        // Its hexadecimal form alone is twice the read limit's worth.
+        // Its hexadecimal form alone is over four times the read limit.
         {"a value of 9 MiB", settings, setValue(9 << 20), "v"},
         // Raw control characters in a key name come back as "%01", three
         // bytes each.
-        {"a key name that grows threefold", settings + "K\t" + std::string(6 << 20, '\x01') + "\n", setValue(1), "v"},
+        {"a key name that grows threefold", settings + "K\t" + std::string(kSharedFileMaxSize / 2, '\x01') + "\n",
+         setValue(1), "v"},
         // The damaged file is not even set aside.
         {"a 17 MiB key over a damaged file", settings + "X\n", createKey(17 << 20), "<missing>"},
     };
@@ -434,24 +446,44 @@ TEST_F(RegistryTest, FilesWrittenBeforeNamesEscapedSeparatorsReadAsThen)
     EXPECT_EQ(software->subkeys[1]->name, "A/B");
 }
 
-TEST_F(RegistryTest, AMegabyteFileReadsWellUnderASecond)
+// Many keys side by side and many values in one key: each name found by a
+// walk over the ones before it made reading quadratic. Reading a file of N
+// entries sixteen times and one of 16 N once is the same work when reading
+// is linear, sixteen times more for the large file when it is quadratic.
+TEST_F(RegistryTest, ReadingStaysLinearInTheNumberOfKeysAndValues)
 {
-    // Many keys side by side and many values in one key: each name found
-    // by a walk over the ones before it made reading quadratic.
-    std::string text = HiveHeader();
-    for (int i = 0; text.size() < 500000; ++i)
-        text += "K\tk" + std::to_string(i) + "\n";
-    text += "K\tsoftware\n";
-    for (int i = 0; text.size() < 1000000; ++i)
-        text += "V\tv" + std::to_string(i) + "\t1\t7600\n";
-    text += "V\tlast\t1\t7600\n";
-    WriteFile(file, text);
-    HKEY key = nullptr;
-    auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software", 0, KEY_READ, &key), ERROR_SUCCESS); // one reading
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    RegCloseKey(key);
-    EXPECT_EQ(QueryString("software", "last"), "v");
+    auto fileOf = [](int entries) {
+        std::string text = HiveHeader();
+        for (int i = 0; i < entries; ++i)
+            text += "K\tk" + std::to_string(i) + "\n";
+        text += "K\tsoftware\n";
+        for (int i = 0; i < entries; ++i)
+            text += "V\tv" + std::to_string(i) + "\t1\t7600\n";
+        return text + "V\tlast\t1\t7600\n";
+    };
+    auto readOnce = [] {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software", 0, KEY_READ, &key), ERROR_SUCCESS);
+        RegCloseKey(key);
+    };
+    // The least CPU time of a few trials of reading the file times times,
+    // after one reading that is not counted.
+    auto readingTime = [&](int entries, int times) {
+        WriteFile(file, fileOf(entries));
+        readOnce();
+        double least = 1e9;
+        for (int trial = 0; trial < 3; ++trial) {
+            double start = CpuSeconds();
+            for (int i = 0; i < times; ++i)
+                readOnce();
+            least = std::min(least, CpuSeconds() - start);
+        }
+        EXPECT_EQ(QueryString("software", "last"), "v");
+        return least;
+    };
+    const int most = int(std::min(kMaxHiveKeys, kMaxHiveValues)) - 2;
+    double small = readingTime(most / 16, 16), large = readingTime(most, 1);
+    EXPECT_LT(large, 8 * std::max(small, 0.001)) << small << " s, then " << large << " s";
 }
 
 TEST_F(RegistryTest, AReadScopeReadsTheFileOnceAndSeesItsOwnChanges)
@@ -466,6 +498,286 @@ TEST_F(RegistryTest, AReadScopeReadsTheFileOnceAndSeesItsOwnChanges)
     }
     ASSERT_EQ(SetString("software", "k", "new"), ERROR_SUCCESS);
     EXPECT_EQ(QueryString("software", "k"), "new");
+}
+
+// Saves in a process of its own and reports whether the save went through.
+bool SavedInAnotherProcess(const std::function<LONG()>& save)
+{
+    pid_t pid = fork();
+    if (pid == 0)
+        _exit(save() == ERROR_SUCCESS ? 0 : 1);
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// What stands at a name beside the settings file in each case.
+enum class Kind { Fifo, EmptyFolder, FullFolder, LinkToFifo, LinkToNowhere };
+
+void Make(Kind kind, const std::string& path)
+{
+    switch (kind) {
+    case Kind::Fifo:
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        break;
+    case Kind::EmptyFolder:
+        ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+        break;
+    case Kind::FullFolder:
+        ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+        WriteFile(path + "/inside", "x");
+        break;
+    case Kind::LinkToFifo:
+        ASSERT_EQ(mkfifo((path + "-fifo").c_str(), 0600), 0);
+        ASSERT_EQ(symlink((path + "-fifo").c_str(), path.c_str()), 0);
+        break;
+    case Kind::LinkToNowhere:
+        ASSERT_EQ(symlink((path + "-target").c_str(), path.c_str()), 0);
+        break;
+    }
+}
+
+// A pipe opened for reading waits for a writer: the alarm ends a test that
+// would hang instead of the whole run.
+class RegistryFileKinds : public RegistryTest {
+protected:
+    void SetUp() override { alarm(30); }
+    void TearDown() override { alarm(0); }
+};
+
+TEST_F(RegistryFileKinds, APipeAsTheSettingsFileReadsAsUnreadableAndIsNeverWaitedOn)
+{
+    for (Kind kind : {Kind::Fifo, Kind::LinkToFifo}) {
+        Make(kind, file);
+        EXPECT_EQ(QueryString("software", "k"), "<missing>");
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "software", 0, nullptr, 0, kAppAccess, nullptr, &key, nullptr),
+                  ERROR_ACCESS_DENIED);
+        {
+            RegistryChangeScope scope; // also reads the file under the lock
+            EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "software", 0, nullptr, 0, kAppAccess, nullptr, &key, nullptr),
+                      ERROR_ACCESS_DENIED);
+        }
+        struct stat st;
+        ASSERT_EQ(stat(file.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "left as it was";
+        unlink(file.c_str());
+        unlink((file + "-fifo").c_str());
+    }
+}
+
+TEST_F(RegistryFileKinds, WhateverStandsAtTheNewFilesNameTheSaveGoesThrough)
+{
+    const struct {
+        const char* what;
+        Kind kind;
+    } cases[] = {
+        {"a pipe", Kind::Fifo},
+        {"an empty folder", Kind::EmptyFolder},
+        {"a folder with a file in it", Kind::FullFolder},
+        {"a link to a pipe", Kind::LinkToFifo},
+        {"a link to nowhere", Kind::LinkToNowhere},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        Make(c.kind, file + ".new");
+        const std::string value = "saved " + std::to_string(++round);
+        ASSERT_EQ(SetString("software", "k", value), ERROR_SUCCESS) << c.what;
+        EXPECT_EQ(QueryString("software", "k"), value) << c.what;
+        ASSERT_EQ(SetString("software", "k2", value), ERROR_SUCCESS) << c.what << ": every later save too";
+        EXPECT_EQ(access((file + ".new-target").c_str(), F_OK), -1) << c.what << ": nothing written through a link";
+        std::filesystem::remove_all(file + ".new");
+        unlink((file + ".new-fifo").c_str());
+    }
+    // No name of our own is left beside the file.
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        EXPECT_TRUE(entry.path().filename() == "registry" || entry.path().filename() == "registry.lock")
+            << entry.path();
+}
+
+TEST_F(RegistryFileKinds, ALockFileThatIsNotARegularFileIsNotFollowed)
+{
+    ASSERT_EQ(SetString("software", "k", "before"), ERROR_SUCCESS);
+    unlink((file + ".lock").c_str());
+    for (Kind kind : {Kind::Fifo, Kind::LinkToNowhere}) {
+        Make(kind, file + ".lock");
+        EXPECT_EQ(QueryString("software", "k"), "before"); // the read goes on unlocked
+        HKEY key = nullptr;
+        EXPECT_NE(RegCreateKeyExA(HKEY_CURRENT_USER, "software\\new", 0, nullptr, 0, kAppAccess, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(QueryString("software", "k"), "before");
+        EXPECT_EQ(access((file + ".lock-target").c_str(), F_OK), -1) << "no file made where the link points";
+        {
+            RegistryChangeScope scope; // without the lock it still reads
+            EXPECT_EQ(QueryString("software", "k"), "before");
+            EXPECT_NE(SetString("software", "k", "after"), ERROR_SUCCESS);
+        }
+        EXPECT_EQ(QueryString("software", "k"), "before");
+        unlink((file + ".lock").c_str());
+    }
+}
+
+// Copies of our own file that a crash, a disk or an editor damaged, and
+// files of ours too large to read: each is kept aside byte for byte, and
+// the next save starts afresh where another process reads it back.
+TEST_F(RegistryTest, ADamagedCopyOfOursIsKeptAsideAndTheNextSaveStartsAfresh)
+{
+    const std::string body = "K\tsoftware\nV\told\t1\t7600\n";
+    std::string tooMany = HiveHeader();
+    for (size_t i = 0; i <= kMaxHiveKeys; ++i)
+        tooMany += "K\tk" + std::to_string(i) + "\n";
+    const struct {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"only NULs", std::string(4096, '\0')},
+        {"one NUL", std::string(1, '\0')},
+        {"cut inside the header", "vantrel regis"},
+        {"cut after the header", "vantrel registry 1"},
+        {"CR LF line ends", "vantrel registry 1\r\nK\tsoftware\r\nV\told\t1\t7600\r\n"},
+        {"ours and over the size limit", HiveHeader() + body + std::string(kSharedFileMaxSize, 'K') + "\n"},
+        {"NULs over the size limit", std::string(kSharedFileMaxSize + 1, '\0')},
+        {"more keys than a file may hold", tooMany},
+    };
+    for (const auto& c : cases) {
+        WriteFile(file, c.text);
+        EXPECT_EQ(QueryString("software", "old"), "<missing>") << c.what;
+        ASSERT_TRUE(SavedInAnotherProcess([this] { return SetString("software", "k", "fresh"); })) << c.what;
+        EXPECT_EQ(QueryString("software", "k"), "fresh") << c.what;
+        EXPECT_TRUE(ReadFile(file + ".damaged") == c.text) << c.what << ": kept aside whole";
+        ASSERT_EQ(unlink((file + ".damaged").c_str()), 0) << c.what;
+    }
+}
+
+TEST_F(RegistryTest, SetAsideCopiesAreBoundedAndNeverWrittenOver)
+{
+    // What the previous version left: a thousand copies.
+    WriteFile(file + ".damaged", "copy 1");
+    for (int n = 2; n <= 1000; ++n)
+        WriteFile(file + ".damaged-" + std::to_string(n), "copy " + std::to_string(n));
+    WriteFile(file + ".damaged-x", "not a copy");
+    for (int round = 1; round <= 7; ++round) {
+        const std::string damaged = HiveHeader() + "X " + std::to_string(round) + "\n";
+        WriteFile(file, damaged);
+        ASSERT_EQ(SetString("software", "k", "fresh"), ERROR_SUCCESS) << round;
+        EXPECT_EQ(ReadFile(file + ".damaged-" + std::to_string(1000 + round)), damaged) << round;
+    }
+    std::vector<std::string> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        if (entry.path().filename().string().rfind("registry.damaged", 0) == 0)
+            kept.push_back(entry.path().filename());
+    std::sort(kept.begin(), kept.end());
+    std::vector<std::string> expected = {"registry.damaged-1003", "registry.damaged-1004", "registry.damaged-1005",
+                                         "registry.damaged-1006", "registry.damaged-1007", "registry.damaged-x"};
+    ASSERT_EQ(kSharedFileKeptCopies, 5);
+    EXPECT_EQ(kept, expected);
+    EXPECT_EQ(ReadFile(file + ".damaged-x"), "not a copy");
+}
+
+TEST_F(RegistryTest, ASettingsFileThatIsALinkIsWrittenWhereTheLinkPoints)
+{
+    ScratchFolder dotfiles;
+    const std::string target = dotfiles.File("registry");
+    const struct {
+        const char* what;
+        std::string link; // what the settings file links to
+        bool exists;      // whether the target is there before the save
+    } cases[] = {
+        {"an absolute link", target, true},
+        {"a relative link", "../" + std::filesystem::path(dotfiles.Path()).filename().string() + "/registry", true},
+        {"a link whose file is still to be made", target, false},
+        {"a link to a link", dotfiles.File("step"), true},
+    };
+    ASSERT_EQ(symlink(target.c_str(), dotfiles.File("step").c_str()), 0);
+    for (const auto& c : cases) {
+        unlink(target.c_str());
+        if (c.exists)
+            WriteFile(target, HiveHeader() + "K\tsoftware\nV\told\t1\t7600\n");
+        unlink(file.c_str());
+        ASSERT_EQ(symlink(c.link.c_str(), file.c_str()), 0) << c.what;
+        ASSERT_EQ(SetString("software", "k", "through"), ERROR_SUCCESS) << c.what;
+        struct stat st;
+        ASSERT_EQ(lstat(file.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.what << ": the link stays";
+        EXPECT_NE(ReadFile(target).find("V\tk\t1\t7468726f75676800\n"), std::string::npos) << c.what;
+        EXPECT_EQ(QueryString("software", "old"), c.exists ? "v" : "<missing>") << c.what;
+        EXPECT_EQ(QueryString("software", "k"), "through") << c.what;
+    }
+}
+
+TEST_F(RegistryTest, AValueOnTheUserRootItselfIsRefused)
+{
+    const BYTE data[] = "v";
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "k", 0, REG_SZ, data, sizeof data), ERROR_ACCESS_DENIED);
+    HKEY root = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "", 0, kAppAccess, &root), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(root, "k", 0, REG_SZ, data, sizeof data), ERROR_ACCESS_DENIED);
+    RegCloseKey(root);
+    EXPECT_EQ(ReadFile(file), "") << "nothing written";
+    // The machine hive lives in memory and keeps them.
+    EXPECT_EQ(RegSetValueExA(HKEY_LOCAL_MACHINE, "RootValueTest", 0, REG_SZ, data, sizeof data), ERROR_SUCCESS);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(HKEY_LOCAL_MACHINE, "RootValueTest", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, sizeof data);
+}
+
+// A file the calls must not write over: no change gets through, and a read
+// scope keeps its one reading of it.
+TEST_F(RegistryTest, ARefusedChangeKeepsTheReadScopesReading)
+{
+    WriteFile(file, "[Settings]\nOutputFolder=/x\n");
+    RegistryReadScope scope;
+    FileOpens opens(file);
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "software", 0, KEY_READ, &key), ERROR_SUCCESS);
+    int first = opens.Count();
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_NE(RegCreateKeyExA(HKEY_CURRENT_USER, "software", 0, nullptr, 0, kAppAccess, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "software", 0, KEY_READ, &key), ERROR_SUCCESS);
+    }
+    // One reading for the scope, and one under the lock for each change.
+    EXPECT_EQ(opens.Count(), first + 5);
+}
+
+TEST_F(RegistryTest, AChangeScopeReadsAndWritesTheFileOnce)
+{
+    ASSERT_EQ(SetString("software", "k", "old"), ERROR_SUCCESS);
+    std::string before = ReadFile(file);
+    {
+        FileOpens opens(file);
+        RegistryChangeScope scope;
+        for (int i = 0; i < 9; ++i)
+            ASSERT_EQ(SetString("software", ("v" + std::to_string(i)).c_str(), "new"), ERROR_SUCCESS);
+        EXPECT_EQ(QueryString("software", "v8"), "new") << "the scope sees its own changes";
+        EXPECT_EQ(ReadFile(file), before) << "nothing written yet";
+        EXPECT_EQ(opens.Count(), 2) << "the scope's reading and this test's";
+        EXPECT_TRUE(scope.Save());
+    }
+    pid_t pid = fork();
+    if (pid == 0) {
+        for (int i = 0; i < 9; ++i)
+            if (QueryString("software", ("v" + std::to_string(i)).c_str()) != "new")
+                _exit(1);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another process reads every value";
+
+    // A change the file cannot take fails the scope's one write.
+    before = ReadFile(file);
+    {
+        RegistryChangeScope scope;
+        ASSERT_EQ(SetString("software", "small", "v"), ERROR_SUCCESS);
+        std::string big(9 << 20, 'd');
+        HKEY key = Create("software");
+        RegSetValueExA(key, "big", 0, REG_BINARY, reinterpret_cast<const BYTE*>(big.data()), DWORD(big.size()));
+        RegCloseKey(key);
+        EXPECT_FALSE(scope.Save());
+        EXPECT_NE(SetString("software", "later", "v"), ERROR_SUCCESS);
+    }
+    EXPECT_TRUE(ReadFile(file) == before);
+    EXPECT_EQ(QueryString("software", "small"), "<missing>");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "frontend/AppSettings.h"
 #include "platform/win32/RegistryHive.h"
+#include "platform/win32/SharedFile.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/frontend/FileOpens.h"
 #include "tests/frontend/FileText.h"
@@ -10,6 +11,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 namespace {
@@ -286,6 +288,82 @@ TEST_F(SettingsTest, LoadingTheSettingsReadsTheFileOnce)
     FileOpens opens(file);
     EXPECT_EQ(Describe(Read(Fresh())), Describe(kCustom));
     EXPECT_EQ(opens.Count(), 1);
+}
+
+// Counts the files renamed into a folder under one name while it lives.
+class RenamesInto {
+public:
+    RenamesInto(const std::string& folder, std::string name) : name_(std::move(name))
+    {
+        fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (fd_ >= 0 && inotify_add_watch(fd_, folder.c_str(), IN_MOVED_TO) < 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~RenamesInto()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    int Count()
+    {
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; fd_ >= 0 && (n = read(fd_, buffer, sizeof buffer)) > 0;)
+            for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+                count_ += reinterpret_cast<inotify_event*>(p)->len > 0 && reinterpret_cast<inotify_event*>(p)->name == name_;
+        return fd_ >= 0 ? count_ : -1;
+    }
+
+private:
+    std::string name_;
+    int fd_ = -1;
+    int count_ = 0;
+};
+
+// A file of ours, size bytes long, with a value of padding bytes under
+// "software\\pad"; the value name's length makes the hexadecimal even.
+std::string PaddedHive(size_t size)
+{
+    std::string text = HiveHeader() + "K\tsoftware\\pad\nV\tp\t3\t";
+    if ((size - text.size() - 1) % 2 != 0)
+        text.insert(text.size() - 3, "p");
+    text.resize(size - 1, 'a');
+    return text + "\n";
+}
+
+TEST_F(SettingsTest, ALoadAndEachSaveReadAndWriteTheFileOnce)
+{
+    WriteFile(file, PaddedHive(1 << 20));
+    RenamesInto renames(folder.Path(), "registry");
+    {
+        FileOpens opens(file);
+        CAppSettings& settings = Fresh(); // creates the four keys
+        EXPECT_EQ(opens.Count(), 1);
+        EXPECT_EQ(renames.Count(), 1);
+        Write(settings, kCustom);
+    }
+    for (auto save : {&CAppSettings::SaveSheetSettings, &CAppSettings::SaveOutputSettings}) {
+        FileOpens opens(file);
+        int before = renames.Count();
+        (CAppSettings::Instance()->*save)();
+        EXPECT_EQ(opens.Count(), 1);
+        EXPECT_EQ(renames.Count(), before + 1);
+    }
+    EXPECT_EQ(Describe(Read(Fresh())), Describe(kCustom));
+}
+
+// Creating the keys would take the file past what may be read back: every
+// creation is refused, and the load still reads the file only once.
+TEST_F(SettingsTest, AFullFileWithoutTheKeysLoadsTheDefaultsFromOneReading)
+{
+    const std::string text = PaddedHive(kSharedFileMaxSize - 8);
+    ASSERT_EQ(text.size(), kSharedFileMaxSize - 8);
+    WriteFile(file, text);
+    FileOpens opens(file);
+    EXPECT_EQ(Describe(Read(Fresh())), Describe(kDefaults));
+    EXPECT_EQ(opens.Count(), 1);
+    EXPECT_TRUE(ReadFile(file) == text);
 }
 
 } // namespace
