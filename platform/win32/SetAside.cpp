@@ -1,5 +1,7 @@
 #include "platform/win32/SetAside.h"
 
+#include "platform/win32/ContainingFolder.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -11,20 +13,6 @@
 namespace {
 
 constexpr long kHighestNumber = 999999999; // nine digits
-
-std::string FolderOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BareName(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 std::string CopyName(const std::string& path, const std::string& suffix, long number)
 {
@@ -68,8 +56,8 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to)
 std::vector<long> KeptCopies(const std::string& path, const std::string& suffix)
 {
     std::vector<long> numbers;
-    const std::string prefix = BareName(path) + suffix;
-    DIR* folder = opendir(FolderOf(path).c_str());
+    const std::string prefix = NameInFolder(path) + suffix;
+    DIR* folder = opendir(ContainingFolder(path).c_str());
     if (!folder)
         return numbers;
     while (const dirent* entry = readdir(folder)) {

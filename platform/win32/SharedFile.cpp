@@ -1,5 +1,6 @@
 #include "platform/win32/SharedFile.h"
 
+#include "platform/win32/ContainingFolder.h"
 #include "platform/win32/RegularFile.h"
 #include "platform/win32/SetAside.h"
 #include "platform/win32/WriteAll.h"
@@ -18,20 +19,12 @@ namespace {
 
 SharedFileReplaceHook g_replaceHook = nullptr;
 
-std::string FolderOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool MakeFolders(const std::string& folder)
 {
     struct stat st;
     if (stat(folder.c_str(), &st) == 0)
         return S_ISDIR(st.st_mode);
-    std::string parent = FolderOf(folder);
+    std::string parent = ContainingFolder(folder);
     if (parent != folder && !MakeFolders(parent))
         return false;
     return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
@@ -48,7 +41,7 @@ std::string WriteTarget(const std::string& path)
         if (n <= 0 || size_t(n) >= sizeof link)
             return target;
         std::string next(link, size_t(n));
-        target = next[0] == '/' ? next : FolderOf(target) + "/" + next;
+        target = next[0] == '/' ? next : ContainingFolder(target) + "/" + next;
     }
     return path; // a loop: no read gets through it either
 }
@@ -160,7 +153,7 @@ bool ReplaceUnlocked(const std::string& target, const std::string& text)
         unlink(temp.c_str());
         return false;
     }
-    SyncFolder(FolderOf(target));
+    SyncFolder(ContainingFolder(target));
     return true;
 }
 
@@ -191,7 +184,7 @@ SharedFileRead ReadSharedFile(const std::string& path, std::string& text)
 
 SharedFileUpdate::SharedFileUpdate(const std::string& path) : path_(path)
 {
-    if (path.empty() || !MakeFolders(FolderOf(path)))
+    if (path.empty() || !MakeFolders(ContainingFolder(path)))
         return;
     lockFd_ = LockFile(path, LOCK_EX, true);
     if (lockFd_ >= 0)
