@@ -1,5 +1,7 @@
 #include "image/CxIOFile.h"
 
+#include "platform/win32/RegularFile.h"
+
 CxIOFile::CxIOFile(FILE* fp) : m_fp(fp), m_bCloseFile(fp == nullptr) {}
 
 CxIOFile::CxIOFile(const CxIOFile& other)
@@ -22,8 +24,10 @@ CxIOFile::~CxIOFile()
 
 bool CxIOFile::Open(const char* filename, const char* mode)
 {
-    if (m_fp) return false;
-    m_fp = fopen(filename, mode);
+    if (m_fp || !filename || !mode) return false;
+    // A file read is a regular file: a FIFO or device would hold the
+    // reader up for ever. A write may go to a device (/dev/full, say).
+    m_fp = mode[0] == 'r' ? FopenRegularFile(filename, mode) : fopen(filename, mode);
     if (!m_fp) return false;
     m_bCloseFile = true;
     return true;

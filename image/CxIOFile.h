@@ -14,6 +14,8 @@ public:
     CxIOFile& operator=(const CxIOFile& other);
     ~CxIOFile() override;
 
+    // fopen's modes; a mode that starts with "r" opens only a regular file
+    // (or a link to one), without waiting on anything else at the name.
     bool Open(const char* filename, const char* mode);
 
     bool Close() override;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "image/CxIOFile.h"
@@ -68,6 +69,25 @@ TEST(CxIOFile, OpenOfAMissingFileFails)
     CxIOFile file;
     EXPECT_FALSE(file.Open("/nonexistent-folder/x.bin", "rb"));
     EXPECT_EQ(file.Size(), -1);
+}
+
+// Whatever stands at the name, a read opens at once or fails at once.
+TEST(CxIOFile, OnlyARegularFileOpensForReading)
+{
+    const std::string fifo = TempName("fifo"), folder = TempName("folder");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    alarm(20);  // a blocking open ends the program instead of the run
+    for (const std::string& name : {fifo, folder, std::string("/dev/zero")})
+        for (const char* mode : {"rb", "r+b"}) {
+            CxIOFile file;
+            EXPECT_FALSE(file.Open(name.c_str(), mode)) << name << " " << mode;
+        }
+    alarm(0);
+    CxIOFile file;
+    EXPECT_FALSE(file.Open(nullptr, "rb"));
+    remove(fifo.c_str());
+    rmdir(folder.c_str());
 }
 
 TEST(CxIOFile, CallersStreamStaysOpenAndAttached)
