@@ -1,6 +1,7 @@
 #include "engine/resources/LayerStream.h"
 
 #include "engine/resources/ResStdio.h"
+#include "platform/win32/RegularFile.h"
 
 #include <CachedFile.h>
 #include <Stream.h>
@@ -60,7 +61,9 @@ private:
 
 BaseStream* OpenLayerStream(const char* path)
 {
-    FILE* file = res_fopen(path, "rb");
+    // The document itself, never an embedded resource or a file of the same
+    // name that the resource search would find elsewhere.
+    FILE* file = path && *path ? FopenRegularFile(path, "rb") : nullptr;
     if (!file)
         return nullptr;
     auto* cached = new CachedFile(new LayerFileLoader(file));

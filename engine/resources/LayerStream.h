@@ -4,6 +4,7 @@
 
 class BaseStream;
 
-// A fresh stream over the file, or null when the layer opens nothing. The
-// stream owns the handle and closes it when the core lets it go.
+// A fresh stream over the regular file at the path itself (no resource
+// search), or null when none opens. The stream owns the handle and closes
+// it when the core lets it go.
 BaseStream* OpenLayerStream(const char* path);

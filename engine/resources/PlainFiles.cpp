@@ -87,3 +87,10 @@ bool IsFile(const std::string& path)
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
+
+bool IsSameFile(const std::string& one, const std::string& other)
+{
+    struct stat a, b;
+    return stat(one.c_str(), &a) == 0 && stat(other.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}

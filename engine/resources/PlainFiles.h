@@ -14,3 +14,7 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 // Whether the path names an existing regular file (through links): not a
 // folder, and not a pipe or device that a read would hang on or never end.
 bool IsFile(const std::string& path);
+
+// Whether both paths name one existing file (the same device and inode),
+// through links and however each is spelt.
+bool IsSameFile(const std::string& one, const std::string& other);

@@ -78,7 +78,7 @@ TEST(CoreData, CMapsBesideTheProgramComeFirst)
     EXPECT_EQ(CMapFolder("No-Such-Collection"), "");
 }
 
-TEST(CoreData, ADocumentNamedLikeAResourceIsReadFromTheTable)
+TEST(CoreData, ADocumentNamedLikeAResourceIsReadFromItsOwnFile)
 {
     ScratchFolder folder;
     std::string pdf = OnePagePdf("BT /F1 24 Tf 20 50 Td (AB) Tj ET", GlyphNameFont("Helvetica", {"A", "B"}));
@@ -86,7 +86,7 @@ TEST(CoreData, ADocumentNamedLikeAResourceIsReadFromTheTable)
     std::ofstream(folder.File("plain.pdf"), std::ios::binary) << pdf;
     CorvaneSetup("");
     EXPECT_EQ(Corvane(folder.File("plain.pdf").c_str(), folder.File("plain.ppt").c_str(), ""), kCorvaneOk);
-    EXPECT_EQ(Corvane(folder.File("rc").c_str(), folder.File("rc.ppt").c_str(), ""), kCorvaneCannotOpen);
+    EXPECT_EQ(Corvane(folder.File("rc").c_str(), folder.File("rc.ppt").c_str(), ""), kCorvaneOk);
 }
 
 } // namespace
