@@ -36,3 +36,14 @@ double DocumentResolution(PDFDoc* doc)
     }
     return ResolutionToFit(largest);
 }
+
+PixelSize PagePixelSize(PDFDoc* doc, int page, double dpi)
+{
+    double width = doc->getPageCropWidth(page), height = doc->getPageCropHeight(page);
+    if (!std::isfinite(width) || !std::isfinite(height))
+        return {};
+    const int rotate = doc->getPageRotate(page); // the core turns only by these
+    if (rotate == 90 || rotate == 270)
+        std::swap(width, height);
+    return {std::max(1, PixelSide(width, dpi)), std::max(1, PixelSide(height, dpi))};
+}

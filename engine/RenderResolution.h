@@ -26,3 +26,13 @@ double ResolutionToFit(double points);
 // The resolution for the document's largest selected page (its cropped
 // size, either way up), computed once before the first slide.
 double DocumentResolution(PDFDoc* doc);
+
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The size of the bitmap the core renders the page into at dpi: its cropped
+// size, turned with the page, at least one pixel each way. All zero when
+// the page's size is not a finite number.
+PixelSize PagePixelSize(PDFDoc* doc, int page, double dpi);

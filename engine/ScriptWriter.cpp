@@ -3,6 +3,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <memory>
 #include <new>
 
 #include "engine/ScriptHost.h"
@@ -146,10 +147,9 @@ int FinishAndRunScript(ScriptWriter* writer)
 {
     if (!writer)
         return 0;
+    std::unique_ptr<ScriptWriter> owned(writer); // deleted also when memory runs out
     AppendFooter(writer);
-    int result = g_scriptRunner(writer->script.c_str());
-    delete writer;
-    return result;
+    return g_scriptRunner(writer->script.c_str());
 }
 
 void DiscardScriptWriter(ScriptWriter* writer)

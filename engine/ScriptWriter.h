@@ -43,6 +43,9 @@ struct ScriptWriter {
 // Room reserved for the program text so that appending rarely reallocates.
 constexpr std::size_t kScriptReserve = 20971520;
 
+// The most slides the presentation application saves in one presentation.
+constexpr int kMaxSlides = 4093;
+
 // Null only when memory is exhausted.
 ScriptWriter* CreateScriptWriter(const char* outputPath);
 ScriptWriter* CreateScriptWriter(const char* outputPath, int progressMode);
@@ -88,7 +91,8 @@ public:
 };
 
 // 1 when a slide was written. Without text, the slide has only the picture.
-// A picture that cannot be saved sets the writer's pictureFailed.
+// A picture that cannot be built from a bitmap of the layout it reads, or
+// cannot be saved, sets the writer's pictureFailed.
 int WriteSlide(ScriptWriter* writer, const PageBitmap* bitmap, const PageText* text, TextMode textMode,
                int picture, int percentage);
 

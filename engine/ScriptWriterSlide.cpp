@@ -71,8 +71,13 @@ int WriteSlide(ScriptWriter* writer, const PageBitmap* bitmap, const PageText* t
     const int width = bitmap->width;
     const int height = bitmap->height;
     CxImage image;
-    if (picture && !BuildPageImage(image, *bitmap))
+    if (picture && !BuildPageImage(image, *bitmap)) {
+        // Only a layout it cannot read leaves the page out; a bitmap of the
+        // layout that gives no image is memory run out.
+        if (bitmap->blueGreenRed)
+            writer->pictureFailed = true;
         return 0;
+    }
     if (text) {
         // The styles are gathered for registration steps that do nothing yet.
         std::vector<int> colors;

@@ -3,6 +3,7 @@
 // processes ended first.
 #include "engine/Corvane.h"
 #include "engine/EngineApp.h"
+#include "engine/PageDeviceHooks.h"
 #include "engine/RenderResolution.h"
 #include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
@@ -12,8 +13,10 @@
 #include "tests/ScopedEnv.h"
 #include "tests/ScopedValue.h"
 #include "tests/engine/FolderFiles.h"
+#include "tests/engine/HandMadePdf.h"
 #include "tests/engine/ScopedScriptRunner.h"
 #include "tests/engine/NamedProcesses.h"
+#include "tests/engine/Occurrences.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +26,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <csignal>
@@ -424,6 +428,108 @@ TEST_F(Conversion, ASourceThatIsNoRegularFileGivesMinusTwoAtOnce)
     }
     alarm(0);
     close(listener);
+}
+
+// The document is read from its own path alone and never written. An
+// output that names it (the same path, another spelling, a link either
+// way) is refused with -5 before a page is rendered; a missing document is
+// -2 even where the resource search would find a file of its name (beside
+// the program, under the temporary folder); a PDF named like an embedded
+// resource converts.
+TEST_F(Conversion, TheSourceIsReadFromItsOwnPathAndNeverWritten)
+{
+    const std::string pdf = MakePdf(folder, "hello", helloPage), bytes = FileText(pdf);
+    const std::string same = folder.File("same.ppt"), pid = std::to_string(getpid());
+    const std::string shared = folder.File("shared"), besideProgram = ENGINE_TEST_BINARY_DIR "/beside-" + pid + ".pdf";
+    std::filesystem::create_directory(shared);
+    std::vector<std::string> documents = {same, folder.File("rc"), folder.File("GBK.unicodeMap"), besideProgram,
+                                          shared + "/intemp-" + pid + ".pdf"};
+    for (const std::string& document : documents)
+        std::filesystem::copy_file(pdf, document);
+    struct RemoveBesideProgram {
+        std::string path;
+        ~RemoveBesideProgram() { std::filesystem::remove(path); }
+    } removeBesideProgram{besideProgram};
+    ASSERT_EQ(symlink(same.c_str(), folder.File("link.ppt").c_str()), 0);
+    ASSERT_EQ(link(same.c_str(), folder.File("hard.ppt").c_str()), 0);
+    struct Case {
+        const char* what;
+        std::string source, output;
+        std::string tmpdir; // empty: the test's own
+        int result;
+    };
+    const Case cases[] = {
+        {"the output is the source", same, same, "", kCorvaneNothingSaved},
+        {"the output spells the source otherwise", same, folder.Path() + "/./same.ppt", "", kCorvaneNothingSaved},
+        {"the output is a link to the source", same, folder.File("link.ppt"), "", kCorvaneNothingSaved},
+        {"the source is a link to the output", folder.File("link.ppt"), same, "", kCorvaneNothingSaved},
+        {"the output is a hard link of the source", same, folder.File("hard.ppt"), "", kCorvaneNothingSaved},
+        {"missing, its name beside the program", folder.File("gone/beside-" + pid + ".pdf"), folder.File("1.ppt"), "",
+         kCorvaneCannotOpen},
+        {"missing, its name in the temporary folder", "intemp-" + pid + ".pdf", folder.File("2.ppt"), shared,
+         kCorvaneCannotOpen},
+        {"named like an embedded resource", folder.File("rc"), folder.File("rc.ppt"), "", kCorvaneOk},
+        {"named like embedded language data", folder.File("GBK.unicodeMap"), folder.File("gbk.ppt"), "", kCorvaneOk},
+    };
+    for (const Case& c : cases) {
+        std::optional<ScopedEnv> tmpdir;
+        if (!c.tmpdir.empty())
+            tmpdir.emplace("TMPDIR", c.tmpdir.c_str());
+        g_lastDisplayedPage = 0;
+        EXPECT_EQ(Convert(c.source, c.output), c.result) << c.what << "\n" << printed;
+        if (c.result == kCorvaneOk) {
+            EXPECT_TRUE(IsPresentationFile(c.output)) << c.what;
+        } else {
+            EXPECT_EQ(g_lastDisplayedPage, 0) << c.what << ": a page was rendered";
+        }
+        if (c.result == kCorvaneCannotOpen) {
+            EXPECT_FALSE(std::filesystem::exists(c.output)) << c.what;
+        } else if (c.result == kCorvaneNothingSaved) {
+            EXPECT_NE(printed.find("Can't save '" + c.output + "': it is the document converted.\n"),
+                      std::string::npos)
+                << c.what << "\n" << printed;
+        }
+        for (const std::string& document : documents)
+            EXPECT_EQ(FileText(document), bytes) << c.what << ": " << document << " changed";
+        EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.ppt"))) << c.what;
+        EXPECT_EQ(std::filesystem::hard_link_count(same), 2u) << c.what;
+    }
+}
+
+// A presentation holds 4093 slides. More selected pages are refused before
+// the first is rendered, with the reason; a page range converts such a
+// document in parts.
+TEST_F(Conversion, MorePagesThanAPresentationHoldsAreRefusedBeforeAnyIsRendered)
+{
+    const std::string pdf = folder.File("many.pdf");
+    std::ofstream(pdf, std::ios::binary) << BlankPagesPdf(kMaxSlides + 1);
+    ScopedScriptRunner capture(CaptureScript); // the program is not run: nothing is saved either way
+    struct Case {
+        const char* pageSet;
+        int slides; // 0: refused
+    };
+    const Case cases[] = {
+        {"", 0},
+        {"1-9999", 0},
+        {"2-4094", kMaxSlides},
+        {"4090-4094", 5},
+    };
+    for (const Case& c : cases) {
+        CorvaneSetup(c.pageSet);
+        g_lastDisplayedPage = 0;
+        capturedScript.clear();
+        std::string out = folder.File("many.ppt");
+        EXPECT_EQ(Convert(pdf, out), kCorvaneNothingSaved) << c.pageSet;
+        if (c.slides == 0) {
+            EXPECT_EQ(g_lastDisplayedPage, 0) << c.pageSet << ": a page was rendered";
+            EXPECT_EQ(capturedScript, "") << c.pageSet << ": a program was made";
+            EXPECT_NE(printed.find("Can't save '" + out + "': more pages are selected than the 4093 slides"),
+                      std::string::npos)
+                << printed;
+        } else {
+            EXPECT_EQ(Count(capturedScript, "ppPres.Slides.Add("), size_t(c.slides)) << c.pageSet;
+        }
+    }
 }
 
 // The writer reserves 20 MiB for its program up front. With the process's

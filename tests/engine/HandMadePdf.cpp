@@ -2,16 +2,8 @@
 
 #include <cstdio>
 
-std::string OnePagePdf(const std::string& content, const std::vector<std::string>& fontObjects)
+std::string PdfOfObjects(const std::vector<std::string>& objects)
 {
-    std::vector<std::string> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 400 120] /Resources << /Font << /F1 5 0 R >> >> "
-        "/Contents 4 0 R >>",
-        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
-    };
-    objects.insert(objects.end(), fontObjects.begin(), fontObjects.end());
     std::string pdf = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
     std::vector<size_t> offsets;
     for (size_t i = 0; i < objects.size(); ++i) {
@@ -28,6 +20,31 @@ std::string OnePagePdf(const std::string& content, const std::vector<std::string
     pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
            std::to_string(xref) + "\n%%EOF\n";
     return pdf;
+}
+
+std::string OnePagePdf(const std::string& content, const std::vector<std::string>& fontObjects)
+{
+    std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 400 120] /Resources << /Font << /F1 5 0 R >> >> "
+        "/Contents 4 0 R >>",
+        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
+    };
+    objects.insert(objects.end(), fontObjects.begin(), fontObjects.end());
+    return PdfOfObjects(objects);
+}
+
+std::string BlankPagesPdf(int pages)
+{
+    std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>", ""};
+    std::string kids;
+    for (int page = 0; page < pages; ++page) {
+        kids += std::to_string(page + 3) + " 0 R ";
+        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] >>");
+    }
+    objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>";
+    return PdfOfObjects(objects);
 }
 
 namespace {

@@ -10,6 +10,13 @@
 // objects 5, 6, ... Returns the file's bytes.
 std::string OnePagePdf(const std::string& content, const std::vector<std::string>& fontObjects);
 
+// A PDF of the objects, numbered from 1, with its cross-reference table;
+// object 1 is the catalog.
+std::string PdfOfObjects(const std::vector<std::string>& objects);
+
+// A PDF of so many blank pages of 200 x 100 points, each its own object.
+std::string BlankPagesPdf(int pages);
+
 // A simple font that is not embedded, encoding codes 65, 66, ... by the
 // glyph names given.
 std::vector<std::string> GlyphNameFont(const std::string& baseFont, const std::vector<std::string>& glyphNames);
