@@ -18,11 +18,16 @@
 namespace presentation {
 
 // Writes what write hands to its sink into the stream and closes it.
+// A stream longer than its 32-bit size field can say fails.
 static bool fillStream(GsfOutput* stream, const std::function<void(const StreamSink&)>& write)
 {
     if (!stream) return false;
     bool ok = true;
-    write([&](const uint8_t* data, size_t size) { ok = ok && (size == 0 || gsf_output_write(stream, size, data)); });
+    uint64_t written = 0;
+    write([&](const uint8_t* data, size_t size) {
+        written += size;
+        ok = ok && written <= UINT32_MAX && (size == 0 || gsf_output_write(stream, size, data));
+    });
     ok = gsf_output_close(stream) && ok;
     g_object_unref(stream);
     return ok;
@@ -94,12 +99,15 @@ static std::string titleOf(const std::string& path)
 }
 
 // Drawing ids, picture store entries and font indexes are 12-bit
-// instance fields of their records.
+// instance fields of their records; the pictures' sizes and offsets are
+// 32-bit fields.
 static std::string checkLimits(const Presentation& p)
 {
     if (p.slides.size() > 4093) return "more than 4093 slides";
     if (p.pictures.size() > 4095) return "more than 4095 pictures";
-    if (FontTable(p).names().size() > 4095) return "more than 4095 fonts";
+    RecordPlan plan(p);
+    if (plan.fonts.names().size() > 4095) return "more than 4095 fonts";
+    if (!plan.picturesFit) return "pictures of more than 4 GB";
     return {};
 }
 

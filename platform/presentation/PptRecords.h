@@ -38,8 +38,16 @@ struct RecordPlan {
     std::vector<uint32_t> pictureOffsets;  // into the "Pictures" stream
     std::vector<uint32_t> pictureSizes;    // whole blip record
     std::vector<uint32_t> pictureRefs;     // shapes showing each picture
+    bool picturesFit = true;               // the "Pictures" stream within its 32-bit fields
     explicit RecordPlan(const Presentation& presentation);
 };
+
+// Lays the pictures' blip records, of so many data bytes each, one after
+// the other in the "Pictures" stream: each record's offset and size. False,
+// with nothing laid, when the stream would be longer than the 32-bit
+// fields that give its size and the offsets into it can describe.
+bool PlanPictureRecords(const std::vector<uint64_t>& dataSizes, std::vector<uint32_t>& offsets,
+                        std::vector<uint32_t>& sizes);
 
 constexpr uint32_t MasterPersistId = 2;
 constexpr uint32_t MasterSlideId = 0x80000000;

@@ -164,6 +164,7 @@ private:
 std::vector<uint8_t> WriteDocumentStream(const Presentation& p, const StreamSink& out)
 {
     RecordPlan plan(p);
+    assert(plan.picturesFit);  // SavePptFile refuses what does not fit
     PieceWriter piece(out);
     RecordWriter& w = piece.records();
     std::vector<uint32_t> persistOffsets;

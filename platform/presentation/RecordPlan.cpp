@@ -2,6 +2,8 @@
 
 #include "platform/presentation/RecordTypes.h"
 
+#include <cstdint>
+
 namespace presentation {
 
 static bool sameNameIgnoringCase(const std::u16string& a, const std::u16string& b)
@@ -39,9 +41,28 @@ uint16_t FontTable::indexOf(const std::u16string& name) const
 }
 
 // A blip record in the "Pictures" stream: header, 16-byte id, tag, data.
-static uint32_t blipRecordSize(const PictureData& picture)
+static uint64_t blipRecordSize(uint64_t dataSize)
 {
-    return uint32_t(8 + 16 + 1 + picture.bytes.size());
+    return 8 + 16 + 1 + dataSize;
+}
+
+bool PlanPictureRecords(const std::vector<uint64_t>& dataSizes, std::vector<uint32_t>& offsets,
+                        std::vector<uint32_t>& sizes)
+{
+    offsets.clear();
+    sizes.clear();
+    uint64_t end = 0;
+    for (uint64_t dataSize : dataSizes) {
+        if (dataSize > UINT32_MAX || blipRecordSize(dataSize) > UINT32_MAX - end) {
+            offsets.clear();
+            sizes.clear();
+            return false;
+        }
+        offsets.push_back(uint32_t(end));
+        sizes.push_back(uint32_t(blipRecordSize(dataSize)));
+        end += blipRecordSize(dataSize);
+    }
+    return true;
 }
 
 static DrawingIds allocateDrawing(uint32_t drawingId, uint32_t shapeCount, uint32_t& nextCluster)
@@ -57,12 +78,9 @@ RecordPlan::RecordPlan(const Presentation& p) : fonts(p)
     master = allocateDrawing(1, 2, nextCluster);
     for (size_t i = 0; i < p.slides.size(); ++i)
         slides.push_back(allocateDrawing(uint32_t(i + 2), uint32_t(2 + p.slides[i]->shapes.size()), nextCluster));
-    uint32_t offset = 0;
-    for (const PictureData& picture : p.pictures) {
-        pictureOffsets.push_back(offset);
-        pictureSizes.push_back(blipRecordSize(picture));
-        offset += blipRecordSize(picture);
-    }
+    std::vector<uint64_t> dataSizes;
+    for (const PictureData& picture : p.pictures) dataSizes.push_back(picture.bytes.size());
+    picturesFit = PlanPictureRecords(dataSizes, pictureOffsets, pictureSizes);
     pictureRefs.assign(p.pictures.size(), 0);
     for (const auto& slide : p.slides)
         for (const auto& shape : slide->shapes)
@@ -73,7 +91,8 @@ void WritePictureBlipStart(RecordWriter& w, const PictureData& picture)
 {
     bool png = picture.kind == PictureKind::Png;
     // Instance: the blip kind with one 16-byte id ([MS-ODRAW] 2.2.24, 2.2.27).
-    w.header(png ? rt::BlipPNG : rt::BlipJPEG, 0, png ? 0x6E0 : 0x46A, blipRecordSize(picture) - 8);
+    uint32_t length = uint32_t(blipRecordSize(picture.bytes.size()) - 8);
+    w.header(png ? rt::BlipPNG : rt::BlipJPEG, 0, png ? 0x6E0 : 0x46A, length);
     w.bytes(picture.digest.data(), 16);  // rgbUid1
     w.u8(0xFF);                          // tag; BLIPFileData follows
 }

@@ -1,4 +1,5 @@
 #include "platform/presentation/PptFile.h"
+#include "platform/presentation/PptRecords.h"
 
 #include "tests/presentation/ExternalReaders.h"
 #include "tests/presentation/PptStructureCheck.h"
@@ -190,6 +191,46 @@ TEST(PptFile, SaveRefusesWhatTheFileCannotHold)
     std::string path = FreshFolder("too-many") + "/out.ppt";
     EXPECT_NE(SavePptFile(p, path), "");
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// Each blip record is its picture's bytes and 25 more. The "Pictures"
+// stream's size and every offset into it are 32-bit fields: a stream that
+// would pass them is refused whole, however the sizes add up, instead of
+// being stored modulo 2^32.
+TEST(RecordPlan, PicturesLaidPastTheStreamsThirtyTwoBitFieldsAreRefused)
+{
+    const uint64_t most = UINT32_MAX;
+    struct Case {
+        std::vector<uint64_t> dataSizes;
+        bool fits;
+        std::vector<uint32_t> offsets, sizes;
+    };
+    const Case cases[] = {
+        {{}, true, {}, {}},
+        {{100, 0, 200}, true, {0, 125, 150}, {125, 25, 225}},
+        {{most - 25}, true, {0}, {uint32_t(most)}},
+        {{most - 24}, false, {}, {}},
+        {{most - 75, 25}, true, {0, uint32_t(most - 50)}, {uint32_t(most - 50), 50}},
+        {{most - 75, 26}, false, {}, {}},
+        {{3000000000, 2000000000}, false, {}, {}},
+        {{uint64_t(1) << 32, 1}, false, {}, {}},
+        {{UINT64_MAX - 10}, false, {}, {}},
+        {std::vector<uint64_t>(95, 46000000), false, {}, {}}, // 95 pages of photographs
+    };
+    for (const Case& c : cases) {
+        std::vector<uint32_t> offsets = {7}, sizes = {7};
+        EXPECT_EQ(PlanPictureRecords(c.dataSizes, offsets, sizes), c.fits) << testing::PrintToString(c.dataSizes);
+        EXPECT_EQ(offsets, c.offsets) << testing::PrintToString(c.dataSizes);
+        EXPECT_EQ(sizes, c.sizes) << testing::PrintToString(c.dataSizes);
+    }
+    // A presentation's own pictures are laid the same way.
+    Presentation p;
+    Slide& slide = AddSlide(p);
+    AddPicture(p, slide, Picture(MakePng(4, 3, [](uint32_t x, uint32_t y) { return Quadrants(x, y, 4, 3); })),
+               {0, 0, 40, 30});
+    RecordPlan plan(p);
+    EXPECT_TRUE(plan.picturesFit);
+    EXPECT_EQ(plan.pictureSizes, std::vector<uint32_t>{uint32_t(p.pictures[0].bytes.size() + 25)});
 }
 
 // The property sets name the deck after its file. ASCII texts are stored
