@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <malloc.h>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -560,6 +561,86 @@ TEST_F(Conversion, AWriterThatCannotBeMadeGivesMinusThree)
     EXPECT_NE(run.printed.find("Can't create '" + out + "' file.\n"), std::string::npos) << run.printed;
     EXPECT_TRUE(IsPresentationFile(first));
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// The width and height a PNG file's header gives, "W H"; empty when the
+// file is no PNG.
+std::string PngSize(const std::string& path)
+{
+    const std::string header = Bytes(path, 24);
+    if (header.size() < 24 || header.compare(0, 8, "\x89PNG\r\n\x1A\n") != 0)
+        return "";
+    auto field = [&](size_t at) {
+        uint32_t value = 0;
+        for (size_t i = at; i < at + 4; ++i)
+            value = value << 8 | uint8_t(header[i]);
+        return std::to_string(value);
+    };
+    return field(16) + " " + field(20);
+}
+
+// Prints the slides of the program and the size of each page picture,
+// then runs it.
+int ReportPicturesThenRun(const char* script)
+{
+    std::printf("slides %zu\n", Count(script, "ppPres.Slides.Add("));
+    for (const std::string& picture : g_tempFiles)
+        std::printf("picture %s\n", PngSize(picture).c_str());
+    return RunScript(script);
+}
+
+// A poster page between two letter pages, converted in a fresh process
+// whose address space may grow by only so much, from too little for
+// anything to enough for all. Memory that runs out anywhere is -3 with no
+// presentation; otherwise every page is a slide with its whole picture.
+TEST_F(Conversion, MemoryRunningOutIsMinusThreeOrEveryPageIsWhole)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
+#endif
+    const char* const childRun = "CORVANE_TEST_HEADROOM";
+    if (const char* shared = std::getenv(childRun)) { // the fresh process: "<headroom> <folder>"
+        char* folderName = nullptr;
+        const rlim_t headroom = std::strtoull(shared, &folderName, 10);
+        const std::string base = folderName + 1, pdf = base + "/three.pdf", out = base + "/three.ppt";
+        ScopedScriptRunner report(ReportPicturesThenRun);
+        malloc_trim(0);
+        int result = LimitAddressSpace(headroom) ? -Corvane(pdf.c_str(), out.c_str(), "") : 10;
+        std::fflush(stdout);
+        _exit(result);
+    }
+    MakePdf(folder, "three", R"(%!PS
+/Helvetica findfont 24 scalefont setfont
+<< /PageSize [612 792] >> setpagedevice 72 700 moveto (Letter) show 0 0 1 setrgbcolor 72 72 200 100 rectfill showpage
+<< /PageSize [4000 4000] >> setpagedevice 1 0 0 setrgbcolor 100 100 3000 3000 rectfill showpage
+<< /PageSize [612 792] >> setpagedevice 72 700 moveto (Letter) show 0 1 0 setrgbcolor 72 72 200 100 rectfill showpage
+)");
+    const double dpi = ResolutionToFit(4000);
+    const std::string letter = std::to_string(PixelSide(612, dpi)) + " " + std::to_string(PixelSide(792, dpi));
+    const std::string whole = "slides 3\npicture " + letter + "\npicture 4032 4032\npicture " + letter + "\n";
+    const std::string out = folder.File("three.ppt");
+    int refused = 0, converted = 0;
+    for (rlim_t headroom = rlim_t(16) << 20; headroom <= (rlim_t(256) << 20); headroom += rlim_t(16) << 20) {
+        SCOPED_TRACE(std::to_string(headroom >> 20) + " MiB more");
+        std::filesystem::remove(out);
+        ChildRun run = RunTestAfresh("Conversion.MemoryRunningOutIsMinusThreeOrEveryPageIsWhole", childRun,
+                                     std::to_string(headroom) + " " + folder.Path());
+        ASSERT_TRUE(WIFEXITED(run.status)) << "the child ended by signal " << WTERMSIG(run.status) << "\n"
+                                           << run.printed;
+        const int result = -WEXITSTATUS(run.status);
+        if (result == kCorvaneNoWriter) {
+            ++refused;
+            EXPECT_FALSE(std::filesystem::exists(out));
+            EXPECT_NE(run.printed.find("Can't create '" + out + "' file.\n"), std::string::npos) << run.printed;
+        } else {
+            ++converted;
+            ASSERT_EQ(result, kCorvaneOk) << run.printed;
+            EXPECT_NE(run.printed.find(whole), std::string::npos) << run.printed;
+            EXPECT_TRUE(IsPresentationFile(out));
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(converted, 0);
 }
 
 TEST_F(Conversion, AnExistingPresentationIsReplaced)
