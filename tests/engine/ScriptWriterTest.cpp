@@ -269,6 +269,34 @@ TEST_F(ScriptWriterTest, APageWhoseImageCannotBeBuiltGetsNoSlide)
     FinishAndRunScript(writer);
 }
 
+// A bitmap of the layout the writer reads that still gives no image (here
+// one past the image object's memory bound, whose pixels are never read)
+// is a picture that failed, as one that cannot be saved is: no slide, and
+// the writer says so. A layout it does not read only leaves the page out.
+TEST_F(ScriptWriterTest, APageImageThatCannotBeMadeFailsThePicture)
+{
+    auto grey = Bitmap(8, 8, 0, true, splashModeMono8);
+    unsigned char pixel[3] = {0, 0, 0};
+    PageBitmap tooLarge{pixel, 100000, 100000, 300000, true};
+    struct Case {
+        const char* what;
+        const PageBitmap* bitmap;
+        bool failed;
+    };
+    const Case cases[] = {
+        {"a layout not read", grey.get(), false},
+        {"an image past the memory bound", &tooLarge, true},
+    };
+    for (const Case& c : cases) {
+        ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
+        EXPECT_EQ(WriteSlide(writer, c.bitmap, nullptr, TextMode::Blocks, 1, 99), 0) << c.what;
+        EXPECT_EQ(writer->pictureFailed, c.failed) << c.what;
+        EXPECT_EQ(writer->script, kDeckHeader) << c.what;
+        EXPECT_TRUE(g_tempFiles.empty()) << c.what;
+        DiscardScriptWriter(writer);
+    }
+}
+
 TEST_F(ScriptWriterTest, NullArgumentsWriteNothing)
 {
     ScriptWriter* writer = CreateScriptWriter("/out/deck.ppt");
