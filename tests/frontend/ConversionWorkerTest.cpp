@@ -220,6 +220,32 @@ TEST_F(ConversionWorkerTest, BackslashesAndLetterCaseAreOrdinaryNameParts)
     EXPECT_TRUE(g_bSingleSourceFolder) << "one folder, though a name holds a backslash";
 }
 
+// With Overwrite on, an output folder where the presentation's name is a
+// link to its own source: the engine refuses, the row says so, the source
+// and the link stay as they were, and the run goes on.
+TEST_F(ConversionWorkerTest, AnOutputThatIsItsOwnSourceIsRefusedInItsRow)
+{
+    const std::string pdf = MakePdf(folder, "plain", twoPages), other = MakePdf(folder, "other", twoPages);
+    const std::string out = folder.File("out");
+    fs::create_directories(out);
+    fs::create_symlink(pdf, out + "/plain.ppt");
+    std::ifstream original(pdf, std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(original), {});
+    CAppSettings* settings = CAppSettings::Instance();
+    settings->SetOutputLocation(1);
+    settings->SetOutputFolder(CString(out));
+    settings->SetOverwrite(1);
+    Add(pdf);
+    Add(other);
+    Run();
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"Error: -5", "Completed"}));
+    std::ifstream kept(pdf, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), bytes);
+    EXPECT_TRUE(fs::is_symlink(out + "/plain.ppt"));
+    EXPECT_TRUE(fs::exists(out + "/other.ppt"));
+    EXPECT_EQ(window.doneMessages, 1);
+}
+
 TEST_F(ConversionWorkerTest, AnEmptyListStillReportsTheEnd)
 {
     Run();
