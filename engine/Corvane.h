@@ -16,7 +16,8 @@ enum {
 extern "C" {
 
 // Sets the page set from the page-range text ("1, 3, 5-12"; empty: every
-// page) for the conversions that follow. Returns 0.
+// page) for the conversions that follow. Returns 0, or -3 when memory runs
+// out: the set then selects no page.
 CORVANE_EXPORT int CorvaneSetup(const char* pageRange);
 
 // Converts the PDF into a presentation saved under outputPath; password is

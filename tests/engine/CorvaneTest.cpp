@@ -4,6 +4,7 @@
 #include "engine/Corvane.h"
 #include "engine/EngineApp.h"
 #include "engine/PageDeviceHooks.h"
+#include "engine/PageSet.h"
 #include "engine/RenderResolution.h"
 #include "engine/ScriptHost.h"
 #include "engine/ScriptWriter.h"
@@ -641,6 +642,29 @@ TEST_F(Conversion, MemoryRunningOutIsMinusThreeOrEveryPageIsWhole)
     }
     EXPECT_GT(refused, 0);
     EXPECT_GT(converted, 0);
+}
+
+// Memory that runs out while the page set is made leaves a set of no page,
+// never the pages of an earlier or a partly read set, and never an
+// exception for the caller's thread.
+TEST(PageSetup, MemoryRunningOutSelectsNoPage)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
+#endif
+    ChildRun run = RunInChild([] {
+        std::string range;
+        for (int n = 1; range.size() < (size_t(8) << 20); n += 2)
+            range += std::to_string(n) + ",";
+        CorvaneSetup("1-9");
+        malloc_trim(0);
+        if (!LimitAddressSpace(rlim_t(1) << 20))
+            return 10;
+        int result = CorvaneSetup(range.c_str());
+        return result != kCorvaneNoWriter ? 11 : IsPageSelected(1) || IsPageSelected(2) ? 12 : 0;
+    });
+    ASSERT_TRUE(WIFEXITED(run.status)) << "the child ended by signal " << WTERMSIG(run.status);
+    EXPECT_EQ(WEXITSTATUS(run.status), 0);
 }
 
 TEST_F(Conversion, AnExistingPresentationIsReplaced)
