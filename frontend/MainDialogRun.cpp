@@ -36,9 +36,9 @@ bool AnyRowCompleted(HWND list) {
 
 // Only a folder is opened: a file typed as the output folder would open in
 // its own program.
-void OpenFolder(const std::string& path) {
+void OpenFolder(wxWindow* owner, const std::string& path) {
     if (IsExistingFolder(path))
-        Shell().Open(path);
+        OpenOrSay(owner, path);
 }
 
 }  // namespace
@@ -110,7 +110,7 @@ void CMainDialog::OpenWhenDone() {
         // The folder as the worker wrote there.
         CString folder;
         settings->GetOutputFolder(folder);
-        OpenFolder(OutputFolderPath(folder).Text());
+        OpenFolder(this, OutputFolderPath(folder).Text());
         return;
     }
     if (!g_bSingleSourceFolder)
@@ -118,7 +118,7 @@ void CMainDialog::OpenWhenDone() {
                            "Conversion Completed. The converted file(s) saved in the same folder as the source PDF file.",
                            "Conversion Completed", MB_ICONINFORMATION);
     if (!g_strFirstSourceFolder.IsEmpty())
-        OpenFolder(g_strFirstSourceFolder.Text());
+        OpenFolder(this, g_strFirstSourceFolder.Text());
 }
 
 BOOL CMainDialog::OnIdle() {
@@ -150,7 +150,7 @@ void CMainDialog::OnSettings(wxCommandEvent&) {
 void CMainDialog::OnHelp(wxCommandEvent&) {
     wxString program = wxStandardPaths::Get().GetExecutablePath();
     std::string path = FileSystemName(program.BeforeLast('/')) + "/help/index.html";
-    Shell().Open(path);
+    OpenOrSay(this, path);
 }
 
 void CMainDialog::OnAppAbout(wxCommandEvent&) {
