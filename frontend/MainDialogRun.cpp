@@ -27,6 +27,11 @@ bool IsExistingFolder(const std::string& path) {
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+// What the button and the row in progress read once a stop is asked for:
+// the file in progress finishes, and the run ends after it.
+const char kStoppingCaption[] = "Stopping...";
+const char kFinishingStatus[] = "Finishing";
+
 bool AnyRowCompleted(HWND list) {
     for (int row = 0, count = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); row < count; row++)
         if (GetRowText(list, row, 1).Text() == kCompletedStatus)
@@ -125,6 +130,8 @@ BOOL CMainDialog::OnIdle() {
     if (m_bConverting) {
         for (int id : kEditingControls)
             EnableItem(this, id, false);
+        if (IsStopRequested())
+            ShowStopping();
         return FALSE;
     }
     const bool hasRows = m_wndList->GetRowCount() > 0;
@@ -133,6 +140,18 @@ BOOL CMainDialog::OnIdle() {
     EnableItem(this, IDC_REMOVE, m_wndList->GetSelectedCount() > 0);
     UpdateMoveButtons();
     return FALSE;
+}
+
+// Stop cannot be asked twice, and the row the worker marks "Converting"
+// after the stop reads that it finishes, here or at the next idle pass.
+void CMainDialog::ShowStopping() {
+    if (GetItemText(this, IDC_CONVERT) != kStoppingCaption)
+        SetItemText(this, IDC_CONVERT, kStoppingCaption);
+    EnableItem(this, IDC_CONVERT, false);
+    HWND list = m_wndList->GetHwnd();
+    for (int row = 0, count = m_wndList->GetRowCount(); row < count; row++)
+        if (GetRowText(list, row, 1).Text() == kConvertingStatus)
+            SetRowStatus(list, row, kFinishingStatus);
 }
 
 void CMainDialog::UpdateMoveButtons() {
