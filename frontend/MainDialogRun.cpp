@@ -2,7 +2,7 @@
 // enable rules, and the buttons that open the other windows.
 #include <sys/stat.h>
 
-#include <wx/stdpaths.h>
+#include <climits>
 
 #include "frontend/AboutDialog.h"
 #include "frontend/DesktopShell.h"
@@ -14,6 +14,7 @@
 #include "frontend/ResourceIds.h"
 #include "frontend/AppSettings.h"
 #include "frontend/SettingsSheet.h"
+#include "platform/win32/ModuleFileName.h"
 
 namespace {
 
@@ -166,10 +167,13 @@ void CMainDialog::OnSettings(wxCommandEvent&) {
     sheet.DoModal();
 }
 
+// The page beside the program, by the bytes of the program's own path: a
+// folder name the toolkit's text cannot hold still leads there.
 void CMainDialog::OnHelp(wxCommandEvent&) {
-    wxString program = wxStandardPaths::Get().GetExecutablePath();
-    std::string path = FileSystemName(program.BeforeLast('/')) + "/help/index.html";
-    OpenOrSay(this, path);
+    char program[PATH_MAX];
+    const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    const std::string path(program, length > 0 && length < sizeof program ? length : 0);
+    OpenOrSay(this, path.substr(0, path.rfind('/') + 1) + "help/index.html");
 }
 
 void CMainDialog::OnAppAbout(wxCommandEvent&) {
