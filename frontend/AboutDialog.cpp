@@ -45,9 +45,10 @@ void CHyperLink::SetTarget(const std::string& text, const std::string& target) {
     SetToolTip(wxString::FromUTF8(target));
 }
 
-// A target that cannot be opened leaves the link unvisited.
+// A target that cannot be opened leaves the link unvisited, and the box
+// says so.
 bool CHyperLink::Navigate() {
-    if (!Shell().Open(m_strTarget))
+    if (!OpenOrSay(this, m_strTarget))
         return false;
     SetVisited(true);
     Refresh();
@@ -92,4 +93,4 @@ BOOL CAboutDialog::OnInitDialog() {
     return TRUE;
 }
 
-void CAboutDialog::OnCheckForUpdates(wxCommandEvent&) { Shell().Open(kUpdatePage); }
+void CAboutDialog::OnCheckForUpdates(wxCommandEvent&) { OpenOrSay(this, kUpdatePage); }

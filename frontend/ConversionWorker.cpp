@@ -66,7 +66,7 @@ void ConvertRow(const RunSettings& run, HWND list, int row)
     // In view before it reads "Converting", so a row never shows that
     // status out of sight.
     EnsureRowVisible(list, row);
-    SetRowStatus(list, row, "Converting");
+    SetRowStatus(list, row, kConvertingStatus);
     CString source = GetRowText(list, row, 0);
     CString folder = SourceFolder(source);
     NoteSourceFolder(row, folder);

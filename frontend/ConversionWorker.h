@@ -16,7 +16,9 @@
 
 #define WM_CONVERSION_DONE (WM_USER + 1)
 
-// The status of a row whose presentation was saved.
+// The status of the row being converted, and of a row whose presentation
+// was saved.
+constexpr char kConvertingStatus[] = "Converting";
 constexpr char kCompletedStatus[] = "Completed";
 
 struct ConversionJob {

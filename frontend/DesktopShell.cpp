@@ -3,8 +3,9 @@
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
-#include <wx/utils.h>
+#include <wx/toplevel.h>
 
+#include "frontend/DefaultOpener.h"
 #include "frontend/FileNames.h"
 
 namespace {
@@ -22,10 +23,6 @@ long IconStyle(UINT type) {
         return wxICON_INFORMATION;
     }
     return 0;
-}
-
-bool IsAddress(const std::string& target) {
-    return target.rfind("http://", 0) == 0 || target.rfind("https://", 0) == 0 || target.rfind("mailto:", 0) == 0;
 }
 
 }  // namespace
@@ -56,9 +53,16 @@ bool DesktopShell::PickFolder(wxWindow* owner, const std::string& prompt, std::s
     return true;
 }
 
-bool DesktopShell::Open(const std::string& target) {
-    return IsAddress(target) ? wxLaunchDefaultBrowser(wxString::FromUTF8(target))
-                             : wxLaunchDefaultApplication(FileNameAsToolkitText(target));
+bool DesktopShell::Open(const std::string& target) { return StartOpener(target); }
+
+bool OpenOrSay(wxWindow* window, const std::string& target) {
+    if (Shell().Open(target))
+        return true;
+    auto* owner = window ? dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(window)) : nullptr;
+    const std::string caption = owner ? owner->GetTitle().utf8_string() : std::string();
+    Shell().MessageBox(owner, "Nothing could open " + FileNameForDisplay(target).utf8_string() + ".", caption,
+                       MB_ICONERROR);
+    return false;
 }
 
 DesktopShell& Shell() { return *g_shell; }

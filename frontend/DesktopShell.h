@@ -27,5 +27,8 @@ public:
 };
 
 DesktopShell& Shell();
+// Opens the target through Shell(); when nothing could, says so in a box
+// owned by the window's top-level window, naming the target.
+bool OpenOrSay(wxWindow* window, const std::string& target);
 // Installs a stand-in (null puts the desktop's own back); returns the old one.
 DesktopShell* SetShell(DesktopShell* shell);

@@ -182,24 +182,38 @@ void CFileListCtrl::OnSelectionChanged(wxListEvent& event) {
 
 // Shift with a click or a key selects the rows from the selection mark to
 // the row reached and no others, or with Ctrl adds them to the selection;
-// the mark stays, so the next range starts there too.
+// the mark stays, so the next range starts there too. A click below the
+// rows clears the selection and leaves the mark.
 void CFileListCtrl::OnLeftDown(wxMouseEvent& event) {
     int flags = 0;
     const long clicked = HitTest(event.GetPosition(), flags);
-    if (!event.ShiftDown() || clicked == wxNOT_FOUND || !SelectRangeTo(int(clicked), event.CmdDown())) {
+    if (clicked == wxNOT_FOUND && !event.CmdDown()) {
+        ClearSelection();
+        SetFocus();
+        return;
+    }
+    if (!event.ShiftDown() || clicked == wxNOT_FOUND || !SelectRange(AnchorRow(), int(clicked), event.CmdDown())) {
         event.Skip();
         return;
     }
     SetFocus();
 }
 
-// Space selects the current row (Ctrl+Space, left to the toolkit, toggles it).
+// Space selects the current row (Ctrl+Space, left to the toolkit, toggles
+// it). A plain arrow, Home, End or page key selects the row it reaches and
+// only that row, which becomes the mark, as a plain click does.
 void CFileListCtrl::OnChar(wxKeyEvent& event) {
     const int code = event.GetKeyCode();
     if (code == WXK_SPACE && !event.CmdDown() && !event.ShiftDown() && SelectCurrentRow())
         return;
     const int target = KeyTarget(code);
-    if (!event.ShiftDown() || target < 0 || !SelectRangeTo(target, event.CmdDown()))
+    if (target < 0 || event.AltDown()) {
+        event.Skip();
+        return;
+    }
+    const bool taken = event.ShiftDown() ? SelectRange(AnchorRow(), target, event.CmdDown())
+                                         : !event.CmdDown() && SelectRange(target, target, false);
+    if (!taken)
         event.Skip();
 }
 
@@ -239,8 +253,9 @@ int CFileListCtrl::KeyTarget(int keyCode) const {
     return -1;
 }
 
-bool CFileListCtrl::SelectRangeTo(int target, bool adding) {
-    const int anchor = AnchorRow();
+// Selects the rows from `anchor` to `target` and, unless adding, no
+// others; `anchor` becomes the mark and `target` the current row.
+bool CFileListCtrl::SelectRange(int anchor, int target, bool adding) {
     if (anchor < 0 || target < 0 || target >= GetItemCount())
         return false;
     m_bFollowingView = true;
@@ -254,6 +269,14 @@ bool CFileListCtrl::SelectRangeTo(int target, bool adding) {
     EnsureVisible(target);
     m_bFollowingView = false;
     return true;
+}
+
+void CFileListCtrl::ClearSelection() {
+    m_bFollowingView = true;
+    for (int row = 0; row < RowCount(); row++)
+        if (Selected(row))
+            SelectRow(row, false);
+    m_bFollowingView = false;
 }
 
 bool CFileDropTarget::OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) {

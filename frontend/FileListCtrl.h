@@ -3,8 +3,9 @@
 // messages. Every change of the rows is mirrored into the view, with the
 // view's current row kept on the selection mark, and the user's selection
 // goes back into the rows. As in the Windows list, the mark is the row last
-// clicked or moved to, and Shift with a click or a key selects from it
-// (with Ctrl too, adding to the selection). LVM_ENSUREVISIBLE scrolls a row
+// clicked or moved to, a plain click or key selects that row alone, and
+// Shift with a click or a key selects from the mark (with Ctrl too, adding
+// to the selection). LVM_ENSUREVISIBLE scrolls a row
 // into view. Files dropped on the view go to the dialog.
 #pragma once
 
@@ -67,7 +68,8 @@ private:
     void OnLeftDown(wxMouseEvent& event);
     void OnChar(wxKeyEvent& event);
     int KeyTarget(int keyCode) const;
-    bool SelectRangeTo(int target, bool adding);
+    bool SelectRange(int anchor, int target, bool adding);
+    void ClearSelection();
     bool SelectCurrentRow();
 
     // Set while the view shows what the rows hold, and while the rows take

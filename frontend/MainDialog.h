@@ -1,7 +1,8 @@
 // The program's only top-level window: the file list, the output location,
 // the buttons that open the settings sheet, the About box and the help
 // page, and Convert, which runs the list on a worker thread and reads Stop
-// while the run lasts. It is the UI thread's message filter and idle
+// while the run lasts. A Stop, or a close during a run, shows at once that
+// the run ends after the file in progress. It is the UI thread's message filter and idle
 // handler.
 #pragma once
 
@@ -71,6 +72,8 @@ private:
     void RefuseOutputFolder(const char* text);
     void DragAcceptFiles(bool accept) { m_bAcceptFiles = accept; }
     void RequestStop();
+    bool IsStopRequested() const;
+    void ShowStopping();
     bool StartWorker();
     void EnableOutputFolder(bool enable);
     void UpdateMoveButtons();

@@ -2,7 +2,7 @@
 // enable rules, and the buttons that open the other windows.
 #include <sys/stat.h>
 
-#include <wx/stdpaths.h>
+#include <climits>
 
 #include "frontend/AboutDialog.h"
 #include "frontend/DesktopShell.h"
@@ -14,6 +14,7 @@
 #include "frontend/ResourceIds.h"
 #include "frontend/AppSettings.h"
 #include "frontend/SettingsSheet.h"
+#include "platform/win32/ModuleFileName.h"
 
 namespace {
 
@@ -27,6 +28,11 @@ bool IsExistingFolder(const std::string& path) {
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+// What the button and the row in progress read once a stop is asked for:
+// the file in progress finishes, and the run ends after it.
+const char kStoppingCaption[] = "Stopping...";
+const char kFinishingStatus[] = "Finishing";
+
 bool AnyRowCompleted(HWND list) {
     for (int row = 0, count = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); row < count; row++)
         if (GetRowText(list, row, 1).Text() == kCompletedStatus)
@@ -36,9 +42,9 @@ bool AnyRowCompleted(HWND list) {
 
 // Only a folder is opened: a file typed as the output folder would open in
 // its own program.
-void OpenFolder(const std::string& path) {
+void OpenFolder(wxWindow* owner, const std::string& path) {
     if (IsExistingFolder(path))
-        Shell().Open(path);
+        OpenOrSay(owner, path);
 }
 
 }  // namespace
@@ -110,7 +116,7 @@ void CMainDialog::OpenWhenDone() {
         // The folder as the worker wrote there.
         CString folder;
         settings->GetOutputFolder(folder);
-        OpenFolder(OutputFolderPath(folder).Text());
+        OpenFolder(this, OutputFolderPath(folder).Text());
         return;
     }
     if (!g_bSingleSourceFolder)
@@ -118,13 +124,15 @@ void CMainDialog::OpenWhenDone() {
                            "Conversion Completed. The converted file(s) saved in the same folder as the source PDF file.",
                            "Conversion Completed", MB_ICONINFORMATION);
     if (!g_strFirstSourceFolder.IsEmpty())
-        OpenFolder(g_strFirstSourceFolder.Text());
+        OpenFolder(this, g_strFirstSourceFolder.Text());
 }
 
 BOOL CMainDialog::OnIdle() {
     if (m_bConverting) {
         for (int id : kEditingControls)
             EnableItem(this, id, false);
+        if (IsStopRequested())
+            ShowStopping();
         return FALSE;
     }
     const bool hasRows = m_wndList->GetRowCount() > 0;
@@ -133,6 +141,18 @@ BOOL CMainDialog::OnIdle() {
     EnableItem(this, IDC_REMOVE, m_wndList->GetSelectedCount() > 0);
     UpdateMoveButtons();
     return FALSE;
+}
+
+// Stop cannot be asked twice, and the row the worker marks "Converting"
+// after the stop reads that it finishes, here or at the next idle pass.
+void CMainDialog::ShowStopping() {
+    if (GetItemText(this, IDC_CONVERT) != kStoppingCaption)
+        SetItemText(this, IDC_CONVERT, kStoppingCaption);
+    EnableItem(this, IDC_CONVERT, false);
+    HWND list = m_wndList->GetHwnd();
+    for (int row = 0, count = m_wndList->GetRowCount(); row < count; row++)
+        if (GetRowText(list, row, 1).Text() == kConvertingStatus)
+            SetRowStatus(list, row, kFinishingStatus);
 }
 
 void CMainDialog::UpdateMoveButtons() {
@@ -147,10 +167,13 @@ void CMainDialog::OnSettings(wxCommandEvent&) {
     sheet.DoModal();
 }
 
+// The page beside the program, by the bytes of the program's own path: a
+// folder name the toolkit's text cannot hold still leads there.
 void CMainDialog::OnHelp(wxCommandEvent&) {
-    wxString program = wxStandardPaths::Get().GetExecutablePath();
-    std::string path = FileSystemName(program.BeforeLast('/')) + "/help/index.html";
-    Shell().Open(path);
+    char program[PATH_MAX];
+    const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    const std::string path(program, length > 0 && length < sizeof program ? length : 0);
+    OpenOrSay(this, path.substr(0, path.rfind('/') + 1) + "help/index.html");
 }
 
 void CMainDialog::OnAppAbout(wxCommandEvent&) {

@@ -15,9 +15,13 @@ bool CMainDialog::StartWorker() {
 }
 
 void CMainDialog::RequestStop() {
-    if (m_pJob)
-        m_pJob->bStop = TRUE;
+    if (!m_pJob)
+        return;
+    m_pJob->bStop = TRUE;
+    ShowStopping();
 }
+
+bool CMainDialog::IsStopRequested() const { return m_pJob && m_pJob->bStop; }
 
 void CMainDialog::FreeRun() {
     if (m_hWorker)

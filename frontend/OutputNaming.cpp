@@ -53,26 +53,50 @@ std::string Numbered(const std::string& base, const char* ext, BOOL overwrite)
     return path;
 }
 
+// The path's folder names, lower-cased, in order.
+std::vector<std::string> LowerComponents(const CString& path)
+{
+    std::string lower = path.Text();
+    CharLowerA(lower.data());
+    std::vector<std::string> names;
+    size_t start = 0;
+    for (size_t at = 0; at <= lower.size(); ++at)
+        if (at == lower.size() || IsPathSeparator(lower[at])) {
+            if (at > start)
+                names.push_back(lower.substr(start, at - start));
+            start = at + 1;
+        }
+    return names;
+}
+
+// .Trash, or .Trash-<uid>, at the top of a drive.
+bool IsDriveTrash(const std::string& name)
+{
+    if (name == ".trash")
+        return true;
+    const std::string prefix = ".trash-";
+    return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+           std::all_of(name.begin() + long(prefix.size()), name.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+// A Windows drive's recycle bins, whatever their case.
+bool IsRecycleBin(const std::string& name)
+{
+    return name == "recycled" || name == "recycler" || name == "$recycle.bin";
+}
+
 // Trash folders: Windows' recycle bins, and the desktop trash of this
-// system (~/.local/share/Trash, and .Trash or .Trash-<uid> on other drives).
+// system (~/.local/share/Trash, and .Trash or .Trash-<uid> on other drives),
+// wherever they are in the path.
 bool IsTrashFolder(const CString& folder)
 {
-    std::string lower = folder.Text();
-    CharLowerA(lower.data());
-    if (lower.find(":\\recycled\\") != std::string::npos || lower.find(":\\recycler\\") != std::string::npos ||
-        lower.find("/.local/share/trash/") != std::string::npos)
-        return true;
-    for (size_t at = lower.find("/.trash"); at != std::string::npos; at = lower.find("/.trash", at + 1)) {
-        size_t end = at + 7;
-        if (lower[end] == '/')
+    const std::vector<std::string> names = LowerComponents(folder);
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (IsRecycleBin(names[i]) || IsDriveTrash(names[i]))
             return true;
-        if (lower[end] == '-') {
-            size_t digits = end + 1;
-            while (digits < lower.size() && std::isdigit(static_cast<unsigned char>(lower[digits])))
-                ++digits;
-            if (digits > end + 1 && lower[digits] == '/')
-                return true;
-        }
+        if (i >= 2 && names[i] == "trash" && names[i - 1] == "share" && names[i - 2] == ".local")
+            return true;
     }
     return false;
 }

@@ -53,6 +53,22 @@ protected:
         Settle(*pump);
     }
 
+    // Clicks the empty area of the list below its last row.
+    void ClickBelowTheRows() {
+        CFileListCtrl& list = dialog->FileList();
+        wxRect last;
+        ASSERT_TRUE(list.GetItemRect(list.GetItemCount() - 1, last));
+        const wxPoint below = last.GetBottomLeft() + wxPoint(40, last.height * 2);
+        int flags = 0;
+        ASSERT_EQ(list.HitTest(below, flags), wxNOT_FOUND) << "the point is on no row";
+        ASSERT_LT(below.y, list.GetClientSize().y) << "the list must be taller than its rows";
+        wxUIActionSimulator user;
+        user.MouseMove(list.ClientToScreen(below));
+        Settle(*pump);
+        user.MouseClick();
+        Settle(*pump);
+    }
+
     // Presses a key in the list, holding the modifiers asked for.
     void Press(int keyCode, Key key = Key::None) {
         wxUIActionSimulator user;
@@ -188,13 +204,14 @@ TEST_F(FileListSelectionTest, AfterAMoveTheArrowKeysGoOnFromTheMovedRow) {
 
 // One step of a user's: a click on a row or a key, with modifiers.
 struct Step {
-    enum { ClickOn, Press } kind;
+    enum { ClickOn, Press, ClickBelow } kind;
     int target;  // the row clicked, or the key pressed
     Key key;
 };
 
 Step At(int row, Key key = Key::None) { return {Step::ClickOn, row, key}; }
 Step KeyPress(int keyCode, Key key = Key::None) { return {Step::Press, keyCode, key}; }
+Step BelowTheRows() { return {Step::ClickBelow, -1, Key::None}; }
 
 class FileListSixRowsTest : public FileListSelectionTest {
 protected:
@@ -209,6 +226,8 @@ protected:
         for (const Step& step : steps) {
             if (step.kind == Step::ClickOn)
                 ClickRow(step.target, step.key);
+            else if (step.kind == Step::ClickBelow)
+                ClickBelowTheRows();
             else
                 Press(step.target, step.key);
         }
@@ -328,6 +347,33 @@ TEST_F(FileListSixRowsTest, SelectionFollowsTheMarkAsTheWindowsListDoes) {
         {"Shift keys from the mark", {At(2), At(4, Key::Ctrl), At(4, Key::Ctrl), KeyPress(WXK_DOWN, Key::Shift)},
          {4, 5},
          4},
+        // A plain key selects the row it reaches alone, whatever was
+        // selected before, and makes it the mark.
+        {"Home after Ctrl+Space",
+         {At(3), At(4, Key::CtrlShift), KeyPress(WXK_SPACE, Key::Ctrl), KeyPress(WXK_HOME)},
+         {0},
+         0},
+        {"End after Ctrl+Space", {At(3), At(4, Key::CtrlShift), KeyPress(WXK_SPACE, Key::Ctrl), KeyPress(WXK_END)}, {5}, 5},
+        {"Page Up after Ctrl+Space",
+         {At(3), At(4, Key::CtrlShift), KeyPress(WXK_SPACE, Key::Ctrl), KeyPress(WXK_PAGEUP)},
+         {0},
+         0},
+        {"Page Down after Ctrl+Space",
+         {At(1), At(2, Key::CtrlShift), KeyPress(WXK_SPACE, Key::Ctrl), KeyPress(WXK_PAGEDOWN)},
+         {5},
+         5},
+        {"Down after Ctrl+Space",
+         {At(1), At(2, Key::CtrlShift), KeyPress(WXK_SPACE, Key::Ctrl), KeyPress(WXK_DOWN)},
+         {3},
+         3},
+        {"Up after Ctrl+Space", {At(3), At(4, Key::CtrlShift), KeyPress(WXK_SPACE, Key::Ctrl), KeyPress(WXK_UP)}, {3}, 3},
+        {"Down after Ctrl clicks", {At(0), At(2, Key::Ctrl), At(4, Key::Ctrl), KeyPress(WXK_DOWN)}, {5}, 5},
+        // A click on no row clears the selection and leaves the mark.
+        {"a click below the rows", {At(1), At(3, Key::Shift), BelowTheRows()}, {}, 1},
+        {"a range after a click below the rows",
+         {At(1), At(3, Key::Shift), BelowTheRows(), At(5, Key::Shift)},
+         {1, 2, 3, 4, 5},
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -9,6 +9,7 @@
 #include <wx/app.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include "../ScopedEnv.h"
 #include "../engine/PdfMaker.h"
@@ -134,6 +135,105 @@ TEST_F(MainWindowRunTest, TheCloseBoxDuringARunStopsAfterTheFileAndEndsWithCode2
     EXPECT_FALSE(dialog);
     EXPECT_TRUE(fs::exists(pdfs.File("one.ppt")));
     EXPECT_FALSE(fs::exists(pdfs.File("two.ppt")));
+}
+
+// How soon the window must answer a close: at once, with room for a busy
+// machine and more under the sanitizers; and pages of text enough for the
+// engine to take several times as long over the file.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kAtOnceMs = 5000, kLongFilePages = 80;
+#else
+constexpr int kAtOnceMs = 1000, kLongFilePages = 400;
+#endif
+
+std::string LongFile() {
+    return "%!PS\n<< /PageSize [600 400] >> setpagedevice\n/Helvetica findfont 9 scalefont setfont\n1 1 " +
+           std::to_string(kLongFilePages) +
+           " {\n  pop\n"
+           "  0 1 34 { 10 mul 380 exch sub 20 exch moveto"
+           " (A line of slide text that the engine reads, places and writes.) show } for\n"
+           "  showpage\n} for\n";
+}
+
+// The X server's id of the top-level window with the program's title.
+std::string ProgramWindowId() {
+    std::string id = Capture("xdotool search --onlyvisible --name '^Norvik Slidemint Converter$' 2>/dev/null | head -1");
+    while (!id.empty() && (id.back() == '\n' || id.back() == ' '))
+        id.pop_back();
+    return id;
+}
+
+// A run over a file the engine takes a while over, then one more file.
+class MainWindowLongRunTest : public MainWindowRunTest {
+protected:
+    void StartTheLongFile() {
+        const std::string longFile = MakePdf(pdfs, "long", LongFile()), next = Pdf("next");
+        CAppSettings::Instance()->SetOpenOutput(0);
+        Drop({longFile, next});
+        PostCommand(dialog, IDC_CONVERT);
+        ASSERT_EQ(RunUntil(*pump, [&] { return Column(1)[0] == "Converting"; }, 60000), kConditionMet);
+        window = ProgramWindowId();
+        ASSERT_FALSE(window.empty());
+    }
+
+    // The close box, as the window manager sends it.
+    void CloseBox() { ASSERT_EQ(system((std::string(CLOSE_WINDOW_TOOL) + " " + window).c_str()), 0); }
+
+    void ExpectTheStopShownAtOnce() {
+        EXPECT_EQ(RunUntil(*pump, [&] {
+            return GetItemText(dialog, IDC_CONVERT) == "Stopping..." && !IsEnabled(IDC_CONVERT) &&
+                   Column(1)[0] == "Finishing";
+        }, kAtOnceMs), kConditionMet);
+        EXPECT_EQ(Column(1), Texts({"Finishing", ""})) << "the long file is still converting";
+        EXPECT_TRUE(dialog->IsShown());
+    }
+
+    // The program ends with the close box's code once the long file is
+    // done, without starting the next, and leaves the whole deck alone.
+    void ExpectTheProgramToEndAfterTheLongFile() {
+        bool nextStarted = false;
+        const int code = RunUntil(*pump, [&] {
+            if (dialog && dialog->FileList().GetRowCount() == 2 && !Column(1)[1].empty())
+                nextStarted = true;
+            return false;
+        }, 300000);
+        EXPECT_EQ(code, 2) << "the program ends when the file is done";
+        EXPECT_FALSE(nextStarted);
+        CloseDialogNow();
+        EXPECT_FALSE(dialog);
+        Texts written;
+        for (const auto& entry : fs::directory_iterator(pdfs.Path()))
+            if (entry.path().extension() != ".pdf" && entry.path().extension() != ".ps")
+                written.push_back(entry.path().filename().string());
+        EXPECT_EQ(written, Texts({"long.ppt"})) << "the whole deck, and no temporary copy beside it";
+    }
+
+    std::string window;
+};
+
+// A close during a long file shows at once that the run ends after it; a
+// second close is taken too, and the program ends when the file is done.
+TEST_F(MainWindowLongRunTest, TheCloseBoxShowsTheStopAtOnceAndTheProgramEndsAfterTheFile) {
+    StartTheLongFile();
+    CloseBox();
+    ExpectTheStopShownAtOnce();
+    ExpectScreenshotOf(dialog, "Norvik Slidemint Converter", "main-window-stopping");
+    CloseBox();
+    ExpectTheProgramToEndAfterTheLongFile();
+}
+
+// Stop, clicked, shows the same at once and cannot be pressed again; a
+// close after it still ends the program once the file is done.
+TEST_F(MainWindowLongRunTest, StopShowsAtOnceAndACloseAfterItStillEndsTheProgram) {
+    StartTheLongFile();
+    wxWindow* button = dialog->FindWindow(IDC_CONVERT);
+    wxUIActionSimulator user;
+    user.MouseMove(button->GetScreenRect().GetPosition() + button->GetSize() / 2);
+    Settle(*pump);
+    user.MouseClick();
+    ExpectTheStopShownAtOnce();
+    CloseBox();
+    ExpectTheProgramToEndAfterTheLongFile();
 }
 
 TEST_F(MainWindowRunTest, ALeadingTildeInTheOutputFolderIsTheHomeFolder) {

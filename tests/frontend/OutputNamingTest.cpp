@@ -170,7 +170,11 @@ TEST_F(OutputNamingTest, ScanningFindsPdfsSkipsTrashAndFollowsNoFolderLink)
     std::string data = root + "/data";
     for (const char* name : {"top.pdf", "UPPER.PDF", ".pdf", "notes.pdfx", "pdf", "mixed.PdF", "sub/x.PDF",
                              "sub/deeper/y.pdf", ".Trash-1000/files/t1.pdf", ".Trash/t2.pdf",
-                             "home/.local/share/Trash/files/t3.pdf", ".Trash-x/kept.pdf", "Trashy/kept2.pdf"})
+                             "home/.local/share/Trash/files/t3.pdf", ".Trash-x/kept.pdf", "Trashy/kept2.pdf",
+                             // A Windows drive's recycle bins, in the cases Windows writes them and others.
+                             "RECYCLER/S-1-5-21-1004/r1.pdf", "Recycled/r2.pdf", "$Recycle.Bin/S-1-5-18/r3.pdf",
+                             "$RECYCLE.BIN/r4.pdf", "recycler/r5.pdf", "sub/RECYCLED/r6.pdf",
+                             "Recycled-old/kept3.pdf", "myrecycler/kept4.pdf", "Recycle.Bin/kept5.pdf"})
         Touch(data + "/" + name);
     fs::create_directories(data + "/folder.pdf");
     fs::create_directory_symlink(data, data + "/sub/loop");
@@ -179,10 +183,13 @@ TEST_F(OutputNamingTest, ScanningFindsPdfsSkipsTrashAndFollowsNoFolderLink)
     EXPECT_EQ(Scan(data, 0), (std::vector<std::string>{data + "/.pdf", data + "/UPPER.PDF", data + "/linked.pdf",
                                                         data + "/mixed.PdF", data + "/top.pdf"}));
     EXPECT_EQ(Scan(data + "/", 1),
-              (std::vector<std::string>{data + "/.Trash-x/kept.pdf", data + "/.pdf", data + "/Trashy/kept2.pdf",
+              (std::vector<std::string>{data + "/.Trash-x/kept.pdf", data + "/.pdf", data + "/Recycle.Bin/kept5.pdf",
+                                        data + "/Recycled-old/kept3.pdf", data + "/Trashy/kept2.pdf",
                                         data + "/UPPER.PDF", data + "/linked.pdf", data + "/mixed.PdF",
-                                        data + "/sub/deeper/y.pdf", data + "/sub/x.PDF", data + "/top.pdf"}));
-    EXPECT_TRUE(Scan(data + "/.Trash-1000", 1).empty());
+                                        data + "/myrecycler/kept4.pdf", data + "/sub/deeper/y.pdf",
+                                        data + "/sub/x.PDF", data + "/top.pdf"}));
+    for (const char* trash : {"/.Trash-1000", "/RECYCLER", "/$Recycle.Bin/S-1-5-18", "/sub/RECYCLED"})
+        EXPECT_TRUE(Scan(data + trash, 1).empty()) << trash;
     EXPECT_TRUE(Scan(root + "/missing", 1).empty());
 }
 

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -16,10 +17,12 @@
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
+#include "../ScopedEnv.h"
 #include "MainWindowFixture.h"
 #include "frontend/AboutDialog.h"
 #include "frontend/AppSettings.h"
 #include "frontend/DialogTemplate.h"
+#include "frontend/FileNames.h"
 #include "frontend/ResourceIds.h"
 #include "frontend/SettingsSheet.h"
 #include "frontend/SettingsStore.h"
@@ -158,6 +161,9 @@ TEST_F(SettingsAndAboutTest, AboutShowsItsLinksAndStaysOpenForUpdates) {
             shell.openSucceeds = false;
             EXPECT_FALSE(about->m_wndHomeLink->Navigate());
             EXPECT_FALSE(about->m_wndHomeLink->GetVisited()) << "a target that did not open";
+            ASSERT_EQ(shell.boxes.size(), 1u) << "a link that did not open says so";
+            EXPECT_NE(shell.boxes[0].text.find(CAboutDialog::kHomePage), std::string::npos) << shell.boxes[0].text;
+            EXPECT_EQ(shell.owners.back(), static_cast<wxWindow*>(about));
             PostCommand(box, wxID_OK);
         },
     });
@@ -213,6 +219,69 @@ TEST_F(SettingsAndAboutTest, HelpOpensThePageBesideTheProgram) {
                                "cannot be created, for example because you may not write where it would be, each "
                                "presentation is saved in the folder of its PDF file instead"})
         EXPECT_NE(words.find(phrase), std::string::npos) << phrase;
+}
+
+// The desktop's own opener, looked up on PATH, with the boxes recorded.
+class DesktopOpenerShell : public RecordingShell {
+public:
+    bool Open(const std::string& target) override {
+        opened.push_back(target);
+        return DesktopShell::Open(target);
+    }
+};
+
+// Folders on PATH may be named in any encoding: Help reaches the opener
+// wherever on PATH it lies, and with no opener at all the window says so,
+// naming the page.
+TEST_F(SettingsAndAboutTest, HelpReachesTheOpenerWhateverPathHoldsAndSaysWhenThereIsNone) {
+    const std::string latin1 = (dir / "bin-caf\xE9").string(), utf8 = (dir / "bin-na\xC3\xAFve").string();
+    const std::string seen = (dir / "seen").string();
+    for (const std::string& folder : {latin1, utf8})
+        std::filesystem::create_directories(folder);
+    struct Case {
+        const char* what;
+        std::string path, opener;  // PATH, and the folder holding the stand-in; "" for none
+    } const cases[] = {
+        {"the opener in a Latin-1 folder", utf8 + ":" + latin1, latin1},
+        {"the opener in a UTF-8 folder", latin1 + ":" + utf8, utf8},
+        {"the opener after both", latin1 + ":" + utf8 + ":" + (dir / "plain").string(), (dir / "plain").string()},
+        {"no opener at all", latin1 + ":" + utf8, ""},
+    };
+    DesktopOpenerShell desktop;
+    SetShell(&desktop);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const std::string& folder : {latin1, utf8, (dir / "plain").string()})
+            std::filesystem::remove(folder + "/xdg-open");
+        std::filesystem::remove(seen);
+        desktop.boxes.clear();
+        desktop.owners.clear();
+        if (!c.opener.empty()) {
+            // Writes down the bytes it was given; PATH holds no mv.
+            std::filesystem::create_directories(c.opener);
+            std::ofstream(c.opener + "/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << seen << ".part' && exec /bin/mv '"
+                                                  << seen << ".part' '" << seen << "'\n";
+            std::filesystem::permissions(c.opener + "/xdg-open", std::filesystem::perms::owner_all);
+        }
+        ScopedEnv path("PATH", c.path.c_str());
+        Click(IDC_HELP_BUTTON);
+        ASSERT_EQ(desktop.opened.size(), 1u);
+        const std::string page = desktop.opened[0];
+        desktop.opened.clear();
+        if (c.opener.empty()) {
+            ASSERT_EQ(desktop.boxes.size(), 1u) << "nothing opened, and the window says so";
+            EXPECT_EQ(desktop.boxes[0].text, "Nothing could open " + FileNameForDisplay(page).utf8_string() + ".");
+            EXPECT_EQ(desktop.boxes[0].caption, "Norvik Slidemint Converter");
+            EXPECT_EQ(desktop.boxes[0].type, UINT(MB_ICONERROR));
+            EXPECT_EQ(desktop.owners, std::vector<wxWindow*>({dialog.get()}));
+            continue;
+        }
+        EXPECT_TRUE(desktop.boxes.empty());
+        ASSERT_EQ(RunUntil(*pump, [&] { return std::filesystem::exists(seen); }, 30000), kConditionMet);
+        std::ifstream in(seen, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), page);
+    }
+    SetShell(&shell);
 }
 
 }  // namespace
