@@ -25,7 +25,8 @@ long res_ftell(FILE* stream);
 // value from the current position; no bound checked; returns the new
 // position.
 int res_fseek(FILE* stream, long offset, int whence);
-// On a memory stream: returns the number of BYTES copied.
+// As the runtime's: copies what is asked or what is left, and returns the
+// number of whole elements copied.
 size_t res_fread(void* buffer, size_t size, size_t count, FILE* stream);
 int res_fgetc(FILE* stream);
 // On a memory stream: steps back one byte and returns c; the buffer keeps
