@@ -9,6 +9,12 @@
 
 constexpr uint32_t kMemoryStreamTag = 0xAABBCCDD;
 
+// The most of a data file (the font map, the core's configuration and each
+// language file it names) that is read through the layer: the largest is a
+// few hundred KB. A larger file is none of ours, and one without end must
+// not hold the reader.
+constexpr size_t kMaxDataFileBytes = size_t(1) << 20;
+
 struct MemoryStream {
     uint32_t tag = 0; // first, so a FILE* can be tested for it; set once loaded
     std::vector<unsigned char> data;
