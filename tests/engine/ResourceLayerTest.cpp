@@ -8,6 +8,7 @@
 #include "tests/engine/FolderFiles.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/engine/PelmoraModule.h"
+#include "platform/win32/ModuleFileName.h"
 
 #include <gtest/gtest.h>
 
@@ -313,6 +314,23 @@ TEST(ResourceFolders, ModesThatWriteOrCreateStopAfterTheNameAsGiven)
     EXPECT_EQ(FileText(program.File("Resource/CMap/kept.txt")), "kept");
     EXPECT_EQ(FileText(temp.File("kept.txt")), "kept");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()), {}), 1);
+}
+
+// A program folder longer than the old fixed buffer of 1024 characters is
+// had whole, never cut to another folder.
+TEST(ResourceFolders, ADeepProgramFolderIsHadWhole)
+{
+    ScratchFolder scratch;
+    const std::string program = LongFolder(scratch.Path(), 1500); // past any fixed buffer of 1024
+    PelmoraModule pelmora(program);
+    ASSERT_TRUE(pelmora.Loaded()) << dlerror();
+    EXPECT_EQ(ProgramFolder(), program + "/");
+    EXPECT_EQ(ModulePath(GetModuleHandleA("Pelmora.dll")), program + "/Pelmora.dll");
+    WriteText(program + "/Resource/deep.txt", "deep");
+    FILE* file = res_fopen("/missing/deep.txt", "r");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(ReadAll(file), "deep");
+    res_fclose(file);
 }
 
 TEST(ResourceFolders, ProgramFolderIsTheRunningProgramsWithoutPelmora)
