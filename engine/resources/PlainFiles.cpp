@@ -44,7 +44,7 @@ void RemoveDeadWritersFiles(const std::string& path)
         return;
     while (const dirent* entry = readdir(entries)) {
         pid_t writer = WriterOf(entry->d_name, bareName);
-        if (writer > 0 && kill(writer, 0) != 0 && errno == ESRCH)
+        if (writer > 0 && ProcessIsGone(writer))
             unlink((folder + entry->d_name).c_str());
     }
     closedir(entries);
@@ -86,4 +86,9 @@ bool IsFile(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool ProcessIsGone(pid_t pid)
+{
+    return kill(pid, 0) != 0 && errno == ESRCH; // another user's live process gives EPERM
 }

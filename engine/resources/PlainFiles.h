@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <sys/types.h>
 
 // Writes the bytes under a passing name of this writer's own beside the
 // path, then puts the file in place, so that the path holds either the
@@ -14,3 +15,7 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 // Whether the path names an existing regular file (through links): not a
 // folder, and not a pipe or device that a read would hang on or never end.
 bool IsFile(const std::string& path);
+
+// Whether no process has the id any more: the one that left a file of ours
+// under a name holding its id was killed, or ended without removing it.
+bool ProcessIsGone(pid_t pid);
