@@ -77,7 +77,7 @@ void MakeElements(Value& fresh, size_t copies, const std::function<const VARIANT
     } catch (...) {
         fresh.vt = VT_EMPTY;
         fresh.parray = nullptr;
-        SafeArrayDestroyPart(a, made + 1);  // the one that raised was cleared first
+        SafeArrayDestroyPart(a, made + 1);  // up to the one it stopped at, Empty or made
         throw;
     }
 }
