@@ -1,8 +1,8 @@
 #include "engine/BaseFonts.h"
 
+#include "engine/resources/PathParts.h"
 #include "engine/resources/PlainFiles.h"
-#include "platform/win32/Folders.h"
-#include "platform/win32/ModuleFileName.h"
+#include "engine/resources/ResourceFolders.h"
 
 #include <GlobalParams.h>
 #include <goo/GooString.h>
@@ -35,16 +35,15 @@ const BaseFont baseFonts[] = {
 
 std::string BaseFontFolder()
 {
-    char program[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::string folder = program;
-    folder.resize(folder.rfind('/') + 1); // npos + 1 leaves nothing
-    return folder + "Resource";
+    const std::string folder = FolderOf(ModulePath(nullptr)); // the program's, never the engine's
+    return folder.empty() ? "" : folder + "Resource";
 }
 
 int SetupBaseFonts(GlobalParams* params, const std::string& folder)
 {
     params->setupBaseFonts(folder.c_str()); // does nothing on this platform
+    if (folder.empty())
+        return 0; // no program folder: never the root's files
     int registered = 0;
     for (const BaseFont& font : baseFonts) {
         for (const std::string& file : {std::string(font.file), std::string(font.name) + ".pfb"}) {

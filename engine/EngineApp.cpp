@@ -1,5 +1,6 @@
 #include "engine/EngineApp.h"
 
+#include "engine/LoadLeftovers.h"
 #include "engine/TempFolder.h"
 #include "platform/win32/Folders.h"
 
@@ -10,10 +11,12 @@ CString g_tempFolder;
 CEngineApp::CEngineApp() : CWinApp(nullptr)
 {
     g_tempFolder = TempFolder();
+    RemoveDeadLoadsLeftovers(TemporaryPath().Text());
 }
 
 CEngineApp::~CEngineApp()
 {
+    UnmarkLoadFolder(g_tempFolder.Text());
     RemoveDirectoryA(g_tempFolder);
 }
 

@@ -1,5 +1,6 @@
 // The engine library's application object. Its only work is the per-load
 // temporary folder: made when the library loads, removed when it unloads.
+// A load also removes what loads whose process is gone left behind.
 #pragma once
 
 #include "platform/win32/CString.h"

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/EngineApp.h"
+#include "engine/LoadLeftovers.h"
 #include "platform/win32/TempFiles.h"
 
 std::vector<std::string> g_tempFiles;
@@ -45,6 +47,7 @@ DWORD MakeTempFileName(DWORD bufferSize, char* buffer, const char* extension)
             return 0;
         if (!ClaimFile(full.c_str()))
             continue;
+        MarkPicture(g_tempFolder.Text(), full); // found again should this load be killed
         std::memcpy(buffer, full.c_str(), full.size() + 1);
         g_tempFiles.push_back(full);
         return DWORD(full.size());
@@ -54,8 +57,10 @@ DWORD MakeTempFileName(DWORD bufferSize, char* buffer, const char* extension)
 
 void DeleteTempFiles()
 {
-    for (const std::string& name : g_tempFiles)
+    for (const std::string& name : g_tempFiles) {
         DeleteFileA(name.c_str());
+        UnmarkPicture(g_tempFolder.Text(), name);
+    }
     // Forgotten once deleted: a later call must not delete a file that
     // another program has since made under the same name.
     g_tempFiles.clear();

@@ -9,9 +9,9 @@
 
 extern std::vector<std::string> g_tempFiles;
 
-// Makes a fresh name like /tmp/tpf1A2B.tmp.png, claims it as an empty file
-// and records it. Returns the name's length, 0 when no name fits the buffer.
+// Makes a fresh name like /tmp/tpf1A2B.tmp.png, claims it as an empty file,
+// links it into this load's folder and records it. Returns the name's length, 0 when no name fits the buffer.
 DWORD MakeTempFileName(DWORD bufferSize, char* buffer, const char* extension);
 
-// Deletes every recorded file; failures are ignored.
+// Deletes every recorded file and its link; failures are ignored.
 void DeleteTempFiles();

@@ -1,5 +1,7 @@
 #include "engine/TempFolder.h"
 
+#include "engine/LoadLeftovers.h"
+
 #include "platform/win32/FindFile.h"
 #include "platform/win32/Folders.h"
 #include "platform/win32/CodePage.h"
@@ -32,15 +34,24 @@ CString TempFolder()
         std::snprintf(seconds, sizeof seconds, "%ld", long(std::time(nullptr)));
         name = seconds;
     }
+    CString path = TemporaryPath();
+    if (path.IsEmpty())
+        return CString(); // no folder, and none made elsewhere
+    path = path + name + "/";
+    if (CreateDirectoryA(path, nullptr)) // this folder only: a missing temporary path stays missing
+        MarkLoadFolder(path.Text());
+    return path;
+}
+
+CString TemporaryPath()
+{
     char buffer[255] = "";
     DWORD length = GetTempPathA(sizeof buffer, buffer);
     if (length == 0 || length >= sizeof buffer)
-        return CString(); // no temporary path: no folder, and none made elsewhere
+        return CString();
     CString path = buffer;
     if (path.GetAt(path.GetLength() - 1) != '/')
         path += '/';
-    path = path + name + "/";
-    CreateDirectoryA(path, nullptr); // this folder only: a missing temporary path stays missing
     return path;
 }
 
@@ -48,7 +59,8 @@ int TempFolderReady(CString folder)
 {
     if (folder.IsEmpty())
         return 0;
-    CreateDirectoryA(folder, nullptr);
+    if (CreateDirectoryA(folder, nullptr))
+        MarkLoadFolder(folder.Text()); // made again: marked again
     DWORD attributes = GetFileAttributesA(folder);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }

@@ -4,16 +4,21 @@
 
 #include "platform/win32/CString.h"
 
-// Creates <temporary path><GUID text>/ and returns its path, trailing "/"
-// included. The name is the current time in seconds when no GUID text can
-// be made. Empty, with nothing created, when there is no temporary path.
+// Creates <temporary path><GUID text>/, marked as this process's load, and
+// returns its path, trailing "/" included. The name is the current time in
+// seconds when no GUID text can be made. Empty, with nothing created, when
+// there is no temporary path.
 // Nothing is made above the folder: under a temporary path that does not
 // exist, the path is returned and no folder is there.
 CString TempFolder();
 
-// 1 when the folder (with its trailing "/") is there, made again when
-// something removed it (never the folders above it); 0 when it cannot be,
-// or the path is empty.
+// The system's temporary path with a trailing "/"; empty when there is none
+// or it does not fit 255 characters.
+CString TemporaryPath();
+
+// 1 when the folder (with its trailing "/") is there, made again (and
+// marked again) when something removed it (never the folders above it); 0
+// when it cannot be, or the path is empty.
 int TempFolderReady(CString folder);
 
 // Creates every missing folder level of the path; 0 when the last step

@@ -6,8 +6,11 @@
 #include "platform/win32/Version.h"
 
 #include <cstdio>
-#include <cstring>
 #include <strings.h>
+#include <vector>
+
+// More processes than any system runs (the kernel's own ceiling is 4M).
+constexpr size_t kMaxProcessIds = size_t(1) << 22;
 
 static EnumProcessesProc pEnumProcesses = nullptr;
 static EnumProcessModulesProc pEnumProcessModules = nullptr;
@@ -49,7 +52,7 @@ void TerminateProcessIfNamed(DWORD processId, const char* name)
             pGetModuleBaseNameA(process, module, baseName, sizeof baseName);
         CloseHandle(process);
     }
-    if (strncasecmp(baseName, name, std::strlen(name)) != 0)
+    if (strcasecmp(baseName, name) != 0)
         return;
 
     std::printf("%s (PID to terminate: %u)\n", baseName, unsigned(processId));
@@ -67,19 +70,32 @@ void TerminateProcessIfNamed(DWORD processId, const char* name)
     CloseHandle(target);
 }
 
+// Every process id, asked again with room for twice as many while the
+// answer fills the buffer: a full answer may have left some out. Empty
+// when the list cannot be had.
+static std::vector<DWORD> RunningProcessIds()
+{
+    std::vector<DWORD> ids(1024);
+    for (;;) {
+        DWORD bytes = 0;
+        const DWORD room = DWORD(ids.size() * sizeof(DWORD));
+        if (!pEnumProcesses(ids.data(), room, &bytes))
+            return {};
+        if (bytes < room || ids.size() >= kMaxProcessIds) {
+            ids.resize(bytes / sizeof(DWORD));
+            return ids;
+        }
+        ids.resize(ids.size() * 2);
+    }
+}
+
 int TerminateProcessesByName(const char* name)
 {
     HMODULE psapi = LoadPsapi();
     if (!psapi)
         return 0;
-    DWORD processIds[1024];
-    DWORD bytes = 0;
-    if (!pEnumProcesses(processIds, sizeof processIds, &bytes)) {
-        FreeLibrary(psapi);
-        return 0;
-    }
-    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i)
-        TerminateProcessIfNamed(processIds[i], name);
+    for (DWORD id : RunningProcessIds())
+        TerminateProcessIfNamed(id, name);
     FreeLibrary(psapi);
     return 0;
 }

@@ -7,8 +7,9 @@
 // a system outside the NT family or when an entry point is missing.
 HMODULE LoadPsapi();
 
-// Ends the process when its base name begins with name, ignoring case.
+// Ends the process when its base name is name, ignoring case.
 void TerminateProcessIfNamed(DWORD processId, const char* name);
 
-// Ends every process whose base name begins with name; returns 0.
+// Ends every process whose base name is name, ignoring case, however many
+// processes run; returns 0.
 int TerminateProcessesByName(const char* name);

@@ -27,7 +27,9 @@ bool IsFolder(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// The whole content of a file opened through the stdio layer.
+// The whole content of a file opened through the stdio layer; false when
+// it does not open or holds more than kMaxDataFileBytes (then it is not
+// read past that).
 bool ReadThroughLayer(const std::string& path, std::string& content)
 {
     FILE* file = res_fopen(path.c_str(), "rb");
@@ -36,10 +38,10 @@ bool ReadThroughLayer(const std::string& path, std::string& content)
     content.clear();
     char chunk[4096];
     size_t got;
-    while ((got = res_fread(chunk, 1, sizeof chunk, file)) > 0)
+    while (content.size() <= kMaxDataFileBytes && (got = res_fread(chunk, 1, sizeof chunk, file)) > 0)
         content.append(chunk, got);
     res_fclose(file);
-    return true;
+    return content.size() <= kMaxDataFileBytes;
 }
 
 bool MakeFolder(const std::string& path)

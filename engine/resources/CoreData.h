@@ -19,6 +19,7 @@ struct CoreDataBinding {
 // The bindings of the configuration read through the stdio layer from the
 // path given (its bare name is what counts). Blank lines, lines starting
 // with "#" and lines of an unknown kind or with missing fields are skipped.
+// A file larger than kMaxDataFileBytes binds nothing.
 std::vector<CoreDataBinding> ReadCoreConfiguration(const std::string& path);
 
 // The folder that holds a collection's CMaps: "Resource/CMap" beside the
@@ -28,8 +29,8 @@ std::string CMapFolder(const std::string& collection);
 
 // Writes every bound file, read through the stdio layer, under folder (made
 // when missing) and links each cMapDir collection to its CMap folder.
-// Returns the number of bindings served (one whose source is missing is
-// passed over), or -1 when a folder, file or link cannot be written there:
+// Returns the number of bindings served (one whose source is missing or
+// larger than kMaxDataFileBytes is passed over), or -1 when a folder, file or link cannot be written there:
 // the disk is full, say. Files already there are replaced.
 int PrepareCoreDataFolder(const std::string& folder);
 

@@ -12,9 +12,6 @@
 namespace {
 
 constexpr size_t kLineBuffer = 1024;
-// The most of the map that is read: a few thousand lines. A larger file is
-// no map of ours, and one without end (a device) must not hold the reader.
-constexpr size_t kMapBytes = 1 << 20;
 
 // The next line without its end, in at most kLineBuffer - 1 characters;
 // false at the end of the file or once left bytes are read. A longer line
@@ -79,7 +76,7 @@ int LoadFontFileMap(GlobalParams* params)
     int registered = 0;
     std::string line;
     bool tooLong;
-    size_t left = kMapBytes;
+    size_t left = kMaxDataFileBytes; // a few thousand lines
     while (ReadLine(map, line, tooLong, left))
         if (!tooLong)
             registered += RegisterLine(params, folder, line);

@@ -44,7 +44,7 @@ void RemoveDeadWritersFiles(const std::string& path)
         return;
     while (const dirent* entry = readdir(entries)) {
         pid_t writer = WriterOf(entry->d_name, bareName);
-        if (writer > 0 && kill(writer, 0) != 0 && errno == ESRCH)
+        if (writer > 0 && ProcessIsGone(writer))
             unlink((folder + entry->d_name).c_str());
     }
     closedir(entries);
@@ -93,4 +93,9 @@ bool IsSameFile(const std::string& one, const std::string& other)
     struct stat a, b;
     return stat(one.c_str(), &a) == 0 && stat(other.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
            a.st_ino == b.st_ino;
+}
+
+bool ProcessIsGone(pid_t pid)
+{
+    return kill(pid, 0) != 0 && errno == ESRCH; // another user's live process gives EPERM
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <sys/types.h>
 
 // Writes the bytes under a passing name of this writer's own beside the
 // path, then puts the file in place, so that the path holds either the
@@ -18,3 +19,7 @@ bool IsFile(const std::string& path);
 // Whether both paths name one existing file (the same device and inode),
 // through links and however each is spelt.
 bool IsSameFile(const std::string& one, const std::string& other);
+
+// Whether no process has the id any more: the one that left a file of ours
+// under a name holding its id was killed, or ended without removing it.
+bool ProcessIsGone(pid_t pid);

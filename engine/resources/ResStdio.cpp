@@ -86,7 +86,7 @@ size_t res_fread(void* buffer, size_t size, size_t count, FILE* stream)
     uint64_t copied = wanted < length - pos ? wanted : length - pos;
     std::memcpy(buffer, memory->data.data() + pos, size_t(copied));
     memory->pos = uint32_t(pos + copied);
-    return size_t(copied);
+    return size_t(copied / size); // whole elements; a part of one at the end is copied, not counted
 }
 
 int res_fgetc(FILE* stream)

@@ -9,6 +9,12 @@
 
 constexpr uint32_t kMemoryStreamTag = 0xAABBCCDD;
 
+// The most of a data file (the font map, the core's configuration and each
+// language file it names) that is read through the layer: the largest is a
+// few hundred KB. A larger file is none of ours, and one without end must
+// not hold the reader.
+constexpr size_t kMaxDataFileBytes = size_t(1) << 20;
+
 struct MemoryStream {
     uint32_t tag = 0; // first, so a FILE* can be tested for it; set once loaded
     std::vector<unsigned char> data;
@@ -25,7 +31,8 @@ long res_ftell(FILE* stream);
 // value from the current position; no bound checked; returns the new
 // position.
 int res_fseek(FILE* stream, long offset, int whence);
-// On a memory stream: returns the number of BYTES copied.
+// As the runtime's: copies what is asked or what is left, and returns the
+// number of whole elements copied.
 size_t res_fread(void* buffer, size_t size, size_t count, FILE* stream);
 int res_fgetc(FILE* stream);
 // On a memory stream: steps back one byte and returns c; the buffer keeps

@@ -35,12 +35,19 @@ unsigned long GetMyModuleFileName(int, char* buffer, unsigned long size)
     return GetModuleFileNameA(GetModuleHandleA("Pelmora.dll"), buffer, DWORD(size));
 }
 
+std::string ModulePath(HMODULE module)
+{
+    std::string path(kMaxModulePath, '\0');
+    DWORD length = GetModuleFileNameA(module, path.data(), DWORD(path.size()));
+    if (length == 0 || length >= path.size())
+        return "";
+    path.resize(length);
+    return path;
+}
+
 std::string ProgramFolder()
 {
-    char path[1024] = "";
-    if (GetMyModuleFileName(0, path, sizeof path) == 0)
-        return "";
-    return FolderOf(path);
+    return FolderOf(ModulePath(GetModuleHandleA("Pelmora.dll"))); // the module GetMyModuleFileName reads
 }
 
 FILE* OpenResourceFile(const char* name, const char* mode)

@@ -1,6 +1,8 @@
 // The real-file search behind the stdio layer, and the program folder.
 #pragma once
 
+#include "platform/win32/wintypes.h"
+
 #include <cstdio>
 #include <string>
 
@@ -17,6 +19,15 @@ FILE* OpenResourceFile(const char* name, const char* mode);
 // running program; returns its length. The first argument is not used.
 unsigned long GetMyModuleFileName(int unused, char* buffer, unsigned long size);
 
-// The folder of GetMyModuleFileName with a trailing separator; empty when
-// it cannot be had.
+// The most characters a module's path may hold, its end included: the
+// system's own limit on a path.
+constexpr unsigned long kMaxModulePath = 4096;
+
+// The whole path of the module (null: the running program), read into
+// kMaxModulePath characters; empty when it cannot be had or would be cut,
+// for a cut path names another folder.
+std::string ModulePath(HMODULE module);
+
+// The folder of GetMyModuleFileName's path with a trailing separator;
+// empty when the path cannot be had whole.
 std::string ProgramFolder();

@@ -2,6 +2,7 @@
 
 #include "platform/com/Dispatch.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -100,12 +101,17 @@ SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lowerBound, ULONG count)
 
 HRESULT SafeArrayDestroy(SAFEARRAY* a)
 {
+    return a ? SafeArrayDestroyPart(a, SafeArrayElementCount(a)) : S_OK;
+}
+
+HRESULT SafeArrayDestroyPart(SAFEARRAY* a, size_t made)
+{
     if (!a)
         return S_OK;
     if (a->cLocks)
         return DISP_E_ARRAYISLOCKED;
     auto* bytes = static_cast<char*>(a->pvData);
-    for (size_t i = 0, n = SafeArrayElementCount(a); i < n; ++i)
+    for (size_t i = 0, n = std::min(made, SafeArrayElementCount(a)); i < n; ++i)
         ClearElement(a, bytes + i * a->cbElements);
     std::free(a->pvData);
     std::free(a);

@@ -23,6 +23,10 @@ struct SAFEARRAY {
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, SAFEARRAYBOUND* bounds);
 SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lowerBound, ULONG count);
 HRESULT SafeArrayDestroy(SAFEARRAY* array);
+// Frees an array of which only the first made elements were ever written:
+// the others are neither cleared nor touched, so a large array given up
+// while it was being filled costs no more to free than what was filled.
+HRESULT SafeArrayDestroyPart(SAFEARRAY* array, size_t made);
 HRESULT SafeArrayPutElement(SAFEARRAY* array, LONG* indices, void* value);
 HRESULT SafeArrayGetElement(SAFEARRAY* array, LONG* indices, void* value);
 HRESULT SafeArrayGetLBound(SAFEARRAY* array, UINT dim, LONG* bound);

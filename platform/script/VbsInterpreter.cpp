@@ -238,9 +238,9 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block, Frame& frame)
 // One statement, its errors skipped under On Error Resume Next.
 Interpreter::Flow Interpreter::ExecTrapped(const Stmt& stmt, Frame& frame)
 {
-    CheckTimeLimit();
     try {
         try {
+            CheckTimeLimit();  // raised here, it is this statement's
             if (StackIsLow())
                 Raise(kOutOfStackSpace);  // statements nested in calls nested in statements
             return Exec(stmt, frame);
@@ -499,17 +499,15 @@ void Interpreter::ExecDim(const DimStmt& stmt, Frame& frame)
         if (!fresh.parray)
             Raise(kOutOfMemory);
         fresh.vt = VT_ARRAY | VT_VARIANT;
-        ChargeWork(SafeArrayElementCount(fresh.parray));  // made now, cleared and freed later
         Value& target = slot.Get();
+        size_t kept = 0;
         if (stmt.preserve && (target.vt & VT_ARRAY) && target.parray && bounds.size() == 1 &&
-            target.parray->cDims == 1) {
-            LONG n = LONG(std::min(target.parray->rgsabound[0].cElements, bounds[0].cElements));
-            auto* kept = static_cast<VARIANT*>(fresh.parray->pvData);
-            for (LONG i = 0; i < n; ++i) {
-                VARIANT* from = static_cast<VARIANT*>(SafeArrayElementPointer(target.parray, &i));
-                kept[i] = CopyValue(*from).Detach();
-            }
-        }
+            target.parray->cDims == 1)
+            kept = std::min(target.parray->rgsabound[0].cElements, bounds[0].cElements);
+        MakeElements(fresh, kept, [&target](size_t i) {
+            LONG index = LONG(i);
+            return static_cast<const VARIANT*>(SafeArrayElementPointer(target.parray, &index));
+        });
         target = std::move(fresh);
         slot.defined = true;
     }

@@ -2,8 +2,9 @@
 // looks at the clock before every statement. Within a statement, every
 // operation whose work grows with a text or an array charges that work, in
 // units of about one character or element handled: making or reading a
-// text, comparing, joining, searching and escaping texts, copying an array,
-// walking it in For Each. The clock is read again after every so many
+// text, comparing, joining, searching and escaping texts, making or
+// copying an array (each element made as it is reached), walking it in
+// For Each. The clock is read again after every so many
 // units, so the limit holds within a fraction of a second however many
 // costly steps one statement holds.
 #pragma once

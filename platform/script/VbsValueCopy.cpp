@@ -37,13 +37,9 @@ Value CopyArray(const VARIANT& v)
     if (StackIsLow())
         Raise(kOutOfStackSpace);
     Value copy = EmptyArrayLike(v.parray);
-    copy.vt = v.vt;
     const auto* from = static_cast<const VARIANT*>(v.parray->pvData);
-    auto* to = static_cast<VARIANT*>(copy.parray->pvData);
-    for (size_t i = 0, n = SafeArrayElementCount(v.parray); i < n; ++i) {
-        ChargeWork(1);
-        CopyInto(to[i], from[i]);
-    }
+    MakeElements(copy, SafeArrayElementCount(v.parray), [from](size_t i) { return &from[i]; });
+    copy.vt = v.vt;
     return copy;
 }
 
@@ -63,6 +59,28 @@ void CopyInto(VARIANT& to, const VARIANT& from)
 }
 
 }  // namespace
+
+void MakeElements(Value& fresh, size_t copies, const std::function<const VARIANT*(size_t)>& from)
+{
+    SAFEARRAY* a = fresh.parray;
+    auto* items = static_cast<VARIANT*>(a->pvData);
+    const size_t count = SafeArrayElementCount(a);
+    size_t made = 0;
+    try {
+        for (; made < count; ++made) {
+            ChargeWork(1);
+            VariantInit(&items[made]);
+            if (made < copies)
+                if (const VARIANT* source = from(made))
+                    CopyInto(items[made], *source);
+        }
+    } catch (...) {
+        fresh.vt = VT_EMPTY;
+        fresh.parray = nullptr;
+        SafeArrayDestroyPart(a, made + 1);  // up to the one it stopped at, Empty or made
+        throw;
+    }
+}
 
 Value CopyValue(const VARIANT& v)
 {

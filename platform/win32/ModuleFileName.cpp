@@ -74,8 +74,8 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
         return CopyOut(search.foundPath.c_str(), search.foundPath.size(), lpFilename, nSize);
     }
     char path[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return 0;
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || size_t(length) >= sizeof path)
+        return 0; // none, or cut by the read: not the program's path
     return CopyOut(path, size_t(length), lpFilename, nSize);
 }

@@ -1,5 +1,7 @@
 // The base-14 fonts of the "Resource" folder beside the program.
 #include "engine/BaseFonts.h"
+#include "tests/ChildProcess.h"
+#include "tests/engine/FolderFiles.h"
 #include "tests/engine/PdfMaker.h"
 
 #include <GlobalParams.h>
@@ -7,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -22,6 +26,25 @@ std::string FoundFile(GlobalParams& params, const char* name)
 TEST(BaseFonts, TheFolderIsResourceBesideTheProgram)
 {
     EXPECT_EQ(BaseFontFolder(), std::string(ENGINE_TEST_BINARY_DIR) + "/Resource");
+}
+
+// This test program linked into a folder far deeper than 260 characters
+// and run from there finds "Resource" beside itself, not in a cut folder.
+TEST(BaseFonts, AProgramInADeepFolderHasItsWholeFolder)
+{
+    if (const char* expected = std::getenv("BASE_FONTS_EXPECTED_FOLDER"))
+        _exit(BaseFontFolder() == expected ? 0 : 1); // the deep copy's part
+    ScratchFolder scratch;
+    const std::string folder = LongFolder(scratch.Path(), 600);
+    const std::string program = folder + "/BaseFontsTest";
+    std::filesystem::create_hard_link(std::filesystem::read_symlink("/proc/self/exe"), program);
+    ChildRun run = RunInChild([&] {
+        setenv("BASE_FONTS_EXPECTED_FOLDER", (folder + "/Resource").c_str(), 1);
+        execl(program.c_str(), "deep", "--gtest_filter=BaseFonts.AProgramInADeepFolderHasItsWholeFolder",
+              static_cast<char*>(nullptr));
+        return 127;
+    });
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status << run.printed;
 }
 
 TEST(BaseFonts, RegistersTheType1FilesFoundByName)
@@ -43,6 +66,7 @@ TEST(BaseFonts, AMissingFolderRegistersNothing)
 {
     auto params = std::make_unique<GlobalParams>();
     EXPECT_EQ(SetupBaseFonts(params.get(), "/no/such/Resource"), 0);
+    EXPECT_EQ(SetupBaseFonts(params.get(), ""), 0);
 }
 
 } // namespace

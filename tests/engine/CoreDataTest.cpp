@@ -2,6 +2,7 @@
 // configuration, and the document itself read through the file layer.
 #include "engine/Corvane.h"
 #include "engine/resources/CoreData.h"
+#include "engine/resources/ResStdio.h"
 #include "tests/engine/FolderFiles.h"
 #include "tests/engine/HandMadePdf.h"
 #include "tests/engine/PdfMaker.h"
@@ -32,6 +33,31 @@ TEST(CoreData, TheConfigurationBindsEveryEmbeddedFile)
     EXPECT_EQ(files.size(), 21u);
     EXPECT_EQ(collections, (std::set<std::string>{"Adobe-GB1", "Adobe-CNS1", "Adobe-Japan1", "Adobe-Korea1"}));
     EXPECT_TRUE(ReadCoreConfiguration("/any/folder/not-rc").empty());
+}
+
+// A configuration found on disk is read up to the bound of a data file:
+// one that is larger (a huge or sparse file) binds nothing, and is not
+// read whole.
+TEST(CoreData, AConfigurationLargerThanADataFileBindsNothing)
+{
+    ScratchFolder folder;
+    const std::string binding = "unicodeMap GBK GBK.unicodeMap\n";
+    struct Case {
+        const char* name;
+        uint64_t size;
+        size_t bindings;
+    } cases[] = {
+        {"small.conf", binding.size(), 1},
+        {"atbound.conf", kMaxDataFileBytes, 1},
+        {"overbound.conf", kMaxDataFileBytes + 1, 0},
+        {"sparse.conf", uint64_t(1) << 30, 0},
+    };
+    for (const Case& c : cases) {
+        const std::string path = folder.File(c.name);
+        std::ofstream(path, std::ios::binary) << binding;
+        fs::resize_file(path, c.size); // the rest reads as NUL bytes
+        EXPECT_EQ(ReadCoreConfiguration(path).size(), c.bindings) << c.name;
+    }
 }
 
 TEST(CoreData, TheFolderIsLaidOutAsTheCoreReadsItAndRemovedWhole)

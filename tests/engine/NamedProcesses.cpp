@@ -64,3 +64,28 @@ void Stop(pid_t pid)
     int status;
     waitpid(pid, &status, 0);
 }
+
+IdleProcesses::~IdleProcesses()
+{
+    for (pid_t pid : pids_)
+        kill(pid, SIGKILL);
+    for (pid_t pid : pids_) {
+        int status;
+        waitpid(pid, &status, 0);
+    }
+}
+
+bool IdleProcesses::Start(size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        pid_t pid = fork();
+        if (pid < 0)
+            return false;
+        if (pid == 0) {
+            for (;;)
+                pause();
+        }
+        pids_.push_back(pid);
+    }
+    return true;
+}

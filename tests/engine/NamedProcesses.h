@@ -5,6 +5,7 @@
 #include "tests/engine/PdfMaker.h"
 
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 // Starts a copy of sleep named name in the folder; returns its pid once the
@@ -23,3 +24,19 @@ bool StillRunning(pid_t pid);
 
 // Kills the child and reaps it.
 void Stop(pid_t pid);
+
+// Children that only wait, to make the system list many processes; all are
+// killed and reaped when the object ends.
+class IdleProcesses {
+public:
+    IdleProcesses() = default;
+    ~IdleProcesses();
+    IdleProcesses(const IdleProcesses&) = delete;
+    IdleProcesses& operator=(const IdleProcesses&) = delete;
+
+    // Starts count more; false when the system refuses one.
+    bool Start(size_t count);
+
+private:
+    std::vector<pid_t> pids_;
+};

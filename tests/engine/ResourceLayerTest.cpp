@@ -8,6 +8,7 @@
 #include "tests/engine/FolderFiles.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/engine/PelmoraModule.h"
+#include "platform/win32/ModuleFileName.h"
 
 #include <gtest/gtest.h>
 
@@ -151,10 +152,10 @@ TEST(StdioLayer, MemoryStreamPositionsAndBounds)
     res_fseek(file, 2, 7);
     EXPECT_EQ(res_ftell(file), 7);
 
-    // A read past the end copies the rest and counts bytes, not elements.
+    // A read past the end copies the rest and counts whole elements.
     char buffer[4096];
     res_fseek(file, -10, SEEK_END);
-    EXPECT_EQ(res_fread(buffer, 4, 100, file), 10u);
+    EXPECT_EQ(res_fread(buffer, 4, 100, file), 2u);
     EXPECT_EQ(std::string(buffer, 10), text.substr(text.size() - 10));
     EXPECT_EQ(res_fread(buffer, 1, 1, file), 0u);
     EXPECT_EQ(res_ftell(file), length);
@@ -174,12 +175,48 @@ TEST(StdioLayer, MemoryStreamPositionsAndBounds)
         EXPECT_EQ(res_fgetc(file), EOF) << offset;
         EXPECT_EQ(res_fread(buffer, 1, sizeof buffer, file), 0u) << offset;
     }
-    // A size times count that does not fit asks for all that is left.
+    // A size times count that does not fit asks for all that is left: no
+    // whole element of that size.
     res_fseek(file, 0, SEEK_SET);
     std::string all(text.size(), '\0');
-    EXPECT_EQ(res_fread(all.data(), SIZE_MAX / 2, 4, file), text.size());
+    EXPECT_EQ(res_fread(all.data(), SIZE_MAX / 2, 4, file), 0u);
+    EXPECT_EQ(res_ftell(file), length);
     EXPECT_EQ(all, text);
     EXPECT_EQ(res_fclose(file), 0);
+}
+
+// A memory stream reads as the runtime reads a real file of the same bytes:
+// the same count of elements, the same bytes and the same position after.
+TEST(StdioLayer, MemoryStreamReadsCountElementsAsTheRuntimeDoes)
+{
+    ScratchFolder folder;
+    const std::string text = FileText(SourceOf("Greek.nameToUnicode"));
+    WriteText(folder.File("real"), text);
+    const long length = long(text.size());
+    struct Case {
+        long start;
+        size_t size, count;
+    } cases[] = {
+        {0, 1, 16},         {0, 4, 4},         {3, 8, 2},           {length - 10, 4, 100}, {length - 10, 4, 2},
+        {length - 3, 4, 1}, {length - 8, 8, 1}, {length - 8, 8, 2}, {length, 4, 1},        {0, 7, 0},
+        {0, 0, 7},          {1, size_t(length), 1}, {0, size_t(length), 1},
+    };
+    FILE* memory = res_fopen("Greek.nameToUnicode", "rb");
+    FILE* real = std::fopen(folder.File("real").c_str(), "rb");
+    ASSERT_NE(memory, nullptr);
+    ASSERT_NE(AsMemoryStream(memory), nullptr);
+    ASSERT_NE(real, nullptr);
+    for (const Case& c : cases) {
+        std::string got(4096, '\0'), expected(4096, '\0');
+        res_fseek(memory, c.start, SEEK_SET);
+        std::fseek(real, c.start, SEEK_SET);
+        const size_t gotCount = res_fread(got.data(), c.size, c.count, memory);
+        EXPECT_EQ(gotCount, std::fread(expected.data(), c.size, c.count, real)) << c.start << " " << c.size << " " << c.count;
+        EXPECT_EQ(res_ftell(memory), std::ftell(real)) << c.start << " " << c.size << " " << c.count;
+        EXPECT_EQ(got, expected) << c.start << " " << c.size << " " << c.count;
+    }
+    res_fclose(memory);
+    std::fclose(real);
 }
 
 TEST(StdioLayer, ANullHandleGivesEndOfFileOrNothing)
@@ -277,6 +314,23 @@ TEST(ResourceFolders, ModesThatWriteOrCreateStopAfterTheNameAsGiven)
     EXPECT_EQ(FileText(program.File("Resource/CMap/kept.txt")), "kept");
     EXPECT_EQ(FileText(temp.File("kept.txt")), "kept");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()), {}), 1);
+}
+
+// A program folder longer than the old fixed buffer of 1024 characters is
+// had whole, never cut to another folder.
+TEST(ResourceFolders, ADeepProgramFolderIsHadWhole)
+{
+    ScratchFolder scratch;
+    const std::string program = LongFolder(scratch.Path(), 1500); // past any fixed buffer of 1024
+    PelmoraModule pelmora(program);
+    ASSERT_TRUE(pelmora.Loaded()) << dlerror();
+    EXPECT_EQ(ProgramFolder(), program + "/");
+    EXPECT_EQ(ModulePath(GetModuleHandleA("Pelmora.dll")), program + "/Pelmora.dll");
+    WriteText(program + "/Resource/deep.txt", "deep");
+    FILE* file = res_fopen("/missing/deep.txt", "r");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(ReadAll(file), "deep");
+    res_fclose(file);
 }
 
 TEST(ResourceFolders, ProgramFolderIsTheRunningProgramsWithoutPelmora)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,12 +22,13 @@ std::string Unique(const std::string& before, const std::string& after)
     return before + std::to_string(getpid()) + after;
 }
 
-TEST(TerminateProcessesByName, EndsProcessesWhoseNameBeginsWithItInAnyCase)
+TEST(TerminateProcessesByName, EndsProcessesOfThatNameInAnyCase)
 {
     ScratchFolder folder;
     const std::string name = Unique("pp", ".exe");
-    const std::string ended[] = {name, Unique("PP", ".EXE"), Unique("Pp", ".exe.old")};
-    const std::string kept[] = {Unique("notpp", ".exe"), Unique("pp", ""), Unique("pp", ".ex")};
+    const std::string ended[] = {name, Unique("PP", ".EXE"), Unique("Pp", ".Exe")};
+    const std::string kept[] = {Unique("notpp", ".exe"), Unique("pp", ""),     Unique("pp", ".ex"),
+                                Unique("Pp", ".exe.old"), Unique("pp", ".exe.keep"), Unique("pp", ".exe ")};
     std::vector<pid_t> endedPids, keptPids;
     for (const std::string& n : ended)
         endedPids.push_back(StartNamed(folder, n));
@@ -49,6 +51,45 @@ TEST(TerminateProcessesByName, EndsProcessesWhoseNameBeginsWithItInAnyCase)
         EXPECT_EQ(printed.find(kept[i] + " (PID"), std::string::npos);
         Stop(keptPids[i]);
     }
+}
+
+// Where the process stands in the whole list of running processes; -1 when
+// it is not listed.
+long PlaceInProcessList(pid_t pid)
+{
+    std::vector<DWORD> ids(1 << 20);
+    DWORD bytes = 0;
+    if (!EnumProcesses(ids.data(), DWORD(ids.size() * sizeof(DWORD)), &bytes))
+        return -1;
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i)
+        if (ids[i] == DWORD(pid))
+            return long(i);
+    return -1;
+}
+
+// The system lists processes in the order of their ids, so one started
+// after 1100 others stands past the first 1024, unless the ids wrapped
+// round meanwhile: then it is tried again after 1100 more.
+TEST(TerminateProcessesByName, EndsAProcessListedPastTheFirst1024)
+{
+    ScratchFolder folder;
+    const std::string name = Unique("late", ".exe");
+    IdleProcesses idle;
+    pid_t late = -1;
+    for (int attempt = 0; attempt < 3 && late < 0; ++attempt) {
+        ASSERT_TRUE(idle.Start(1100));
+        late = StartNamed(folder, name);
+        if (PlaceInProcessList(late) < 1024) {
+            Stop(late);
+            late = -1;
+        }
+    }
+    ASSERT_GT(late, 0) << "no process could be started past the first 1024 listed";
+
+    testing::internal::CaptureStdout();
+    TerminateProcessesByName(name.c_str());
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(EndsKilled(late));
 }
 
 TEST(Psapi, ListsAndNamesProcesses)

@@ -4,10 +4,14 @@
 // end with the language's error, never a crash or a hang.
 #include "tests/script/ScriptTestSupport.h"
 
+#include "platform/com/RefCounted.h"
+
 #include <pthread.h>
+#include <time.h>
 
 #include <chrono>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -220,6 +224,90 @@ TEST_F(HostileProgram, TheTimeLimitHoldsWithinOneStatementOfCostlyCalls)
         EXPECT_EQ(out.number, LONG(E_ABORT)) << c.name << ": " << out.description;
         EXPECT_EQ(out.line, 1) << c.name;
         EXPECT_LT(seconds, 5.0) << c.name;
+    }
+}
+
+double ProcessSeconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// Arrays cost their elements when their memory is first touched and when
+// they are freed, not when they are declared: ten of the largest 2-D arrays
+// under a one-second limit stop at the limit, and giving the control up
+// afterwards costs little, for only what was made within the limit is freed.
+TEST_F(HostileProgram, LargeArraysCostTheirMakingAndFreeingWithinTheLimit)
+{
+    std::string code;
+    for (int i = 0; i < 10; ++i)
+        code += "Dim a" + std::to_string(i) + "(11584, 11584)\n"; // 2 GB of elements each
+    const double start = ProcessSeconds();
+    ScriptOutcome out;
+    {
+        _com_ptr_t<IScriptControl> control = NewControl(1000);
+        out = ErrorOf(control, control->AddCode(_bstr_t(code.c_str())));
+    }
+    const double seconds = ProcessSeconds() - start;
+    EXPECT_EQ(out.number, LONG(E_ABORT)) << out.description;
+    EXPECT_GE(out.line, 1);
+    EXPECT_LE(out.line, 10);
+    EXPECT_LT(seconds, 10.0) << "making and freeing the arrays outlasted the limit";
+}
+
+// Arrays made within the limit hold what they always held.
+TEST_F(HostileProgram, ArraysMadeAsTheyGoHoldWhatTheyAlwaysHeld)
+{
+    ScriptOutcome out = Run("Set o = CreateObject(\"Test.Recorder\")\n"
+                            "Dim a(2, 3)\na(2, 3) = \"x\"\nReDim b(3)\nb(0) = 1: b(3) = Array(4, 5)\n"
+                            "ReDim Preserve b(5)\nc = b\nd = c(3)\nd(0) = 9\n"
+                            "o.R UBound(a, 1), UBound(a, 2), a(2, 3), IsEmpty(a(0, 0)), UBound(b), b(0), "
+                            "b(3)(0), c(3)(0), d(0), IsEmpty(b(5))\n",
+                            1000);
+    EXPECT_EQ(out.hr, S_OK) << out.description << " in line " << out.line;
+    EXPECT_EQ(out.log, std::vector<std::string>{"R.R(2, 3, \"x\", True, 5, 1, 4, 4, 9, True)"});
+}
+
+// A call into an object that outlasts the limit runs no statement of the
+// program meanwhile: the limit is found passed before the next statement,
+// and the error names that statement's line.
+class SlowObject : public RefCounted<IDispatch> {
+public:
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* ids) override
+    {
+        ids[0] = 1;
+        return S_OK;
+    }
+    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return S_OK;
+    }
+};
+
+TEST_F(HostileProgram, ATimeoutBetweenStatementsNamesTheNextStatementsLine)
+{
+    const CLSID slowClsid = {0x5EC0DE00, 1, 9, {1, 1, 1, 1, 1, 1, 1, 9}};
+    ScopedComClass slow("Test.Slow", slowClsid, [](REFIID riid, void** object) {
+        auto* o = new SlowObject;
+        HRESULT hr = o->QueryInterface(riid, object);
+        o->Release();
+        return hr;
+    });
+    const struct {
+        const char* name;
+        std::string code;
+        LONG line;
+    } cases[] = {
+        {"TopLevel", "Set s = CreateObject(\"Test.Slow\")\ns.Wait\nx = 1\n", 3},
+        {"InASub", "Sub P\n  s.Wait\n  x = 1\nEnd Sub\nSet s = CreateObject(\"Test.Slow\")\nP\n", 3},
+        {"InALoop", "Set s = CreateObject(\"Test.Slow\")\nFor i = 1 To 2\n  s.Wait\n  x = 1\nNext\n", 4},
+    };
+    for (const auto& c : cases) {
+        ScriptOutcome out = Run(c.code, 1000);
+        EXPECT_EQ(out.number, LONG(E_ABORT)) << c.name << ": " << out.description;
+        EXPECT_EQ(out.line, c.line) << c.name;
     }
 }
 
