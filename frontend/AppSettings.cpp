@@ -1,6 +1,6 @@
 #include "frontend/AppSettings.h"
 
-#include "platform/win32/RegistryChangeScope.h"
+#include "platform/win32/registry/RegistryChangeScope.h"
 
 #include <new>
 

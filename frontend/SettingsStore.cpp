@@ -1,6 +1,6 @@
 #include "frontend/SettingsStore.h"
 
-#include "platform/win32/ProfileStrings.h"
+#include "platform/win32/registry/ProfileStrings.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/win32/CString.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32/registry/Registry.h"
 
 class CSettingsStore {
 public:

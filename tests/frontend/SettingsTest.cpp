@@ -1,6 +1,6 @@
 #include "frontend/AppSettings.h"
-#include "platform/win32/RegistryHive.h"
-#include "platform/win32/SharedFile.h"
+#include "platform/win32/registry/RegistryHive.h"
+#include "platform/win32/registry/SharedFile.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/frontend/FileOpens.h"
 #include "tests/frontend/FileText.h"

@@ -1,4 +1,4 @@
-#include "platform/win32/RegistryHive.h"
+#include "platform/win32/registry/RegistryHive.h"
 
 #include "platform/win32/HexDigit.h"
 

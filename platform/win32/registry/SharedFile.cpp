@@ -1,8 +1,8 @@
-#include "platform/win32/SharedFile.h"
+#include "platform/win32/registry/SharedFile.h"
 
 #include "platform/win32/ContainingFolder.h"
 #include "platform/win32/RegularFile.h"
-#include "platform/win32/SetAside.h"
+#include "platform/win32/registry/SetAside.h"
 #include "platform/win32/WriteAll.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
-#include "platform/win32/RegistryChangeScope.h"
+#include "platform/win32/registry/RegistryChangeScope.h"
 
-#include "platform/win32/Registry.h"
-#include "platform/win32/RegistryReadScope.h"
-#include "platform/win32/SharedFile.h"
+#include "platform/win32/registry/Registry.h"
+#include "platform/win32/registry/RegistryReadScope.h"
+#include "platform/win32/registry/SharedFile.h"
 
 #include <memory>
 

@@ -12,7 +12,7 @@
 //   bool saved = scope.Save();
 #pragma once
 
-#include "platform/win32/RegistryHive.h"
+#include "platform/win32/registry/RegistryHive.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
-#include "platform/win32/Registry.h"
+#include "platform/win32/registry/Registry.h"
 
-#include "platform/win32/FontKey.h"
-#include "platform/win32/RegistryChangeScope.h"
-#include "platform/win32/RegistryHive.h"
-#include "platform/win32/RegistryReadScope.h"
-#include "platform/win32/SharedFile.h"
+#include "platform/win32/registry/FontKey.h"
+#include "platform/win32/registry/RegistryChangeScope.h"
+#include "platform/win32/registry/RegistryHive.h"
+#include "platform/win32/registry/RegistryReadScope.h"
+#include "platform/win32/registry/SharedFile.h"
 
 #include <cstdlib>
 #include <cstring>
