@@ -282,6 +282,8 @@ TEST_F(RegistryTest, AForeignFileReadsAsEmptyAndIsNeverWritten)
         "[Settings]\nOutputFolder=/x\n",
         std::string("\x7f" "ELF\x02\x01\x01\0\0", 9),
         "vantrel registry 2\nK\tsoftware\n",
+        "vantrel registry 10\nK\tsoftware\n",
+        "\xEF\xBB\xBFvantrel registry 1.2 \r\nK\tsoftware\r\n",
     };
     for (const std::string& text : foreign) {
         WriteFile(file, text);
@@ -294,19 +296,22 @@ TEST_F(RegistryTest, AForeignFileReadsAsEmptyAndIsNeverWritten)
     }
 }
 
-TEST_F(RegistryTest, ADamagedFileReadsAsEmptyAndIsKeptAsideOnTheFirstChange)
+TEST_F(RegistryTest, ADamagedFileReadsWhatStillParsesAndIsKeptAsideOnTheFirstChange)
 {
-    const std::string damaged[] = {
-        "vantrel registry 1\nK\tsoftware\nV\tk\t1\t7600\nV\tcut\t1\t76",    // cut short
-        "vantrel registry 1\nV\tk\t1\t7600\n",                               // a value outside any key
-        "vantrel registry 1\nK\tsoftware\nV\tk\t1\t7g00\n",                  // bad hex
-        "vantrel registry 1\nK\tsoftware\nV\tk\t99999999999\t7600\n",        // type out of range
-        "vantrel registry 1\nK\tsoftware\nX\n",                              // unknown line
+    const struct {
+        std::string text;
+        const char* k; // software\k as read before the change
+    } damaged[] = {
+        {"vantrel registry 1\nK\tsoftware\nV\tk\t1\t7600\nV\tcut\t1\t76", "v"},         // cut short
+        {"vantrel registry 1\nV\tk\t1\t7600\n", "<missing>"},                          // a value outside any key
+        {"vantrel registry 1\nK\tsoftware\nV\tk\t1\t7g00\n", "<missing>"},             // bad hex
+        {"vantrel registry 1\nK\tsoftware\nV\tk\t99999999999\t7600\n", "<missing>"},   // type out of range
+        {"vantrel registry 1\nK\tsoftware\nX\n", "<missing>"},                         // unknown line
     };
     int generation = 1;
-    for (const std::string& text : damaged) {
+    for (const auto& [text, k] : damaged) {
         WriteFile(file, text);
-        EXPECT_EQ(QueryString("software", "k"), "<missing>");
+        EXPECT_EQ(QueryString("software", "k"), k);
         ASSERT_EQ(SetString("software", "k", "fresh"), ERROR_SUCCESS);
         EXPECT_EQ(QueryString("software", "k"), "fresh");
         std::string aside = file + (generation == 1 ? ".damaged" : ".damaged-" + std::to_string(generation));
@@ -330,10 +335,10 @@ TEST_F(RegistryTest, KeysNestedDeeperThanTheBoundMakeTheFileDamaged)
     for (const Case& c : cases) {
         const std::string text = HiveHeader() + settings + NestedKeyLine(c.depth, "a");
         WriteFile(file, text);
-        EXPECT_EQ(QueryString("software", "k"), c.damaged ? "<missing>" : "v") << c.what;
+        EXPECT_EQ(QueryString("software", "k"), "v") << c.what << ": the line before the deep one";
         ASSERT_EQ(SetString("software", "k2", "fresh"), ERROR_SUCCESS) << c.what;
         EXPECT_EQ(QueryString("software", "k2"), "fresh") << c.what;
-        EXPECT_EQ(QueryString("software", "k"), c.damaged ? "<missing>" : "v") << c.what;
+        EXPECT_EQ(QueryString("software", "k"), "v") << c.what;
         EXPECT_TRUE(ReadFile(file + ".damaged") == (c.damaged ? text : "")) << c.what;
         HKEY deepest = nullptr;
         EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, NestedKeyPath(c.depth, "a").c_str(), 0, KEY_READ, &deepest),
@@ -394,7 +399,7 @@ TEST_F(RegistryTest, AChangeThatCouldNotBeReadBackIsRefusedAndTheFileStays)
         {"a key name that grows threefold", settings + "K\t" + std::string(kSharedFileMaxSize / 2, '\x01') + "\n",
          setValue(1), "v"},
         // The damaged file is not even set aside.
-        {"a 17 MiB key over a damaged file", settings + "X\n", createKey(17 << 20), "<missing>"},
+        {"a 17 MiB key over a damaged file", settings + "X\n", createKey(17 << 20), "v"},
     };
     for (const Case& c : cases) {
         WriteFile(file, c.text);
@@ -628,19 +633,20 @@ TEST_F(RegistryTest, ADamagedCopyOfOursIsKeptAsideAndTheNextSaveStartsAfresh)
     const struct {
         const char* what;
         std::string text;
+        const char* old = "<missing>"; // software\old as read before the save
     } cases[] = {
         {"only NULs", std::string(4096, '\0')},
         {"one NUL", std::string(1, '\0')},
         {"cut inside the header", "vantrel regis"},
         {"cut after the header", "vantrel registry 1"},
-        {"CR LF line ends", "vantrel registry 1\r\nK\tsoftware\r\nV\told\t1\t7600\r\n"},
+        {"CR LF line ends", "vantrel registry 1\r\nK\tsoftware\r\nV\told\t1\t7600\r\n", "v"},
         {"ours and over the size limit", HiveHeader() + body + std::string(kSharedFileMaxSize, 'K') + "\n"},
         {"NULs over the size limit", std::string(kSharedFileMaxSize + 1, '\0')},
         {"more keys than a file may hold", tooMany},
     };
     for (const auto& c : cases) {
         WriteFile(file, c.text);
-        EXPECT_EQ(QueryString("software", "old"), "<missing>") << c.what;
+        EXPECT_EQ(QueryString("software", "old"), c.old) << c.what;
         ASSERT_TRUE(SavedInAnotherProcess([this] { return SetString("software", "k", "fresh"); })) << c.what;
         EXPECT_EQ(QueryString("software", "k"), "fresh") << c.what;
         EXPECT_TRUE(ReadFile(file + ".damaged") == c.text) << c.what << ": kept aside whole";
@@ -778,6 +784,71 @@ TEST_F(RegistryTest, AChangeScopeReadsAndWritesTheFileOnce)
     }
     EXPECT_TRUE(ReadFile(file) == before);
     EXPECT_EQ(QueryString("software", "small"), "<missing>");
+}
+
+
+// A file this program saved, then what a crash, a disk or an editor made of
+// it: every line that still parses reads back in a new process, a start
+// that changes nothing writes nothing, and the first save keeps the damaged
+// copy aside byte for byte and then holds.
+TEST_F(RegistryTest, ADamagedCopyKeepsEveryLineThatStillParses)
+{
+    const char kKey[] = "software\\Norvik\\Slidemint\\Settings";
+    const std::vector<std::string> names = {"v0", "v1", "v2", "v3", "v4"};
+    for (const std::string& name : names)
+        ASSERT_EQ(SetString(kKey, name.c_str(), "value of " + name), ERROR_SUCCESS);
+    const std::string saved = ReadFile(file);
+    const size_t headerEnd = saved.find('\n'), keyEnd = saved.find('\n', headerEnd + 1);
+    const size_t middleEnd = saved.find('\n', saved.find("V\tv2\t"));
+    const size_t lastLine = saved.rfind('\n', saved.size() - 2) + 1;
+    ASSERT_EQ(saved.compare(lastLine, 5, "V\tv4\t"), 0) << saved;
+    auto inserted = [&](size_t at, const std::string& what) { return std::string(saved).insert(at, what); };
+    std::string badDigit = saved;
+    badDigit[middleEnd - 3] = 'g';
+    std::string crlf;
+    for (char c : saved)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    struct Case {
+        std::string what;
+        std::string text;
+        std::string lost; // the value whose line is damaged, if any
+    };
+    std::vector<Case> cases = {
+        {"a bad digit in the middle value", badDigit, "v2"},
+        {"a line of an unknown kind", inserted(keyEnd + 1, "W\tsomething\n"), ""},
+        {"a byte order mark", "\xEF\xBB\xBF" + saved, ""},
+        {"blanks after the header", inserted(headerEnd, " \t "), ""},
+        {"a CR on the key line", inserted(keyEnd, "\r"), ""},
+        {"a CR on a value line", inserted(middleEnd, "\r"), ""},
+        {"CR LF line ends", crlf, ""},
+    };
+    for (size_t cut = lastLine + 1; cut < saved.size(); ++cut)
+        cases.push_back({"cut at byte " + std::to_string(cut), saved.substr(0, cut), "v4"});
+    // In a process of its own: the values as a start reads them, in a change
+    // scope that creates the key when it is missing.
+    auto readsBack = [&](const Case& c, bool withSaved) {
+        return SavedInAnotherProcess([&]() -> LONG {
+            RegistryChangeScope start;
+            HKEY key = Create(kKey);
+            RegCloseKey(key);
+            for (const std::string& name : names)
+                if (QueryString(kKey, name.c_str()) != (name == c.lost ? "<missing>" : "value of " + name))
+                    return ERROR_BADDB;
+            return !withSaved || QueryString(kKey, "saved") == "yes" ? ERROR_SUCCESS : ERROR_BADDB;
+        });
+    };
+    for (const Case& c : cases) {
+        WriteFile(file, c.text);
+        EXPECT_TRUE(readsBack(c, false)) << c.what;
+        EXPECT_TRUE(ReadFile(file) == c.text) << c.what << ": a start that changes nothing writes nothing";
+        EXPECT_EQ(access((file + ".damaged").c_str(), F_OK), -1) << c.what;
+        ASSERT_TRUE(SavedInAnotherProcess([&] { return SetString(kKey, "saved", "yes"); })) << c.what;
+        EXPECT_TRUE(ReadFile(file + ".damaged") == c.text) << c.what << ": kept aside byte for byte";
+        EXPECT_TRUE(readsBack(c, true)) << c.what;
+        RegistryKey tree;
+        EXPECT_EQ(ParseHive(ReadFile(file), tree), HiveText::Ours) << c.what << ": written afresh";
+        ASSERT_EQ(unlink((file + ".damaged").c_str()), 0) << c.what;
+    }
 }
 
 } // namespace
