@@ -19,6 +19,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -849,6 +851,130 @@ TEST_F(RegistryTest, ADamagedCopyKeepsEveryLineThatStillParses)
         EXPECT_EQ(ParseHive(ReadFile(file), tree), HiveText::Ours) << c.what << ": written afresh";
         ASSERT_EQ(unlink((file + ".damaged").c_str()), 0) << c.what;
     }
+}
+
+
+// One process names the settings file by a link, the other by the file the
+// link points to: they take one lock, and every save either reports done
+// is in the file.
+TEST_F(RegistryTest, ALinkAndItsTargetShareOneLockAndLoseNoSave)
+{
+    ScratchFolder dotfiles;
+    const std::string target = dotfiles.File("registry");
+    ASSERT_EQ(symlink(target.c_str(), file.c_str()), 0);
+    const int kSaves = 80;
+    const std::string names[2] = {file, target};
+    int pipes[2][2];
+    pid_t children[2];
+    for (int child = 0; child < 2; ++child) {
+        ASSERT_EQ(pipe(pipes[child]), 0);
+        children[child] = fork();
+        ASSERT_GE(children[child], 0);
+        if (children[child] == 0) {
+            setenv("VANTREL_REGISTRY", names[child].c_str(), 1);
+            std::string done; // a letter per save: y when reported done
+            for (int i = 0; i < kSaves; ++i) {
+                const std::string name = "p" + std::to_string(child) + "_" + std::to_string(i);
+                done += SetString("software\\Shared", name.c_str(), name) == ERROR_SUCCESS ? 'y' : 'n';
+            }
+            _exit(write(pipes[child][1], done.data(), done.size()) == ssize_t(done.size()) ? 0 : 1);
+        }
+        close(pipes[child][1]);
+    }
+    std::string done[2];
+    for (int child = 0; child < 2; ++child) {
+        int status = 0;
+        ASSERT_EQ(waitpid(children[child], &status, 0), children[child]);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        char buffer[kSaves];
+        ssize_t n = read(pipes[child][0], buffer, sizeof buffer);
+        close(pipes[child][0]);
+        ASSERT_EQ(n, kSaves);
+        done[child].assign(buffer, size_t(n));
+    }
+    for (int child = 0; child < 2; ++child)
+        for (int i = 0; i < kSaves; ++i) {
+            const std::string name = "p" + std::to_string(child) + "_" + std::to_string(i);
+            if (done[child][size_t(i)] == 'y') {
+                EXPECT_EQ(QueryString("software\\Shared", name.c_str()), name) << "reported done";
+            }
+        }
+    EXPECT_EQ(done[0], std::string(kSaves, 'y')) << "through the link";
+    EXPECT_EQ(done[1], std::string(kSaves, 'y')) << "through the target";
+    for (const auto& entry : std::filesystem::directory_iterator(dotfiles.Path()))
+        EXPECT_TRUE(entry.path().filename() == "registry" || entry.path().filename() == "registry.lock")
+            << entry.path();
+}
+
+// A writer killed between writing its copy and renaming it leaves the copy,
+// with the settings in it; the next save removes it.
+TEST_F(RegistryTest, ACopyADeadWriterLeftIsRemovedByTheNextSave)
+{
+    ASSERT_EQ(SetString("software\\Norvik", "PDFPWD", "old secret"), ERROR_SUCCESS);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        SetSharedFileReplaceHook([] { raise(SIGKILL); });
+        SetString("software\\Norvik", "PDFPWD", "new secret");
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    auto leftCopies = [&] {
+        std::vector<std::string> copies;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+            if (entry.path().filename().string().rfind("registry.new-", 0) == 0)
+                copies.push_back(entry.path());
+        return copies;
+    };
+    const std::vector<std::string> left = leftCopies();
+    ASSERT_EQ(left.size(), 1u);
+    struct stat st;
+    ASSERT_EQ(stat(left[0].c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_NE(ReadFile(left[0]).find("6e657720736563726574"), std::string::npos) << "the copy holds the new value";
+    ASSERT_EQ(SetString("software\\Norvik", "OutputFolder", "/next"), ERROR_SUCCESS);
+    EXPECT_TRUE(leftCopies().empty());
+    EXPECT_EQ(QueryString("software\\Norvik", "PDFPWD"), "old secret");
+}
+
+// Another process holds the lock and does not let go (stopped, or stuck):
+// a read gives up waiting and reads the file as it is, a change is refused
+// and the file stays as it was.
+TEST_F(RegistryFileKinds, ALockKeptByAnotherProcessHoldsNoOneUp)
+{
+    ASSERT_EQ(SetString("software", "k", "stored"), ERROR_SUCCESS);
+    const std::string before = ReadFile(file);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        int fd = open((file + ".lock").c_str(), O_RDWR);
+        bool locked = fd >= 0 && flock(fd, LOCK_EX) == 0;
+        if (write(ready[1], locked ? "y" : "n", 1) != 1)
+            _exit(1);
+        pause();
+        _exit(0);
+    }
+    char locked = 0;
+    ASSERT_EQ(read(ready[0], &locked, 1), 1);
+    ASSERT_EQ(locked, 'y');
+    EXPECT_EQ(QueryString("software", "k"), "stored");
+    {
+        RegistryChangeScope start; // as a start's load does
+        EXPECT_EQ(QueryString("software", "k"), "stored");
+        EXPECT_NE(SetString("software", "k", "changed"), ERROR_SUCCESS);
+        EXPECT_FALSE(start.Save());
+    }
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+    EXPECT_TRUE(ReadFile(file) == before);
+    ASSERT_EQ(SetString("software", "k", "changed"), ERROR_SUCCESS) << "once the holder is gone";
+    EXPECT_EQ(QueryString("software", "k"), "changed");
 }
 
 } // namespace

@@ -89,8 +89,12 @@ LONG WriteHive(HKEY root, const HiveWriter& writer)
     }
     RegistryChangeScope scope; // this change alone, or a part of the thread's
     UserHiveChange* tree = CurrentUserHiveChange(UserRegistryPath());
-    if (!tree || !tree->usable)
+    if (!tree)
         return ERROR_ACCESS_DENIED;
+    if (!tree->usable) {
+        tree->refused = true;
+        return ERROR_ACCESS_DENIED;
+    }
     LONG result = writer(tree->hive, changed);
     tree->changed = tree->changed || changed;
     if (changed && !scope.Save())

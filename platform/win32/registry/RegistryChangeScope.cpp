@@ -4,6 +4,8 @@
 #include "platform/win32/registry/RegistryReadScope.h"
 #include "platform/win32/registry/SharedFile.h"
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -55,20 +57,61 @@ bool FormatReadably(const RegistryKey& hive, std::string& text)
     return true;
 }
 
+// Sets why the scope's changes cannot be saved; false.
+bool Refuse(UserHiveChange& tree, const std::string& reason, int error = 0)
+{
+    tree.refusal = error ? reason + " (" + std::strerror(error) + ")" : reason;
+    return false;
+}
+
+// Why no change can go into the file as it was found.
+void RefuseFromStart(const SharedFileUpdate& file, UserHiveChange& tree)
+{
+    if (!file.Held() && file.LockError() == EWOULDBLOCK)
+        Refuse(tree, "another copy of the program kept it locked for too long");
+    else if (!file.Held())
+        Refuse(tree, "the lock file beside it cannot be made or opened", file.LockError());
+    else if (file.State() == SharedFileRead::Failed)
+        Refuse(tree, "it is not a regular file, or it cannot be read");
+    else
+        Refuse(tree, "it is not a settings file of this version of the program");
+}
+
 void Begin(Change& change)
 {
     change.path = UserRegistryPath();
-    change.file = std::make_unique<SharedFileUpdate>(change.path);
-    if (!change.file->Held()) {
-        // No lock to be had (a folder we may not write): the settings still
-        // read, and no change is written.
-        std::string text;
-        if (ReadSharedFile(change.path, text) == SharedFileRead::Read)
-            ParseHive(text, change.tree.hive);
+    if (change.path.empty()) {
+        Refuse(change.tree, "no home folder is known");
         return;
     }
-    change.tree.usable = StartFromFile(change.file->State(), change.file->Text(), change.tree);
-    std::string().swap(change.file->Text()); // the tree holds it now
+    change.file = std::make_unique<SharedFileUpdate>(change.path);
+    SharedFileUpdate& file = *change.file;
+    if (file.Held()) {
+        change.tree.usable = StartFromFile(file.State(), file.Text(), change.tree);
+    } else if (file.State() == SharedFileRead::Read) {
+        // No lock to be had (a folder we may not write, a holder that
+        // keeps it): the settings still read, and no change is written.
+        ParseHive(file.Text(), change.tree.hive);
+    }
+    if (!change.tree.usable)
+        RefuseFromStart(file, change.tree);
+    std::string().swap(file.Text()); // the tree holds it now
+}
+
+// Puts the tree in place of the file, keeping a damaged one aside first.
+bool WriteBack(Change& change)
+{
+    UserHiveChange& tree = change.tree;
+    std::string text;
+    if (!FormatReadably(tree.hive, text))
+        return Refuse(tree, "the settings would make it too large to read back");
+    if (tree.damaged && !change.file->SetAside())
+        return Refuse(tree, "its damaged copy could not be kept aside", errno);
+    tree.damaged = false;
+    if (!change.file->Replace(text))
+        return Refuse(tree, "it could not be written", errno);
+    ForgetUserHiveReading();
+    return true;
 }
 
 void End(Change& change)
@@ -77,7 +120,8 @@ void End(Change& change)
     change.path.clear();
     change.tree.hive.values.clear();
     change.tree.hive.subkeys.clear();
-    change.tree.usable = change.tree.damaged = change.tree.changed = false;
+    change.tree.usable = change.tree.damaged = change.tree.changed = change.tree.refused = false;
+    change.tree.refusal.clear();
 }
 
 } // namespace
@@ -100,19 +144,21 @@ bool RegistryChangeScope::Save()
 {
     Change& change = t_change;
     UserHiveChange& tree = change.tree;
-    if (change.scopes > 1 || !tree.changed)
+    if (change.scopes > 1)
         return true;
+    if (!tree.changed)
+        return !tree.refused;
     tree.changed = false;
-    std::string text;
-    bool saved = tree.usable && FormatReadably(tree.hive, text) && (!tree.damaged || change.file->SetAside());
-    if (saved)
-        tree.damaged = false;
-    saved = saved && change.file->Replace(text);
-    if (saved)
-        ForgetUserHiveReading();
+    const bool saved = tree.usable && WriteBack(change);
     // The tree holds a change the file did not take: no later one can go.
     tree.usable = saved;
+    tree.refused = !saved;
     return saved;
+}
+
+std::string RegistryChangeScope::Refusal() const
+{
+    return t_change.tree.refused ? t_change.tree.refusal : std::string();
 }
 
 UserHiveChange* CurrentUserHiveChange(const std::string& path)
