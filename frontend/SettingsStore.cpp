@@ -44,6 +44,13 @@ void CSettingsStore::SetStoreNames(const char* company, const char* application)
     m_pszAppName = newApp;
 }
 
+std::string CSettingsStore::FileName() const
+{
+    if (m_pszCompanyName)
+        return UserRegistryPath();
+    return m_pszAppName ? m_pszAppName : "";
+}
+
 HKEY CSettingsStore::OpenAppKey()
 {
     if (!m_pszCompanyName || !m_pszAppName)
