@@ -3,6 +3,7 @@
 #include "engine/resources/CoreData.h"
 #include "engine/resources/PathParts.h"
 #include "engine/resources/PlainFiles.h"
+#include "platform/win32/WriterFiles.h"
 
 #include <cerrno>
 #include <cstdlib>

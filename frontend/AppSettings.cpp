@@ -1,6 +1,6 @@
 #include "frontend/AppSettings.h"
 
-#include "platform/win32/RegistryChangeScope.h"
+#include "platform/win32/registry/RegistryChangeScope.h"
 
 #include <new>
 
@@ -51,31 +51,54 @@ void CAppSettings::LoadSettings()
 }
 
 // In the order CvtPage, CvtPages, PDFPWD, then the integers from RunOCR on.
-void CAppSettings::WriteSheetKeys(const CString& cvtPages, const CString& password, const int (&values)[7])
+bool CAppSettings::WriteSheetKeys(const CString& cvtPages, const CString& password, const int (&values)[7])
 {
     static const char* const intKeys[] = {"RunOCR", "OCRLan", "AutoRotate", "IncSubDir", "Overwrite", "OpenOutput"};
     RegistryChangeScope oneWrite;
-    store->WriteInt(kSection, "CvtPage", values[0]);
-    store->WriteString(kSection, "CvtPages", cvtPages);
-    store->WriteString(kSection, "PDFPWD", password);
+    bool written = store->WriteInt(kSection, "CvtPage", values[0]);
+    written = store->WriteString(kSection, "CvtPages", cvtPages) && written;
+    written = store->WriteString(kSection, "PDFPWD", password) && written;
     for (int i = 0; i < 6; ++i)
-        store->WriteInt(kSection, intKeys[i], values[i + 1]);
+        written = store->WriteInt(kSection, intKeys[i], values[i + 1]) && written;
+    written = oneWrite.Save() && written;
+    return Saved(written, oneWrite.Refusal());
 }
 
-void CAppSettings::SaveSheetSettings()
+bool CAppSettings::SaveSheetSettings()
 {
-    WriteSheetKeys(CvtPages, PDFPWD, {CvtPage, RunOCR, OCRLan, AutoRotate, IncSubDir, Overwrite, OpenOutput});
+    return WriteSheetKeys(CvtPages, PDFPWD, {CvtPage, RunOCR, OCRLan, AutoRotate, IncSubDir, Overwrite, OpenOutput});
 }
 
-void CAppSettings::RestoreDefaults()
+bool CAppSettings::RestoreDefaults()
 {
-    WriteSheetKeys("", "", {0, 1, 0, 1, 1, 0, 1});
+    const bool saved = WriteSheetKeys("", "", {0, 1, 0, 1, 1, 0, 1});
     LoadSettings();
+    return saved;
 }
 
-void CAppSettings::SaveOutputSettings()
+bool CAppSettings::SaveOutputSettings()
 {
     RegistryChangeScope oneWrite;
-    store->WriteString(kSection, "OutputFolder", OutputFolder);
-    store->WriteInt(kSection, "OutputLocation", OutputLocation);
+    bool written = store->WriteString(kSection, "OutputFolder", OutputFolder);
+    written = store->WriteInt(kSection, "OutputLocation", OutputLocation) && written;
+    written = oneWrite.Save() && written;
+    return Saved(written, oneWrite.Refusal());
+}
+
+bool CAppSettings::Saved(bool written, const std::string& refusal)
+{
+    if (!written)
+        saveRefusal = refusal.empty() ? "it could not be written" : refusal;
+    return written;
+}
+
+bool CAppSettings::RefusalToTell(std::string& message)
+{
+    if (saveRefusal.empty() || refusalTold)
+        return false;
+    refusalTold = true;
+    const std::string file = store->FileName();
+    message = "Your settings could not be saved" + (file.empty() ? std::string() : " in " + file) + ": " +
+              saveRefusal + ".\n\nThe program goes on with the settings you chose until it ends.";
+    return true;
 }

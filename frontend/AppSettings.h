@@ -4,6 +4,8 @@
 
 #include "frontend/SettingsStore.h"
 
+#include <string>
+
 class CAppSettings {
 public:
     // Creates the instance on first use; null when it cannot be allocated.
@@ -36,12 +38,18 @@ public:
     CSettingsStore* GetStore() { return store; }
 
     void LoadSettings();
-    // The nine keys the settings sheet edits.
-    void SaveSheetSettings();
+    // The nine keys the settings sheet edits. Each save says whether the
+    // store took every key; the values stay in the object either way.
+    bool SaveSheetSettings();
     // Writes the nine sheet keys' defaults, then loads everything again.
-    void RestoreDefaults();
+    bool RestoreDefaults();
     // OutputFolder, then OutputLocation.
-    void SaveOutputSettings();
+    bool SaveOutputSettings();
+
+    // After a save that did not go through, once while the program runs:
+    // the message that tells the user, naming the file and why. False when
+    // there is nothing (more) to tell.
+    bool RefusalToTell(std::string& message);
 
 private:
     CAppSettings();
@@ -49,7 +57,9 @@ private:
     CAppSettings(const CAppSettings&) = delete;
     CAppSettings& operator=(const CAppSettings&) = delete;
 
-    void WriteSheetKeys(const CString& cvtPages, const CString& password, const int (&values)[7]);
+    bool WriteSheetKeys(const CString& cvtPages, const CString& password, const int (&values)[7]);
+    // Ends a save: remembers why it was refused, when it was.
+    bool Saved(bool written, const std::string& refusal);
 
     CString OutputFolder;
     int OutputLocation = 0;
@@ -63,4 +73,6 @@ private:
     int Overwrite = 0;
     int OpenOutput = 1;
     CSettingsStore* store;
+    std::string saveRefusal; // why the last refused save was refused
+    bool refusalTold = false;
 };

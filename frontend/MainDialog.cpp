@@ -10,6 +10,7 @@
 #include "frontend/ResourceIds.h"
 #include "frontend/Resources.h"
 #include "frontend/AppSettings.h"
+#include "frontend/SettingsSheet.h"
 
 wxDEFINE_EVENT(EVT_CONVERSION_DONE, wxCommandEvent);
 
@@ -139,7 +140,8 @@ void CMainDialog::SaveOutputLocation() {
     CAppSettings* settings = CAppSettings::Instance();
     settings->SetOutputLocation(m_nOutputLocation);
     settings->SetOutputFolder(m_strOutputFolder);
-    settings->SaveOutputSettings();
+    if (!settings->SaveOutputSettings())
+        TellRefusedSave(this);
 }
 
 void CMainDialog::CloseDialog(int nVal) {

@@ -4,8 +4,15 @@
 #include <wx/sizer.h>
 
 #include "frontend/AppSettings.h"
+#include "frontend/DesktopShell.h"
 
 wxDEFINE_EVENT(EVT_RESTORE_DEFAULTS, wxCommandEvent);
+
+void TellRefusedSave(wxWindow* owner) {
+    std::string message;
+    if (CAppSettings::Instance()->RefusalToTell(message))
+        Shell().MessageBox(owner, message, "Settings Not Saved", MB_ICONEXCLAMATION);
+}
 
 CSettingsSheet::CSettingsSheet(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, "Settings", wxDefaultPosition, wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
@@ -46,12 +53,14 @@ void CSettingsSheet::OnOK(wxCommandEvent&) {
         if (page->HasWindow())
             page->Save();
     }
-    CAppSettings::Instance()->SaveSheetSettings();
+    if (!CAppSettings::Instance()->SaveSheetSettings())
+        TellRefusedSave(this);
     EndModal(wxID_OK);
 }
 
 void CSettingsSheet::OnRestoreDefaults(wxCommandEvent&) {
-    CAppSettings::Instance()->RestoreDefaults();
+    if (!CAppSettings::Instance()->RestoreDefaults())
+        TellRefusedSave(this);
     CentreOnParent();
     for (CSettingsPage* page : Pages()) {
         if (page->HasWindow())

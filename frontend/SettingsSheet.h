@@ -82,6 +82,10 @@ private:
     void OnRestoreDefaults(wxCommandEvent&);
 };
 
+// After a save of the settings that did not go through, the first time
+// only: a box owned by owner that says so, naming the file and why.
+void TellRefusedSave(wxWindow* owner);
+
 class CSettingsSheet : public wxDialog {
 public:
     explicit CSettingsSheet(wxWindow* parent);

@@ -1,6 +1,6 @@
 #include "frontend/SettingsStore.h"
 
-#include "platform/win32/ProfileStrings.h"
+#include "platform/win32/registry/ProfileStrings.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +42,13 @@ void CSettingsStore::SetStoreNames(const char* company, const char* application)
     free(m_pszAppName);
     m_pszCompanyName = newCompany;
     m_pszAppName = newApp;
+}
+
+std::string CSettingsStore::FileName() const
+{
+    if (m_pszCompanyName)
+        return UserRegistryPath();
+    return m_pszAppName ? m_pszAppName : "";
 }
 
 HKEY CSettingsStore::OpenAppKey()

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "platform/win32/CString.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32/registry/Registry.h"
+
+#include <string>
 
 class CSettingsStore {
 public:
@@ -15,6 +17,8 @@ public:
 
     // Either may be null.
     void SetStoreNames(const char* company, const char* application);
+    // The file the values live in: the registry's, or the INI file's name.
+    std::string FileName() const;
 
     // Null when a step fails; the caller closes the key.
     HKEY OpenAppKey();

@@ -9,10 +9,10 @@
 // process of its own and prints its CPU time and its peak memory, so that a
 // cost that grows faster than the file shows at once.
 #include "bench/PeakMemory.h"
-#include "platform/win32/Registry.h"
-#include "platform/win32/RegistryChangeScope.h"
-#include "platform/win32/RegistryHive.h"
-#include "platform/win32/SharedFile.h"
+#include "platform/win32/registry/Registry.h"
+#include "platform/win32/registry/RegistryChangeScope.h"
+#include "platform/win32/registry/RegistryHive.h"
+#include "platform/win32/registry/SharedFile.h"
 
 #include <algorithm>
 #include <cstdio>

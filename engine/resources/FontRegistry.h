@@ -2,7 +2,7 @@
 // that picks its key.
 #pragma once
 
-#include "platform/win32/Registry.h"
+#include "platform/win32/registry/Registry.h"
 
 // Size of the name and data buffers NextRegistryValue fills.
 constexpr DWORD kRegistryTextSize = 259;

@@ -19,7 +19,3 @@ bool IsFile(const std::string& path);
 // Whether both paths name one existing file (the same device and inode),
 // through links and however each is spelt.
 bool IsSameFile(const std::string& one, const std::string& other);
-
-// Whether no process has the id any more: the one that left a file of ours
-// under a name holding its id was killed, or ended without removing it.
-bool ProcessIsGone(pid_t pid);

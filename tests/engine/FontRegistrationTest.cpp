@@ -6,7 +6,7 @@
 #include "engine/resources/FontFileMap.h"
 #include "engine/resources/FontRegistry.h"
 #include "engine/resources/InstalledFonts.h"
-#include "platform/win32/FontKey.h"
+#include "platform/win32/registry/FontKey.h"
 #include "tests/ScopedEnv.h"
 #include "tests/engine/HandMadePdf.h"
 #include "tests/engine/PdfMaker.h"

@@ -1,4 +1,4 @@
-#include "platform/win32/ProfileStrings.h"
+#include "platform/win32/registry/ProfileStrings.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/frontend/FileText.h"
 #include "tests/ScopedEnv.h"

@@ -1,8 +1,8 @@
-#include "platform/win32/Registry.h"
-#include "platform/win32/RegistryChangeScope.h"
-#include "platform/win32/RegistryHive.h"
-#include "platform/win32/RegistryReadScope.h"
-#include "platform/win32/SharedFile.h"
+#include "platform/win32/registry/Registry.h"
+#include "platform/win32/registry/RegistryChangeScope.h"
+#include "platform/win32/registry/RegistryHive.h"
+#include "platform/win32/registry/RegistryReadScope.h"
+#include "platform/win32/registry/SharedFile.h"
 #include "tests/engine/PdfMaker.h"
 #include "tests/frontend/FileOpens.h"
 #include "tests/frontend/FileText.h"
@@ -19,6 +19,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -282,6 +284,8 @@ TEST_F(RegistryTest, AForeignFileReadsAsEmptyAndIsNeverWritten)
         "[Settings]\nOutputFolder=/x\n",
         std::string("\x7f" "ELF\x02\x01\x01\0\0", 9),
         "vantrel registry 2\nK\tsoftware\n",
+        "vantrel registry 10\nK\tsoftware\n",
+        "\xEF\xBB\xBFvantrel registry 1.2 \r\nK\tsoftware\r\n",
     };
     for (const std::string& text : foreign) {
         WriteFile(file, text);
@@ -294,19 +298,22 @@ TEST_F(RegistryTest, AForeignFileReadsAsEmptyAndIsNeverWritten)
     }
 }
 
-TEST_F(RegistryTest, ADamagedFileReadsAsEmptyAndIsKeptAsideOnTheFirstChange)
+TEST_F(RegistryTest, ADamagedFileReadsWhatStillParsesAndIsKeptAsideOnTheFirstChange)
 {
-    const std::string damaged[] = {
-        "vantrel registry 1\nK\tsoftware\nV\tk\t1\t7600\nV\tcut\t1\t76",    // cut short
-        "vantrel registry 1\nV\tk\t1\t7600\n",                               // a value outside any key
-        "vantrel registry 1\nK\tsoftware\nV\tk\t1\t7g00\n",                  // bad hex
-        "vantrel registry 1\nK\tsoftware\nV\tk\t99999999999\t7600\n",        // type out of range
-        "vantrel registry 1\nK\tsoftware\nX\n",                              // unknown line
+    const struct {
+        std::string text;
+        const char* k; // software\k as read before the change
+    } damaged[] = {
+        {"vantrel registry 1\nK\tsoftware\nV\tk\t1\t7600\nV\tcut\t1\t76", "v"},         // cut short
+        {"vantrel registry 1\nV\tk\t1\t7600\n", "<missing>"},                          // a value outside any key
+        {"vantrel registry 1\nK\tsoftware\nV\tk\t1\t7g00\n", "<missing>"},             // bad hex
+        {"vantrel registry 1\nK\tsoftware\nV\tk\t99999999999\t7600\n", "<missing>"},   // type out of range
+        {"vantrel registry 1\nK\tsoftware\nX\n", "<missing>"},                         // unknown line
     };
     int generation = 1;
-    for (const std::string& text : damaged) {
+    for (const auto& [text, k] : damaged) {
         WriteFile(file, text);
-        EXPECT_EQ(QueryString("software", "k"), "<missing>");
+        EXPECT_EQ(QueryString("software", "k"), k);
         ASSERT_EQ(SetString("software", "k", "fresh"), ERROR_SUCCESS);
         EXPECT_EQ(QueryString("software", "k"), "fresh");
         std::string aside = file + (generation == 1 ? ".damaged" : ".damaged-" + std::to_string(generation));
@@ -330,10 +337,10 @@ TEST_F(RegistryTest, KeysNestedDeeperThanTheBoundMakeTheFileDamaged)
     for (const Case& c : cases) {
         const std::string text = HiveHeader() + settings + NestedKeyLine(c.depth, "a");
         WriteFile(file, text);
-        EXPECT_EQ(QueryString("software", "k"), c.damaged ? "<missing>" : "v") << c.what;
+        EXPECT_EQ(QueryString("software", "k"), "v") << c.what << ": the line before the deep one";
         ASSERT_EQ(SetString("software", "k2", "fresh"), ERROR_SUCCESS) << c.what;
         EXPECT_EQ(QueryString("software", "k2"), "fresh") << c.what;
-        EXPECT_EQ(QueryString("software", "k"), c.damaged ? "<missing>" : "v") << c.what;
+        EXPECT_EQ(QueryString("software", "k"), "v") << c.what;
         EXPECT_TRUE(ReadFile(file + ".damaged") == (c.damaged ? text : "")) << c.what;
         HKEY deepest = nullptr;
         EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, NestedKeyPath(c.depth, "a").c_str(), 0, KEY_READ, &deepest),
@@ -394,7 +401,7 @@ TEST_F(RegistryTest, AChangeThatCouldNotBeReadBackIsRefusedAndTheFileStays)
         {"a key name that grows threefold", settings + "K\t" + std::string(kSharedFileMaxSize / 2, '\x01') + "\n",
          setValue(1), "v"},
         // The damaged file is not even set aside.
-        {"a 17 MiB key over a damaged file", settings + "X\n", createKey(17 << 20), "<missing>"},
+        {"a 17 MiB key over a damaged file", settings + "X\n", createKey(17 << 20), "v"},
     };
     for (const Case& c : cases) {
         WriteFile(file, c.text);
@@ -628,19 +635,20 @@ TEST_F(RegistryTest, ADamagedCopyOfOursIsKeptAsideAndTheNextSaveStartsAfresh)
     const struct {
         const char* what;
         std::string text;
+        const char* old = "<missing>"; // software\old as read before the save
     } cases[] = {
         {"only NULs", std::string(4096, '\0')},
         {"one NUL", std::string(1, '\0')},
         {"cut inside the header", "vantrel regis"},
         {"cut after the header", "vantrel registry 1"},
-        {"CR LF line ends", "vantrel registry 1\r\nK\tsoftware\r\nV\told\t1\t7600\r\n"},
+        {"CR LF line ends", "vantrel registry 1\r\nK\tsoftware\r\nV\told\t1\t7600\r\n", "v"},
         {"ours and over the size limit", HiveHeader() + body + std::string(kSharedFileMaxSize, 'K') + "\n"},
         {"NULs over the size limit", std::string(kSharedFileMaxSize + 1, '\0')},
         {"more keys than a file may hold", tooMany},
     };
     for (const auto& c : cases) {
         WriteFile(file, c.text);
-        EXPECT_EQ(QueryString("software", "old"), "<missing>") << c.what;
+        EXPECT_EQ(QueryString("software", "old"), c.old) << c.what;
         ASSERT_TRUE(SavedInAnotherProcess([this] { return SetString("software", "k", "fresh"); })) << c.what;
         EXPECT_EQ(QueryString("software", "k"), "fresh") << c.what;
         EXPECT_TRUE(ReadFile(file + ".damaged") == c.text) << c.what << ": kept aside whole";
@@ -778,6 +786,195 @@ TEST_F(RegistryTest, AChangeScopeReadsAndWritesTheFileOnce)
     }
     EXPECT_TRUE(ReadFile(file) == before);
     EXPECT_EQ(QueryString("software", "small"), "<missing>");
+}
+
+
+// A file this program saved, then what a crash, a disk or an editor made of
+// it: every line that still parses reads back in a new process, a start
+// that changes nothing writes nothing, and the first save keeps the damaged
+// copy aside byte for byte and then holds.
+TEST_F(RegistryTest, ADamagedCopyKeepsEveryLineThatStillParses)
+{
+    const char kKey[] = "software\\Norvik\\Slidemint\\Settings";
+    const std::vector<std::string> names = {"v0", "v1", "v2", "v3", "v4"};
+    for (const std::string& name : names)
+        ASSERT_EQ(SetString(kKey, name.c_str(), "value of " + name), ERROR_SUCCESS);
+    const std::string saved = ReadFile(file);
+    const size_t headerEnd = saved.find('\n'), keyEnd = saved.find('\n', headerEnd + 1);
+    const size_t middleEnd = saved.find('\n', saved.find("V\tv2\t"));
+    const size_t lastLine = saved.rfind('\n', saved.size() - 2) + 1;
+    ASSERT_EQ(saved.compare(lastLine, 5, "V\tv4\t"), 0) << saved;
+    auto inserted = [&](size_t at, const std::string& what) { return std::string(saved).insert(at, what); };
+    std::string badDigit = saved;
+    badDigit[middleEnd - 3] = 'g';
+    std::string crlf;
+    for (char c : saved)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    struct Case {
+        std::string what;
+        std::string text;
+        std::string lost; // the value whose line is damaged, if any
+    };
+    std::vector<Case> cases = {
+        {"a bad digit in the middle value", badDigit, "v2"},
+        {"a line of an unknown kind", inserted(keyEnd + 1, "W\tsomething\n"), ""},
+        {"a byte order mark", "\xEF\xBB\xBF" + saved, ""},
+        {"blanks after the header", inserted(headerEnd, " \t "), ""},
+        {"a CR on the key line", inserted(keyEnd, "\r"), ""},
+        {"a CR on a value line", inserted(middleEnd, "\r"), ""},
+        {"CR LF line ends", crlf, ""},
+    };
+    for (size_t cut = lastLine + 1; cut < saved.size(); ++cut)
+        cases.push_back({"cut at byte " + std::to_string(cut), saved.substr(0, cut), "v4"});
+    // In a process of its own: the values as a start reads them, in a change
+    // scope that creates the key when it is missing.
+    auto readsBack = [&](const Case& c, bool withSaved) {
+        return SavedInAnotherProcess([&]() -> LONG {
+            RegistryChangeScope start;
+            HKEY key = Create(kKey);
+            RegCloseKey(key);
+            for (const std::string& name : names)
+                if (QueryString(kKey, name.c_str()) != (name == c.lost ? "<missing>" : "value of " + name))
+                    return ERROR_BADDB;
+            return !withSaved || QueryString(kKey, "saved") == "yes" ? ERROR_SUCCESS : ERROR_BADDB;
+        });
+    };
+    for (const Case& c : cases) {
+        WriteFile(file, c.text);
+        EXPECT_TRUE(readsBack(c, false)) << c.what;
+        EXPECT_TRUE(ReadFile(file) == c.text) << c.what << ": a start that changes nothing writes nothing";
+        EXPECT_EQ(access((file + ".damaged").c_str(), F_OK), -1) << c.what;
+        ASSERT_TRUE(SavedInAnotherProcess([&] { return SetString(kKey, "saved", "yes"); })) << c.what;
+        EXPECT_TRUE(ReadFile(file + ".damaged") == c.text) << c.what << ": kept aside byte for byte";
+        EXPECT_TRUE(readsBack(c, true)) << c.what;
+        RegistryKey tree;
+        EXPECT_EQ(ParseHive(ReadFile(file), tree), HiveText::Ours) << c.what << ": written afresh";
+        ASSERT_EQ(unlink((file + ".damaged").c_str()), 0) << c.what;
+    }
+}
+
+
+// One process names the settings file by a link, the other by the file the
+// link points to: they take one lock, and every save either reports done
+// is in the file.
+TEST_F(RegistryTest, ALinkAndItsTargetShareOneLockAndLoseNoSave)
+{
+    ScratchFolder dotfiles;
+    const std::string target = dotfiles.File("registry");
+    ASSERT_EQ(symlink(target.c_str(), file.c_str()), 0);
+    const int kSaves = 80;
+    const std::string names[2] = {file, target};
+    int pipes[2][2];
+    pid_t children[2];
+    for (int child = 0; child < 2; ++child) {
+        ASSERT_EQ(pipe(pipes[child]), 0);
+        children[child] = fork();
+        ASSERT_GE(children[child], 0);
+        if (children[child] == 0) {
+            setenv("VANTREL_REGISTRY", names[child].c_str(), 1);
+            std::string done; // a letter per save: y when reported done
+            for (int i = 0; i < kSaves; ++i) {
+                const std::string name = "p" + std::to_string(child) + "_" + std::to_string(i);
+                done += SetString("software\\Shared", name.c_str(), name) == ERROR_SUCCESS ? 'y' : 'n';
+            }
+            _exit(write(pipes[child][1], done.data(), done.size()) == ssize_t(done.size()) ? 0 : 1);
+        }
+        close(pipes[child][1]);
+    }
+    std::string done[2];
+    for (int child = 0; child < 2; ++child) {
+        int status = 0;
+        ASSERT_EQ(waitpid(children[child], &status, 0), children[child]);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        char buffer[kSaves];
+        ssize_t n = read(pipes[child][0], buffer, sizeof buffer);
+        close(pipes[child][0]);
+        ASSERT_EQ(n, kSaves);
+        done[child].assign(buffer, size_t(n));
+    }
+    for (int child = 0; child < 2; ++child)
+        for (int i = 0; i < kSaves; ++i) {
+            const std::string name = "p" + std::to_string(child) + "_" + std::to_string(i);
+            if (done[child][size_t(i)] == 'y') {
+                EXPECT_EQ(QueryString("software\\Shared", name.c_str()), name) << "reported done";
+            }
+        }
+    EXPECT_EQ(done[0], std::string(kSaves, 'y')) << "through the link";
+    EXPECT_EQ(done[1], std::string(kSaves, 'y')) << "through the target";
+    for (const auto& entry : std::filesystem::directory_iterator(dotfiles.Path()))
+        EXPECT_TRUE(entry.path().filename() == "registry" || entry.path().filename() == "registry.lock")
+            << entry.path();
+}
+
+// A writer killed between writing its copy and renaming it leaves the copy,
+// with the settings in it; the next save removes it.
+TEST_F(RegistryTest, ACopyADeadWriterLeftIsRemovedByTheNextSave)
+{
+    ASSERT_EQ(SetString("software\\Norvik", "PDFPWD", "old secret"), ERROR_SUCCESS);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        SetSharedFileReplaceHook([] { raise(SIGKILL); });
+        SetString("software\\Norvik", "PDFPWD", "new secret");
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    auto leftCopies = [&] {
+        std::vector<std::string> copies;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+            if (entry.path().filename().string().rfind("registry.new-", 0) == 0)
+                copies.push_back(entry.path());
+        return copies;
+    };
+    const std::vector<std::string> left = leftCopies();
+    ASSERT_EQ(left.size(), 1u);
+    struct stat st;
+    ASSERT_EQ(stat(left[0].c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_NE(ReadFile(left[0]).find("6e657720736563726574"), std::string::npos) << "the copy holds the new value";
+    ASSERT_EQ(SetString("software\\Norvik", "OutputFolder", "/next"), ERROR_SUCCESS);
+    EXPECT_TRUE(leftCopies().empty());
+    EXPECT_EQ(QueryString("software\\Norvik", "PDFPWD"), "old secret");
+}
+
+// Another process holds the lock and does not let go (stopped, or stuck):
+// a read gives up waiting and reads the file as it is, a change is refused
+// and the file stays as it was.
+TEST_F(RegistryFileKinds, ALockKeptByAnotherProcessHoldsNoOneUp)
+{
+    ASSERT_EQ(SetString("software", "k", "stored"), ERROR_SUCCESS);
+    const std::string before = ReadFile(file);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        int fd = open((file + ".lock").c_str(), O_RDWR);
+        bool locked = fd >= 0 && flock(fd, LOCK_EX) == 0;
+        if (write(ready[1], locked ? "y" : "n", 1) != 1)
+            _exit(1);
+        pause();
+        _exit(0);
+    }
+    char locked = 0;
+    ASSERT_EQ(read(ready[0], &locked, 1), 1);
+    ASSERT_EQ(locked, 'y');
+    EXPECT_EQ(QueryString("software", "k"), "stored");
+    {
+        RegistryChangeScope start; // as a start's load does
+        EXPECT_EQ(QueryString("software", "k"), "stored");
+        EXPECT_NE(SetString("software", "k", "changed"), ERROR_SUCCESS);
+        EXPECT_FALSE(start.Save());
+    }
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+    EXPECT_TRUE(ReadFile(file) == before);
+    ASSERT_EQ(SetString("software", "k", "changed"), ERROR_SUCCESS) << "once the holder is gone";
+    EXPECT_EQ(QueryString("software", "k"), "changed");
 }
 
 } // namespace

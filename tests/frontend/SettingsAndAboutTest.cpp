@@ -16,6 +16,7 @@
 #include <wx/notebook.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 
 #include "../ScopedEnv.h"
 #include "MainWindowFixture.h"
@@ -30,6 +31,11 @@
 namespace {
 
 // The registry file as a fresh store reads it.
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 struct StoredSettings {
     StoredSettings() { store.SetStoreNames("Norvik", "Slidemint"); }
     int Int(const char* key) { return store.ReadInt("Settings", key, -99); }
@@ -282,6 +288,59 @@ TEST_F(SettingsAndAboutTest, HelpReachesTheOpenerWhateverPathHoldsAndSaysWhenThe
         EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), page);
     }
     SetShell(&shell);
+}
+
+// A settings file of another program's: the first refused save (the output
+// location's, as the sheet opens) tells the user, in a box owned by the main
+// window that names the file and why; OK's save is refused as well and not
+// told again. The file stays as it was; the program goes on with the values
+// chosen.
+TEST_F(SettingsAndAboutTest, ARefusedSaveIsToldOnceAndTheForeignFileStays) {
+    const std::string file = (dir / "registry").string();
+    const std::string foreign = "[Settings]\nOverwrite=1\n";
+    std::ofstream(file, std::ios::binary) << foreign;
+    CloseDialogNow();
+    OpenDialog();
+    ASSERT_TRUE(shell.boxes.empty()) << "a start that saves nothing tells nothing";
+    wxWindow* sheetShown = nullptr;
+    auto okWithPassword = [&](const char* password) {
+        InModalDialog({[&, password](wxDialog* sheet) {
+            sheetShown = sheet;
+            Type(sheet, IDC_PASSWORD, password);
+            PostCommand(sheet, wxID_OK);
+        }});
+        Click(IDC_SETTINGS);
+        ASSERT_EQ(RunUntil(*pump, [] { return wxTopLevelWindows.size() == 1; }), kConditionMet);
+    };
+    okWithPassword("first");
+    ASSERT_EQ(shell.boxes.size(), 1u);
+    EXPECT_EQ(shell.boxes[0].caption, "Settings Not Saved");
+    EXPECT_NE(shell.boxes[0].text.find(file), std::string::npos) << shell.boxes[0].text;
+    EXPECT_NE(shell.boxes[0].text.find("not a settings file of this version of the program"), std::string::npos)
+        << shell.boxes[0].text;
+    ASSERT_EQ(shell.owners.size(), 1u);
+    EXPECT_EQ(shell.owners[0], static_cast<wxWindow*>(dialog)) << "owned by the window";
+    EXPECT_NE(sheetShown, nullptr);
+    EXPECT_EQ(ReadFileText(file), foreign);
+    CString password;
+    CAppSettings::Instance()->GetPDFPWD(password);
+    EXPECT_EQ(password.Text(), "first") << "the values stay in memory";
+
+    okWithPassword("second");
+    EXPECT_EQ(shell.boxes.size(), 1u) << "told once";
+    EXPECT_EQ(ReadFileText(file), foreign);
+
+    // The box as the desktop shows it, over the main window.
+    std::string shot;
+    wxTimer closer;
+    closer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        shot = Screenshot("Settings Not Saved", "settings-not-saved");
+        Capture("xdotool search --onlyvisible --name '^Settings Not Saved$' windowfocus --sync key Return 2>&1");
+    });
+    closer.StartOnce(1500);
+    DesktopShell().MessageBox(dialog, shell.boxes[0].text, shell.boxes[0].caption, shell.boxes[0].type);
+    ASSERT_FALSE(shot.empty());
+    EXPECT_GT(ReadImageFacts(shot).deviation, 0.05) << "not blank";
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include "platform/win32/Registry.h"
+#include "platform/win32/registry/Registry.h"
 
-#include "platform/win32/FontKey.h"
-#include "platform/win32/RegistryChangeScope.h"
-#include "platform/win32/RegistryHive.h"
-#include "platform/win32/RegistryReadScope.h"
-#include "platform/win32/SharedFile.h"
+#include "platform/win32/registry/FontKey.h"
+#include "platform/win32/registry/RegistryChangeScope.h"
+#include "platform/win32/registry/RegistryHive.h"
+#include "platform/win32/registry/RegistryReadScope.h"
+#include "platform/win32/registry/SharedFile.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -89,8 +89,12 @@ LONG WriteHive(HKEY root, const HiveWriter& writer)
     }
     RegistryChangeScope scope; // this change alone, or a part of the thread's
     UserHiveChange* tree = CurrentUserHiveChange(UserRegistryPath());
-    if (!tree || !tree->usable)
+    if (!tree)
         return ERROR_ACCESS_DENIED;
+    if (!tree->usable) {
+        tree->refused = true;
+        return ERROR_ACCESS_DENIED;
+    }
     LONG result = writer(tree->hive, changed);
     tree->changed = tree->changed || changed;
     if (changed && !scope.Save())

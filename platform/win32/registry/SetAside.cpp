@@ -1,4 +1,4 @@
-#include "platform/win32/SetAside.h"
+#include "platform/win32/registry/SetAside.h"
 
 #include "platform/win32/ContainingFolder.h"
 

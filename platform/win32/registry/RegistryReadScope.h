@@ -9,7 +9,7 @@
 //   ... many RegOpenKeyExA / RegQueryValueExA calls ...
 #pragma once
 
-#include "platform/win32/RegistryHive.h"
+#include "platform/win32/registry/RegistryHive.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "platform/win32/FontKey.h"
+#include "platform/win32/registry/FontKey.h"
 
 #include "platform/win32/FontconfigList.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32/registry/Registry.h"
 
 #include <map>
 #include <string>

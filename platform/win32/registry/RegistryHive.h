@@ -54,9 +54,12 @@ std::vector<std::string> SplitKeyPath(std::string_view path);
 
 enum class HiveText {
     Ours,     // parsed whole into the tree
-    Damaged,  // a damaged copy of ours: our header with a body that does not
-              // parse, a header cut short or ended by CR LF, or only NULs
-    Foreign,  // not a registry file of this format
+    Damaged,  // a damaged copy of ours, the tree holding every line that
+              // parses: our header with lines that do not parse (skipped),
+              // a last line cut short (lost), CR LF line ends, a byte order
+              // mark or blanks after the header (read as if absent); or a
+              // header cut short, or only NULs
+    Foreign,  // not a registry file of this format, or of another version
 };
 
 // Whose file the text is, from its start alone: Ours when it starts with

@@ -1,7 +1,7 @@
-#include "platform/win32/RegistryReadScope.h"
+#include "platform/win32/registry/RegistryReadScope.h"
 
-#include "platform/win32/RegistryChangeScope.h"
-#include "platform/win32/SharedFile.h"
+#include "platform/win32/registry/RegistryChangeScope.h"
+#include "platform/win32/registry/SharedFile.h"
 
 namespace {
 

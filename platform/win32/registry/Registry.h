@@ -8,14 +8,18 @@
 // sharing it keep each other's keys. A file that is plainly another
 // program's (another first line, a binary file) or that cannot be read (no
 // regular file, no right to read it) reads as empty and is never written. A
-// damaged copy of ours reads as empty too, and the first change keeps it as
-// "<file>.damaged" (then "-2", "-3", ...; the newest few are kept) and starts
-// afresh: one of NULs only, one cut inside or just after its header line,
-// one with CR LF line ends, one whose body does not parse (keys nested deeper
-// than kMaxKeyDepth, more than kMaxHiveKeys keys or kMaxHiveValues values
-// among the damage), and one that starts as ours but is over the size
-// limit. A change whose file would be too large to read back is refused and
-// leaves the file as it was. A value on HKEY_CURRENT_USER itself is refused
+// damaged copy of ours reads as what of it still parses (a bad line is
+// skipped, a last line cut short is lost; see HiveText), and the first change
+// keeps it as "<file>.damaged" (then "-2", "-3", ...; the newest few are
+// kept) before the file is written afresh; nothing is written without a
+// change. Damaged too: one of NULs only, one cut inside or just after its
+// header line, one with CR LF line ends, a byte order mark or blanks after
+// its header, and one that starts as ours but is over the size limit (which
+// reads as empty, as does one with more than kMaxHiveKeys keys or
+// kMaxHiveValues values). A key nested deeper than kMaxKeyDepth is a line
+// that does not parse. A change
+// whose file would be too large to read back is refused and leaves the file
+// as it was. A value on HKEY_CURRENT_USER itself is refused
 // (ERROR_ACCESS_DENIED): the file keeps values in keys only. A file that is
 // a symbolic link is rewritten where the link points.
 //

@@ -1,18 +1,21 @@
-#include "platform/win32/SharedFile.h"
+#include "platform/win32/registry/SharedFile.h"
 
 #include "platform/win32/ContainingFolder.h"
 #include "platform/win32/RegularFile.h"
-#include "platform/win32/SetAside.h"
+#include "platform/win32/registry/SetAside.h"
 #include "platform/win32/WriteAll.h"
+#include "platform/win32/WriterFiles.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -46,20 +49,26 @@ std::string WriteTarget(const std::string& path)
     return path; // a loop: no read gets through it either
 }
 
-// An flock on "<path>.lock": the descriptor, or -1. The lock file is never
-// a link or anything but a regular file.
+// An flock on "<path>.lock": the descriptor, or -1 with errno set (EAGAIN
+// when another holder kept it past kSharedFileLockWait). The lock file is
+// never a link or anything but a regular file. The wait polls, so a holder
+// that is stopped or stuck holds no one up for longer than that.
 int LockFile(const std::string& path, int operation, bool create)
 {
     int fd = OpenRegularFile((path + ".lock").c_str(), (create ? O_CREAT : 0) | O_RDWR | O_NOFOLLOW);
     if (fd < 0)
         return -1;
-    int result;
-    do
-        result = flock(fd, operation);
-    while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        close(fd);
-        return -1;
+    const auto deadline = std::chrono::steady_clock::now() + kSharedFileLockWait;
+    auto pause = std::chrono::milliseconds(1);
+    while (flock(fd, operation | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+            const int error = errno == EINTR ? EWOULDBLOCK : errno;
+            close(fd);
+            errno = error;
+            return -1;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
     return fd;
 }
@@ -120,37 +129,26 @@ bool SyncFolder(const std::string& folder)
     return ok;
 }
 
-// Opens "<target>.new" to write, naming it in temp. Whatever a crash or
-// another program left there that is no regular file is removed; when that
-// cannot be done (a folder with files in it), a name of our own beside it
-// is made instead.
-int OpenNewFile(const std::string& target, std::string& temp)
-{
-    temp = target + ".new";
-    const int flags = O_CREAT | O_TRUNC | O_WRONLY | O_NOFOLLOW;
-    int fd = OpenRegularFile(temp.c_str(), flags);
-    if (fd >= 0 || (errno != ENXIO && errno != EISDIR && errno != ELOOP))
-        return fd;
-    if (unlink(temp.c_str()) == 0 || rmdir(temp.c_str()) == 0)
-        if ((fd = OpenRegularFile(temp.c_str(), flags)) >= 0)
-            return fd;
-    temp = target + ".new-XXXXXX";
-    return mkostemp(temp.data(), O_CLOEXEC);
-}
+// A rewrite's new copy: "<target>.new-<pid>-<number>", its writer's own.
+const WriterFileNames kNewCopies = {".new-", ""};
 
 bool ReplaceUnlocked(const std::string& target, const std::string& text)
 {
+    // What writers killed while they wrote left behind holds the settings
+    // too, secrets among them.
+    RemoveDeadWritersFiles(ContainingFolder(target) + "/", NameInFolder(target), kNewCopies);
     std::string temp;
-    int fd = OpenNewFile(target, temp);
+    int fd = CreateWriterFile(target, kNewCopies, 0600, temp);
     if (fd < 0)
         return false;
-    // A leftover from a crash may carry other rights; the file holds secrets.
-    bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, text.data(), text.size()) && fsync(fd) == 0;
+    bool ok = WriteAll(fd, text.data(), text.size()) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (ok && g_replaceHook)
         g_replaceHook();
     if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
+        const int error = errno;
         unlink(temp.c_str());
+        errno = error;
         return false;
     }
     SyncFolder(ContainingFolder(target));
@@ -173,22 +171,28 @@ std::string UserConfigFolder()
 
 SharedFileRead ReadSharedFile(const std::string& path, std::string& text)
 {
-    // Without a lock file (a folder we may not write) the read goes on
-    // unlocked: a rename-in-place never shows a half-written file.
-    int lock = LockFile(path, LOCK_SH, false);
+    // Without a lock file (a folder we may not write) or with a holder that
+    // keeps it, the read goes on unlocked: a rename-in-place never shows a
+    // half-written file.
+    int lock = LockFile(WriteTarget(path), LOCK_SH, false);
     SharedFileRead state = ReadUnlocked(path, text);
     if (lock >= 0)
         close(lock); // releases the lock
     return state;
 }
 
+// The lock is the target's, so a process naming the link and one naming
+// the file it points to take the same one.
 SharedFileUpdate::SharedFileUpdate(const std::string& path) : path_(path)
 {
-    if (path.empty() || !MakeFolders(ContainingFolder(path)))
+    if (path.empty() || !MakeFolders(ContainingFolder(path))) {
+        lockError_ = errno;
         return;
-    lockFd_ = LockFile(path, LOCK_EX, true);
-    if (lockFd_ >= 0)
-        state_ = ReadUnlocked(path, text_);
+    }
+    target_ = WriteTarget(path);
+    lockFd_ = LockFile(target_, LOCK_EX, true);
+    lockError_ = lockFd_ >= 0 ? 0 : errno;
+    state_ = ReadUnlocked(path, text_);
 }
 
 SharedFileUpdate::~SharedFileUpdate()
@@ -206,7 +210,7 @@ bool SharedFileUpdate::Replace(const std::string& text)
 {
     if (!Held() || text.size() > kSharedFileMaxSize)
         return false; // no later read would take it
-    return ReplaceUnlocked(WriteTarget(path_), text);
+    return ReplaceUnlocked(target_, text);
 }
 
 bool UpdateSharedFile(const std::string& path,

@@ -1,7 +1,7 @@
 // The installed-font list of HKEY_LOCAL_MACHINE, served from fontconfig.
 #pragma once
 
-#include "platform/win32/RegistryHive.h"
+#include "platform/win32/registry/RegistryHive.h"
 
 // The key that lists installed fonts on NT-family systems.
 extern const char* const kFontKeyPath;

@@ -1,13 +1,17 @@
 // A small per-user file that several processes read and rewrite: the registry
 // hive and the INI files. Reads take a shared lock and writes an exclusive
-// one, on "<path>.lock" beside the file. A rewrite goes to "<path>.new"
-// (mode 0600), is flushed to disk and then renamed over the file, so a crash
-// at any point leaves either the old file or the new one, never half of it.
-// A file that is a symbolic link is rewritten where the link points.
-// Only a regular file is read: a pipe, device or folder at the name (or at
-// "<path>.new") is never waited on.
+// one, on "<file>.lock" beside the file, where a symbolic link at the path
+// points; a lock another holder keeps past kSharedFileLockWait is given up
+// (a read then goes on without it, a write is refused). A rewrite goes to a
+// copy of the writer's own, "<file>.new-<pid>-<number>" (mode 0600), is
+// flushed to disk and then renamed over the file, so a crash at any point
+// leaves either the old file or the new one, never half of it; the copies
+// that writers killed meanwhile left are removed by the next rewrite. A file
+// that is a symbolic link is rewritten where the link points. Only a regular
+// file is read: a pipe, device or folder at the name is never waited on.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -30,12 +34,16 @@ constexpr size_t kSharedFileMaxSize = 4 * 1024 * 1024;
 constexpr size_t kSharedFileHeadSize = 256;
 // How many set-aside copies are kept; the oldest go first.
 constexpr int kSharedFileKeptCopies = 5;
+// How long a lock is waited for: a rewrite takes milliseconds, so a holder
+// that keeps it longer is stopped or stuck.
+constexpr std::chrono::seconds kSharedFileLockWait{3};
 
 SharedFileRead ReadSharedFile(const std::string& path, std::string& text);
 
 // The exclusive hold of a shared file: taken, and the file read, when the
 // object is made; released when it goes. Several changes can be made to
-// the text and written back once.
+// the text and written back once. Without the lock the file is still read,
+// and nothing is written.
 class SharedFileUpdate {
 public:
     // The file's folder is created (mode 0700) when missing.
@@ -46,6 +54,9 @@ public:
 
     // Whether the lock is held; nothing else works without it.
     bool Held() const { return lockFd_ >= 0; }
+    // Why it is not: EWOULDBLOCK when another holder kept it, else the
+    // error that kept the lock file from being made or opened.
+    int LockError() const { return lockError_; }
     SharedFileRead State() const { return state_; }
     std::string& Text() { return text_; }
 
@@ -57,7 +68,9 @@ public:
 
 private:
     std::string path_;
+    std::string target_; // where the path's links end
     int lockFd_ = -1;
+    int lockError_ = 0;
     SharedFileRead state_ = SharedFileRead::Failed;
     std::string text_;
 };

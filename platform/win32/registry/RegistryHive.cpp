@@ -1,4 +1,4 @@
-#include "platform/win32/RegistryHive.h"
+#include "platform/win32/registry/RegistryHive.h"
 
 #include "platform/win32/HexDigit.h"
 
@@ -9,6 +9,10 @@
 namespace {
 
 const char kHeader[] = "vantrel registry 1";
+// The header up to its version number.
+const char kHeaderWord[] = "vantrel registry ";
+// The UTF-8 byte order mark some editors put first.
+const char kBom[] = "\xEF\xBB\xBF";
 
 char Fold(char c)
 {
@@ -143,8 +147,10 @@ public:
     RegistryKey* Subkey(RegistryKey& parent, std::string name)
     {
         auto [slot, added] = keys_.try_emplace(Slot(&parent, name), nullptr);
-        if (added && keys_.size() > kMaxHiveKeys)
+        if (added && keys_.size() > kMaxHiveKeys) {
+            overflowed_ = true;
             return nullptr;
+        }
         if (added)
             slot->second = &parent.AddSubkey(std::move(name));
         return slot->second;
@@ -153,8 +159,10 @@ public:
     bool SetValue(RegistryKey& key, std::string name, DWORD type, std::string data)
     {
         auto [slot, added] = values_.try_emplace(Slot(&key, name), key.values.size());
-        if (added && values_.size() > kMaxHiveValues)
+        if (added && values_.size() > kMaxHiveValues) {
+            overflowed_ = true;
             return false;
+        }
         if (added)
             key.values.push_back(RegistryValue{std::move(name), type, {}});
         RegistryValue& value = key.values[slot->second];
@@ -162,6 +170,9 @@ public:
         value.data = std::move(data);
         return true;
     }
+
+    // Whether a file held more keys or values than it may.
+    bool Overflowed() const { return overflowed_; }
 
 private:
     // The owner's address, then the name with its letters folded.
@@ -176,23 +187,26 @@ private:
 
     std::unordered_map<std::string, RegistryKey*> keys_;
     std::unordered_map<std::string, size_t> values_;
+    bool overflowed_ = false;
 };
 
-// A "K" line: the key, created along its path; null when the path is empty
-// or nests deeper than keys may.
+// A "K" line: the key, created along its path; null when the path is empty,
+// nests deeper than keys may or does not unescape, and then nothing is made.
 RegistryKey* ParseKeyLine(const Fields& fields, RegistryKey& root, HiveIndex& index)
 {
     if (fields.count != 2)
         return nullptr;
-    RegistryKey* key = &root;
-    size_t depth = 0;
+    std::vector<std::string> names;
     bool ok = ForEachKeyName(fields.field[1], [&](std::string_view escaped) {
         std::string name;
-        if (++depth > kMaxKeyDepth || !Unescape(escaped, name))
+        if (names.size() == kMaxKeyDepth || !Unescape(escaped, name))
             return false;
-        key = index.Subkey(*key, std::move(name));
-        return key != nullptr;
+        names.push_back(std::move(name));
+        return true;
     });
+    RegistryKey* key = &root;
+    for (size_t i = 0; ok && key && i < names.size(); ++i)
+        key = index.Subkey(*key, std::move(names[i]));
     return ok && key && key != &root ? key : nullptr;
 }
 
@@ -220,6 +234,75 @@ void FormatKey(const RegistryKey& key, const std::string& path, std::string& out
         }
         out += '\n';
     }
+}
+
+
+// The line without a CR before its line feed and without blanks after the
+// header; sets marked when there was either.
+std::string_view TrimmedLineEnd(std::string_view line, bool& marked)
+{
+    size_t kept = line.size();
+    if (kept > 0 && line[kept - 1] == '\r')
+        --kept;
+    if (line.substr(0, sizeof kHeaderWord - 1) == kHeaderWord)
+        while (kept > 0 && (line[kept - 1] == ' ' || line[kept - 1] == '\t'))
+            --kept;
+    marked = marked || kept != line.size();
+    return line.substr(0, kept);
+}
+
+// A start that is our header cut short, or our header alone.
+bool IsHeaderCut(std::string_view start)
+{
+    const std::string_view header = kHeader;
+    return !start.empty() && header.substr(0, start.size()) == start;
+}
+
+// Digits with dots between them, as a header gives its version.
+bool IsVersionNumber(std::string_view text)
+{
+    if (text.empty() || text.front() == '.' || text.back() == '.')
+        return false;
+    return text.find_first_not_of("0123456789.") == std::string_view::npos &&
+           text.find("..") == std::string_view::npos;
+}
+
+// One line of the body; false when it does not parse, and then nothing of
+// it is kept. A bad key line leaves no key for the values after it.
+bool ParseLine(std::string_view line, RegistryKey& root, HiveIndex& index, RegistryKey*& key)
+{
+    Fields fields = SplitTabs(line);
+    if (fields.field[0] == "K")
+        return (key = ParseKeyLine(fields, root, index)) != nullptr;
+    return fields.field[0] == "V" && ParseValueLine(fields, key, index);
+}
+
+// Reads every line that parses into the tree, skipping the others, a last
+// line cut short among them; true when every line parsed as written. A file
+// with more keys or values than it may hold reads as empty: no change could
+// go into it.
+bool ParseBody(std::string_view body, RegistryKey& root)
+{
+    HiveIndex index;
+    RegistryKey* key = nullptr;
+    bool whole = true;
+    for (size_t start = 0; start < body.size() && !index.Overflowed();) {
+        size_t end = body.find('\n', start);
+        if (end == std::string_view::npos)
+            return false; // the file was cut: its last line is lost
+        std::string_view line = body.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1); // an editor's line end
+            whole = false;
+        }
+        whole = ParseLine(line, root, index, key) && whole;
+        start = end + 1;
+    }
+    if (index.Overflowed()) {
+        root.values.clear();
+        root.subkeys.clear();
+    }
+    return whole;
 }
 
 } // namespace
@@ -290,15 +373,21 @@ std::vector<std::string> SplitKeyPath(std::string_view path)
 
 HiveText HiveTextOfStart(std::string_view start)
 {
-    const std::string_view header = kHeader;
     if (!start.empty() && start.find_first_not_of('\0') == std::string_view::npos)
         return HiveText::Damaged; // the leftover of a crash or a damaged disk
-    if (start.size() > header.size() && start.substr(0, header.size()) == header)
-        return start[header.size()] == '\n' ? HiveText::Ours
-             : start[header.size()] == '\r' ? HiveText::Damaged // CR LF line ends
-                                             : HiveText::Foreign; // another version
-    // Cut inside the header line or right after it.
-    return !start.empty() && header.substr(0, start.size()) == start ? HiveText::Damaged : HiveText::Foreign;
+    bool marked = start.substr(0, sizeof kBom - 1) == kBom; // an editor's
+    if (marked)
+        start.remove_prefix(sizeof kBom - 1);
+    size_t end = start.find('\n');
+    if (end == std::string_view::npos) // cut inside the header line or right after it
+        return IsHeaderCut(TrimmedLineEnd(start, marked)) ? HiveText::Damaged : HiveText::Foreign;
+    std::string_view line = TrimmedLineEnd(start.substr(0, end), marked);
+    if (line == kHeader)
+        return marked ? HiveText::Damaged : HiveText::Ours;
+    if (line.substr(0, sizeof kHeaderWord - 1) != kHeaderWord)
+        return HiveText::Foreign;
+    return IsVersionNumber(line.substr(sizeof kHeaderWord - 1)) ? HiveText::Foreign // another version
+                                                                 : HiveText::Damaged;
 }
 
 HiveText ParseHive(const std::string& text, RegistryKey& root)
@@ -307,29 +396,11 @@ HiveText ParseHive(const std::string& text, RegistryKey& root)
     root.subkeys.clear();
     if (text.empty())
         return HiveText::Ours;
-    if (HiveText start = HiveTextOfStart(text); start != HiveText::Ours)
+    const HiveText start = HiveTextOfStart(text);
+    if (start == HiveText::Foreign)
         return start;
-    size_t end = sizeof kHeader - 1; // the header's line feed
-    HiveIndex index;
-    RegistryKey* key = nullptr;
-    bool ok = true;
-    for (size_t start = end + 1; ok && start < text.size(); start = end + 1) {
-        end = text.find('\n', start);
-        if (end == std::string::npos)
-            break; // a last line without its line feed: the file was cut
-        Fields fields = SplitTabs(std::string_view(text).substr(start, end - start));
-        if (fields.field[0] == "K")
-            ok = (key = ParseKeyLine(fields, root, index)) != nullptr;
-        else if (fields.field[0] == "V")
-            ok = ParseValueLine(fields, key, index);
-        else
-            ok = false;
-    }
-    if (ok && end + 1 == text.size())
-        return HiveText::Ours;
-    root.values.clear();
-    root.subkeys.clear();
-    return HiveText::Damaged;
+    const std::string_view body = std::string_view(text).substr(std::min(text.find('\n'), text.size() - 1) + 1);
+    return ParseBody(body, root) && start == HiveText::Ours ? HiveText::Ours : HiveText::Damaged;
 }
 
 // Walks the tree depth first with a stack of its own, keeping one path

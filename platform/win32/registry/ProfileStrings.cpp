@@ -1,6 +1,6 @@
-#include "platform/win32/ProfileStrings.h"
+#include "platform/win32/registry/ProfileStrings.h"
 
-#include "platform/win32/SharedFile.h"
+#include "platform/win32/registry/SharedFile.h"
 
 #include <algorithm>
 #include <cstring>

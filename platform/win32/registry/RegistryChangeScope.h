@@ -12,7 +12,7 @@
 //   bool saved = scope.Save();
 #pragma once
 
-#include "platform/win32/RegistryHive.h"
+#include "platform/win32/registry/RegistryHive.h"
 
 #include <string>
 
@@ -24,9 +24,12 @@ public:
     RegistryChangeScope& operator=(const RegistryChangeScope&) = delete;
 
     // Writes the changes made so far, when this is the outermost scope;
-    // whether the file holds them (an inner scope leaves it to the
-    // outermost and says true).
+    // whether the file holds them: false too when a change inside the scope
+    // was refused (an inner scope leaves it to the outermost and says true).
     bool Save();
+    // Why the changes were not saved, in plain words ("it could not be
+    // written (No space left on device)"); empty when none was refused.
+    std::string Refusal() const;
 };
 
 // The tree a scope read, for the registry calls.
@@ -35,6 +38,8 @@ struct UserHiveChange {
     bool usable = false;  // the file may be written: missing, ours or damaged
     bool damaged = false; // to be kept aside before the first write
     bool changed = false; // the tree differs from the file
+    bool refused = false; // a change did not reach the file
+    std::string refusal;  // why changes cannot reach it
 };
 
 // For the registry calls: the change under way on this thread for the file
