@@ -188,13 +188,15 @@ void CxImageTIF::DecodePage(CxFile* hFile)
     // Signed and floating-point samples would come out as wrong pixels.
     if (!ReadableSampleFormat(tif.get())) throw "CxImageTIF: unsupported sample format";
     if (r.photometric == PHOTOMETRIC_ITULAB) throw "CxImageTIF: ITU L*a*b* is not supported";
+    // ICC a* and b* have no zero that premultiplying keeps.
+    if (r.iccLab && r.Lab() && r.Premultiplied()) throw kUnsupportedLayout;
     bool rgb = IsRgbFamily(r.photometric);
     DWORD bpp = 8;
     if (rgb || r.Lab()) bpp = 24;
     else if (r.FullLevels()) bpp = 8;
+    else if (r.ExpandedPalette()) bpp = 24;
     else if (r.bits == 1 && r.photometric <= PHOTOMETRIC_PALETTE) bpp = 1;
     else if (r.bits == 4) bpp = 4;
-    else if (r.WideIndex()) bpp = 24;
 
     unsigned long long held = PixelBlockBytes(r.width, r.height, bpp);
     if (r.HasAlpha()) held += (unsigned long long)r.width * r.height;
@@ -243,7 +245,8 @@ void CxImageTIF::FindAlpha(TIFF* tif, Reader& r)
 // alpha is passed as associated so that the colours are not premultiplied.
 // libtiff's alpha is the fourth sample of an RGB or YCbCr page; an alpha
 // elsewhere is read from the samples by the band loop. A premultiplied page
-// is divided back: the image holds straight alpha.
+// is divided back: the image holds straight alpha. RGB levels divide after
+// libtiff's reading; CMYK inks must be divided before they are converted.
 void CxImageTIF::ReadRgbaPage(TIFF* tif, Reader& r)
 {
     TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
@@ -257,9 +260,16 @@ void CxImageTIF::ReadRgbaPage(TIFF* tif, Reader& r)
     }
     bool libtiffAlpha = r.alpha == 3 && (r.photometric == PHOTOMETRIC_RGB || r.photometric == PHOTOMETRIC_YCBCR);
     bool samplesAlpha = r.HasAlpha() && !libtiffAlpha;
+    // libtiff's CMYK takes the first four samples for inks, an alpha among
+    // them too.
+    bool inkAlpha = r.photometric == PHOTOMETRIC_SEPARATED && r.alpha < 4;
     if (samplesAlpha && (r.photometric == PHOTOMETRIC_LOGL || r.photometric == PHOTOMETRIC_LOGLUV
-                         || (r.photometric == PHOTOMETRIC_YCBCR && Subsampled(tif))))
+                         || (r.photometric == PHOTOMETRIC_YCBCR && Subsampled(tif)) || inkAlpha))
         throw kUnsupportedLayout;
+    if (samplesAlpha && r.associated && r.photometric == PHOTOMETRIC_SEPARATED) {
+        ReadPremultipliedInks(tif, r);
+        return;
+    }
 
     ReadRgbaWords(tif, r, libtiffAlpha);
     if (samplesAlpha) {
@@ -303,4 +313,15 @@ void CxImageTIF::ReadRgbaWords(TIFF* tif, const Reader& r, bool libtiffAlpha)
             if (alpha) alpha[x] = a;
         }
     }
+}
+
+// 8-bit CMYK inks, then their alpha, from the samples (libtiff's reader
+// would convert the premultiplied inks). Layouts libtiff's reader refuses
+// are refused alike.
+void CxImageTIF::ReadPremultipliedInks(TIFF* tif, Reader& r)
+{
+    char message[1024];
+    if (r.bits != 8 || !TIFFRGBAImageOK(tif, message)) throw kUnsupportedLayout;
+    r.colours = 4;
+    WriteRows(tif, r);
 }

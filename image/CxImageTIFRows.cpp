@@ -24,13 +24,30 @@ int LeadingZeros(BYTE m)
     return z;
 }
 
+// A premultiplied signed level (a* or b*) with its 8-bit alpha as a straight
+// level, rounded to nearest and kept to -128..127.
+int SignedUnpremultiplied(int level, BYTE alpha)
+{
+    if (alpha == 0) return 0;
+    int magnitude = (std::abs(level) * 255 * 2 + alpha) / (2 * alpha);
+    return level < 0 ? -std::min(magnitude, 128) : std::min(magnitude, 127);
+}
+
+// The inverse of CIE 1976 f(t): the cube above 6/29, its linear segment
+// below.
+double CieInverse(double f)
+{
+    const double delta = 6.0 / 29;
+    return f > delta ? f * f * f : 3 * delta * delta * (f - 4.0 / 29);
+}
+
 // One CIELab pixel (L 0..255, a and b -128..127) as sRGB, D65 white.
 RGBQUAD LabToRgb(BYTE l, int a, int b)
 {
     double fy = (l * 0.3921568627450981 + 16) * 0.008620689655172414;
     double fx = fy + a * 0.002;
     double fz = fy - b * 0.005;
-    double X = fx * fx * fx * 0.95047, Y = fy * fy * fy, Z = fz * fz * fz * 1.0883;
+    double X = CieInverse(fx) * 0.95047, Y = CieInverse(fy), Z = CieInverse(fz) * 1.0883;
     double rgb[3] = {3.240479 * X - 1.53715 * Y - 0.498535 * Z, -0.969256 * X + 1.875992 * Y + 0.041556 * Z,
                      0.055648 * X - 0.204043 * Y + 1.057311 * Z};
     BYTE out[3];
@@ -50,6 +67,7 @@ RGBQUAD LabToRgb(BYTE l, int a, int b)
 void CxImageTIF::SetPagePalette(TIFF* tif, Reader& r)
 {
     bool wide = r.WideIndex();
+    bool kept = r.ExpandedPalette();
     if (wide && r.bits > 24) throw "Too big palette to handle";
     size_t n = size_t(1) << (wide ? r.bits : r.bits < 8 && !r.FullLevels() ? r.bits : 8);
     std::vector<RGBQUAD> palette;
@@ -76,7 +94,7 @@ void CxImageTIF::SetPagePalette(TIFF* tif, Reader& r)
             palette[i] = RGBQUAD{v, v, v, 0};
         }
     }
-    if (wide) r.widePalette = std::move(palette);
+    if (kept) r.widePalette = std::move(palette);
     else SetPalette(palette.data(), DWORD(n));
 }
 
@@ -176,7 +194,7 @@ void CxImageTIF::PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BY
 {
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
     const BYTE* source = planes[0];
-    if (r.WideIndex() && r.colours == 1) {
+    if (r.ExpandedPalette() && r.colours == 1) {
         if (r.HasAlpha()) PutWideIndexAlphaRow(r, planes, imageRow);
         else ExpandPaletteSamples(out, source, r.width, r.bits, r.widePalette.data());
         return;
@@ -194,6 +212,8 @@ void CxImageTIF::PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BY
         memcpy(out, row8, r.width);
     } else if (r.Lab()) {
         PutLabRow(r, row8, imageRow);
+    } else if (r.colours == 4) {
+        PutInkRow(r, row8, imageRow);
     } else {
         PutAlphaRow(r, row8, imageRow);
     }
@@ -201,7 +221,7 @@ void CxImageTIF::PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BY
 
 // The shown samples of each pixel, in at most 8 bits, side by side in row8;
 // the other samples are not looked at. 16-bit samples (in host order) of a
-// striped grey page take their row's scale from its largest sample, which is
+// grey page take their row's scale from its largest sample, which is
 // remembered per row; those of other pages, with alpha or colour, take their
 // high bytes, so that every sample keeps its own scale.
 void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD imageRow, BYTE* row8)
@@ -234,13 +254,15 @@ void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD image
 }
 
 // Index or grey, then alpha, written straight into the rows. Alpha of fewer
-// than 8 bits is scaled to 0..255; a premultiplied grey is divided by its
+// than 8 bits is scaled to 0..255; a premultiplied grey or lightness is divided by its
 // alpha, the image's alpha being straight: below 8 bits onto 256 levels,
 // rounded to nearest.
 void CxImageTIF::PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow)
 {
     BYTE max = r.MaxLevel();
-    bool divide = r.associated && (r.photometric == PHOTOMETRIC_MINISBLACK || r.photometric == PHOTOMETRIC_MINISWHITE);
+    // A palette index is not a level; grey and lightness (Lab without a* and
+    // b*) are.
+    bool divide = r.associated && r.photometric != PHOTOMETRIC_PALETTE;
     bool inverted = r.photometric == PHOTOMETRIC_MINISWHITE;
     bool full = r.FullLevels();
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
@@ -269,28 +291,30 @@ void CxImageTIF::PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow)
     }
 }
 
-// Palette indices of 9 to 24 bits through the wide palette, with their alpha
-// reduced to 8 bits.
+// Palette indices through the kept palette, with their alpha reduced to 8
+// bits. A premultiplied page's colours are divided by their alpha.
 void CxImageTIF::PutWideIndexAlphaRow(const Reader& r, const BYTE* const* planes, DWORD imageRow)
 {
     const BYTE* indices = planes[0];
     const BYTE* alphas = planes[r.separate ? 1 : 0];
     size_t step = r.separate ? 1 : r.samples, at = r.separate ? 0 : size_t(r.alpha);
     size_t entries = r.widePalette.size();
+    BYTE max = r.MaxLevel();
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
     BYTE* alphaRow = pAlpha + (size_t)imageRow * r.width;
     for (DWORD x = 0; x < r.width; x++, out += 3) {
         DWORD index = IndexSample(indices, size_t(x) * step, r.bits);
         RGBQUAD c = index < entries ? r.widePalette[index] : RGBQUAD{0, 0, 0, 0};
-        out[0] = c.rgbBlue;
-        out[1] = c.rgbGreen;
-        out[2] = c.rgbRed;
-        alphaRow[x] = ReducedSample(alphas, size_t(x) * step + at, r.bits);
+        BYTE alpha = ReducedSample(alphas, size_t(x) * step + at, r.bits);
+        BYTE bgr[3] = {c.rgbBlue, c.rgbGreen, c.rgbRed};
+        for (int k = 0; k < 3; k++) out[k] = r.associated ? UnpremultipliedColour(bgr[k], alpha, max) : bgr[k];
+        alphaRow[x] = BYTE(alpha * 255 / max);
     }
 }
 
 // CIELab (L 0..255, a and b signed) or ICC L*a*b* (a and b unsigned, 128 for
-// zero) at 24 bits, with alpha when the page has it.
+// zero) at 24 bits, with alpha when the page has it. Premultiplied CIELab is
+// divided by its alpha before it is converted.
 void CxImageTIF::PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow)
 {
     WORD shown = r.Shown();
@@ -298,13 +322,37 @@ void CxImageTIF::PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow)
     BYTE* alphaRow = r.HasAlpha() ? pAlpha + (size_t)imageRow * r.width : nullptr;
     for (DWORD x = 0; x < r.width; x++, out += 3) {
         const BYTE* p = row8 + (size_t)x * shown;
+        BYTE l = p[0];
         int a = r.iccLab ? int(p[1]) - 128 : int(static_cast<signed char>(p[1]));
         int b = r.iccLab ? int(p[2]) - 128 : int(static_cast<signed char>(p[2]));
-        RGBQUAD c = LabToRgb(p[0], a, b);
+        if (r.Premultiplied()) {
+            BYTE alpha = p[3];
+            l = UnpremultipliedTo255(l, alpha);
+            a = SignedUnpremultiplied(a, alpha);
+            b = SignedUnpremultiplied(b, alpha);
+        }
+        RGBQUAD c = LabToRgb(l, a, b);
         out[0] = c.rgbBlue;
         out[1] = c.rgbGreen;
         out[2] = c.rgbRed;
         if (alphaRow) alphaRow[x] = BYTE(p[3] * 255 / r.MaxLevel());
+    }
+}
+
+// Premultiplied CMYK inks (the alpha after them) divided by their alpha,
+// rounded to nearest, then converted as straight inks are.
+void CxImageTIF::PutInkRow(const Reader& r, const BYTE* row8, DWORD imageRow)
+{
+    BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
+    BYTE* alphaRow = pAlpha + (size_t)imageRow * r.width;
+    for (DWORD x = 0; x < r.width; x++, out += 3) {
+        const BYTE* p = row8 + (size_t)x * 5;
+        BYTE ink[4];
+        for (int k = 0; k < 4; k++) ink[k] = UnpremultipliedTo255(p[k], p[4]);
+        out[0] = InkToLevel(ink[2], ink[3]);
+        out[1] = InkToLevel(ink[1], ink[3]);
+        out[2] = InkToLevel(ink[0], ink[3]);
+        alphaRow[x] = p[4];
     }
 }
 

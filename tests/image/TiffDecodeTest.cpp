@@ -139,8 +139,8 @@ TEST_F(TiffDecode, OrientationTagsAreApplied)
     }
 }
 
-// 16-bit grey samples: striped pages take the scale of the row with the
-// widest samples, tiled pages each sample's high byte.
+// 16-bit grey samples take the scale of the row with the widest samples,
+// in strips and in tiles alike.
 TEST_F(TiffDecode, SixteenBitGreyScales)
 {
     struct Case {
@@ -151,7 +151,7 @@ TEST_F(TiffDecode, SixteenBitGreyScales)
     const Case cases[] = {
         {"grey16_narrow", "/usr/bin/convert grey.tif -depth 16 -evaluate divide 16 $OUT", -1},
         {"grey16_full", "/usr/bin/convert grey.tif -depth 16 $OUT", -1},
-        {"grey16_tiled", "/usr/bin/convert grey.tif -depth 16 -evaluate divide 16 t.tif && tiffcp -t -w 16 -l 16 t.tif $OUT", 8},
+        {"grey16_tiled", "/usr/bin/convert grey.tif -depth 16 -evaluate divide 16 t.tif && tiffcp -t -w 16 -l 16 t.tif $OUT", -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
