@@ -188,7 +188,7 @@ void CxImageTIF::DecodePage(CxFile* hFile)
     // Signed and floating-point samples would come out as wrong pixels.
     if (!ReadableSampleFormat(tif.get())) throw "CxImageTIF: unsupported sample format";
     if (r.photometric == PHOTOMETRIC_ITULAB) throw "CxImageTIF: ITU L*a*b* is not supported";
-    // ICC a* and b* have no zero that premultiplying keeps.
+    // Premultiplied ICC a* and b*, whose zero is 128, have no one meaning.
     if (r.iccLab && r.Lab() && r.Premultiplied()) throw kUnsupportedLayout;
     bool rgb = IsRgbFamily(r.photometric);
     DWORD bpp = 8;

@@ -254,14 +254,13 @@ void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD image
 }
 
 // Index or grey, then alpha, written straight into the rows. Alpha of fewer
-// than 8 bits is scaled to 0..255; a premultiplied grey or lightness is divided by its
-// alpha, the image's alpha being straight: below 8 bits onto 256 levels,
-// rounded to nearest.
+// than 8 bits is scaled to 0..255; a premultiplied grey or lightness is
+// divided by its alpha, the image's alpha being straight: below 8 bits onto
+// 256 levels, rounded to nearest.
 void CxImageTIF::PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow)
 {
     BYTE max = r.MaxLevel();
-    // A palette index is not a level; grey and lightness (Lab without a* and
-    // b*) are.
+    // Grey and lightness (Lab without a* and b*) are levels; an index is not.
     bool divide = r.associated && r.photometric != PHOTOMETRIC_PALETTE;
     bool inverted = r.photometric == PHOTOMETRIC_MINISWHITE;
     bool full = r.FullLevels();
@@ -340,19 +339,21 @@ void CxImageTIF::PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow)
 }
 
 // Premultiplied CMYK inks (the alpha after them) divided by their alpha,
-// rounded to nearest, then converted as straight inks are.
+// rounded to nearest, then converted as straight inks are. A transparent
+// pixel is black, as on the other premultiplied pages.
 void CxImageTIF::PutInkRow(const Reader& r, const BYTE* row8, DWORD imageRow)
 {
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
     BYTE* alphaRow = pAlpha + (size_t)imageRow * r.width;
     for (DWORD x = 0; x < r.width; x++, out += 3) {
         const BYTE* p = row8 + (size_t)x * 5;
+        BYTE alpha = p[4];
         BYTE ink[4];
-        for (int k = 0; k < 4; k++) ink[k] = UnpremultipliedTo255(p[k], p[4]);
-        out[0] = InkToLevel(ink[2], ink[3]);
-        out[1] = InkToLevel(ink[1], ink[3]);
-        out[2] = InkToLevel(ink[0], ink[3]);
-        alphaRow[x] = p[4];
+        for (int k = 0; k < 4; k++) ink[k] = UnpremultipliedTo255(p[k], alpha);
+        out[0] = alpha ? InkToLevel(ink[2], ink[3]) : 0;
+        out[1] = alpha ? InkToLevel(ink[1], ink[3]) : 0;
+        out[2] = alpha ? InkToLevel(ink[0], ink[3]) : 0;
+        alphaRow[x] = alpha;
     }
 }
 
