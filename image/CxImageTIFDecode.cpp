@@ -188,8 +188,9 @@ void CxImageTIF::DecodePage(CxFile* hFile)
     // Signed and floating-point samples would come out as wrong pixels.
     if (!ReadableSampleFormat(tif.get())) throw "CxImageTIF: unsupported sample format";
     if (r.photometric == PHOTOMETRIC_ITULAB) throw "CxImageTIF: ITU L*a*b* is not supported";
-    // Premultiplied ICC a* and b*, whose zero is 128, have no one meaning.
-    if (r.iccLab && r.Lab() && r.Premultiplied()) throw kUnsupportedLayout;
+    // L*a*b* is converted from 8 bits or more. Premultiplied ICC a* and b*,
+    // whose zero is 128, have no one meaning.
+    if (r.Lab() && (r.bits < 8 || (r.iccLab && r.Premultiplied()))) throw kUnsupportedLayout;
     bool rgb = IsRgbFamily(r.photometric);
     DWORD bpp = 8;
     if (rgb || r.Lab()) bpp = 24;

@@ -562,6 +562,8 @@ std::vector<LayoutCase> LayoutCases()
          straightLab, "", false, true},
         {"Lab with associated alpha and one more extra sample", PageSamples{13, 7, 5, 8, Premultiplied(3, StraightLab)},
          8, {{338, kShort, {1, 0}}}, straightLab, "", false, true},
+        {"4-bit Lab", PageSamples{13, 5, 3, 4}, 8, {}, nullptr, kUnsupported, false, false},
+        {"2-bit ICC L*a*b*", PageSamples{13, 5, 3, 2}, 9, {}, nullptr, kUnsupported, false, false},
         {"ICC L*a*b* with associated alpha", PageSamples{13, 5, 4, 8}, 9, {kAssociatedAlpha}, nullptr, kUnsupported,
          false, false},
         {"lightness with associated alpha", PageSamples{13, 7, 2, 8, Premultiplied(1, StraightLab)}, 8,
