@@ -246,8 +246,9 @@ void CxImageTIF::FindAlpha(TIFF* tif, Reader& r)
 // alpha is passed as associated so that the colours are not premultiplied.
 // libtiff's alpha is the fourth sample of an RGB or YCbCr page; an alpha
 // elsewhere is read from the samples by the band loop. A premultiplied page
-// is divided back: the image holds straight alpha. RGB levels divide after
-// libtiff's reading; CMYK inks must be divided before they are converted.
+// is divided back: the image holds straight alpha. 8-bit RGB levels divide
+// after libtiff's reading; CMYK inks must be divided before they are
+// converted, 16-bit levels before they are reduced.
 void CxImageTIF::ReadRgbaPage(TIFF* tif, Reader& r)
 {
     TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
@@ -267,8 +268,11 @@ void CxImageTIF::ReadRgbaPage(TIFF* tif, Reader& r)
     if (samplesAlpha && (r.photometric == PHOTOMETRIC_LOGL || r.photometric == PHOTOMETRIC_LOGLUV
                          || (r.photometric == PHOTOMETRIC_YCBCR && Subsampled(tif)) || inkAlpha))
         throw kUnsupportedLayout;
-    if (samplesAlpha && r.associated && r.photometric == PHOTOMETRIC_SEPARATED) {
-        ReadPremultipliedInks(tif, r);
+    bool inks = samplesAlpha && r.associated && r.photometric == PHOTOMETRIC_SEPARATED;
+    bool wideRgb = r.Premultiplied() && r.photometric == PHOTOMETRIC_RGB && r.bits == 16;
+    if (inks && r.bits != 8) throw kUnsupportedLayout;
+    if (inks || wideRgb) {
+        ReadPremultipliedSamples(tif, r);
         return;
     }
 
@@ -316,13 +320,13 @@ void CxImageTIF::ReadRgbaWords(TIFF* tif, const Reader& r, bool libtiffAlpha)
     }
 }
 
-// 8-bit CMYK inks, then their alpha, from the samples (libtiff's reader
-// would convert the premultiplied inks). Layouts libtiff's reader refuses
-// are refused alike.
-void CxImageTIF::ReadPremultipliedInks(TIFF* tif, Reader& r)
+// Premultiplied pages libtiff's reader would convert or reduce before the
+// division, read from the samples: 8-bit CMYK inks and 16-bit RGB, then
+// their alpha. Layouts libtiff's reader refuses are refused alike.
+void CxImageTIF::ReadPremultipliedSamples(TIFF* tif, Reader& r)
 {
     char message[1024];
-    if (r.bits != 8 || !TIFFRGBAImageOK(tif, message)) throw kUnsupportedLayout;
-    r.colours = 4;
+    if (!TIFFRGBAImageOK(tif, message)) throw kUnsupportedLayout;
+    r.colours = r.photometric == PHOTOMETRIC_SEPARATED ? 4 : 3;
     WriteRows(tif, r);
 }

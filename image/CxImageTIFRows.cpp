@@ -212,6 +212,8 @@ void CxImageTIF::PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BY
         memcpy(out, row8, r.width);
     } else if (r.Lab()) {
         PutLabRow(r, row8, imageRow);
+    } else if (r.colours == 3) {
+        PutRgbRow(r, row8, imageRow);
     } else if (r.colours == 4) {
         PutInkRow(r, row8, imageRow);
     } else {
@@ -240,6 +242,7 @@ void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD image
     if (!r.RowScaled()) {
         for (WORD s = 0; s < shown; s++)
             for (DWORD x = 0; x < r.width; x++) row8[size_t(x) * shown + s] = ReducedSample(plane(s), index(x, s), r.bits);
+        if (r.DividesAtFullDepth()) DivideAtFullDepth(r, planes, row8);
         return;
     }
     BYTE m = 0;
@@ -253,6 +256,36 @@ void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD image
     }
 }
 
+// The colour samples of row8 again, from the premultiplied samples divided
+// by their alpha at full depth, then reduced as the page's samples are: RGB
+// levels (and their alpha) rounded as libtiff's reader rounds them, others
+// to their top 8 bits. The a* and b* of Lab are signed.
+void CxImageTIF::DivideAtFullDepth(const Reader& r, const BYTE* const* planes, BYTE* row8)
+{
+    WORD shown = r.Shown(), alphaAt = r.colours;
+    auto sample = [&](DWORD x, WORD s) {
+        const BYTE* from = planes[r.separate ? s : 0];
+        return FullSample(from, r.separate ? size_t(x) : size_t(x) * r.samples + r.SampleOf(s), r.bits);
+    };
+    long long max = (1ll << r.bits) - 1, half = 1ll << (r.bits - 1);
+    bool rgb = r.photometric == PHOTOMETRIC_RGB;
+    auto reduced = [&](long long v) { return BYTE(rgb ? (v + 128) / 257 : v >> (r.bits - 8)); };
+    for (DWORD x = 0; x < r.width; x++) {
+        long long alpha = sample(x, alphaAt);
+        BYTE* out = row8 + size_t(x) * shown;
+        for (WORD s = 0; s < r.colours; s++) {
+            long long v = sample(x, s);
+            bool isSigned = r.Lab() && s > 0;
+            if (isSigned && v >= half) v -= max + 1;
+            long long straight = alpha ? (long long)((__int128)v * max / alpha) : 0;
+            straight = std::min(straight, isSigned ? half - 1 : max);
+            straight = std::max(straight, isSigned ? -half : 0ll);
+            out[s] = reduced(straight);
+        }
+        if (rgb) out[alphaAt] = reduced(alpha);
+    }
+}
+
 // Index or grey, then alpha, written straight into the rows. Alpha of fewer
 // than 8 bits is scaled to 0..255; a premultiplied grey or lightness is
 // divided by its alpha, the image's alpha being straight: below 8 bits onto
@@ -261,7 +294,7 @@ void CxImageTIF::PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow)
 {
     BYTE max = r.MaxLevel();
     // Grey and lightness (Lab without a* and b*) are levels; an index is not.
-    bool divide = r.associated && r.photometric != PHOTOMETRIC_PALETTE;
+    bool divide = r.associated && r.photometric != PHOTOMETRIC_PALETTE && !r.DividesAtFullDepth();
     bool inverted = r.photometric == PHOTOMETRIC_MINISWHITE;
     bool full = r.FullLevels();
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
@@ -291,7 +324,8 @@ void CxImageTIF::PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow)
 }
 
 // Palette indices through the kept palette, with their alpha reduced to 8
-// bits. A premultiplied page's colours are divided by their alpha.
+// bits. A premultiplied page's colours are divided by their alpha at full
+// depth.
 void CxImageTIF::PutWideIndexAlphaRow(const Reader& r, const BYTE* const* planes, DWORD imageRow)
 {
     const BYTE* indices = planes[0];
@@ -299,14 +333,16 @@ void CxImageTIF::PutWideIndexAlphaRow(const Reader& r, const BYTE* const* planes
     size_t step = r.separate ? 1 : r.samples, at = r.separate ? 0 : size_t(r.alpha);
     size_t entries = r.widePalette.size();
     BYTE max = r.MaxLevel();
+    DWORD fullMax = DWORD((1ull << r.bits) - 1);
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
     BYTE* alphaRow = pAlpha + (size_t)imageRow * r.width;
     for (DWORD x = 0; x < r.width; x++, out += 3) {
         DWORD index = IndexSample(indices, size_t(x) * step, r.bits);
         RGBQUAD c = index < entries ? r.widePalette[index] : RGBQUAD{0, 0, 0, 0};
         BYTE alpha = ReducedSample(alphas, size_t(x) * step + at, r.bits);
+        DWORD fullAlpha = FullSample(alphas, size_t(x) * step + at, r.bits);
         BYTE bgr[3] = {c.rgbBlue, c.rgbGreen, c.rgbRed};
-        for (int k = 0; k < 3; k++) out[k] = r.associated ? UnpremultipliedColour(bgr[k], alpha, max) : bgr[k];
+        for (int k = 0; k < 3; k++) out[k] = r.associated ? UnpremultipliedColour(bgr[k], fullAlpha, fullMax) : bgr[k];
         alphaRow[x] = BYTE(alpha * 255 / max);
     }
 }
@@ -324,7 +360,7 @@ void CxImageTIF::PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow)
         BYTE l = p[0];
         int a = r.iccLab ? int(p[1]) - 128 : int(static_cast<signed char>(p[1]));
         int b = r.iccLab ? int(p[2]) - 128 : int(static_cast<signed char>(p[2]));
-        if (r.Premultiplied()) {
+        if (r.Premultiplied() && !r.DividesAtFullDepth()) {
             BYTE alpha = p[3];
             l = UnpremultipliedTo255(l, alpha);
             a = SignedUnpremultiplied(a, alpha);
@@ -335,6 +371,19 @@ void CxImageTIF::PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow)
         out[1] = c.rgbGreen;
         out[2] = c.rgbRed;
         if (alphaRow) alphaRow[x] = BYTE(p[3] * 255 / r.MaxLevel());
+    }
+}
+
+// RGB levels and their alpha, divided already.
+void CxImageTIF::PutRgbRow(const Reader& r, const BYTE* row8, DWORD imageRow)
+{
+    BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
+    BYTE* alphaRow = pAlpha + (size_t)imageRow * r.width;
+    for (DWORD x = 0; x < r.width; x++, out += 3, row8 += 4) {
+        out[0] = row8[2];
+        out[1] = row8[1];
+        out[2] = row8[0];
+        alphaRow[x] = row8[3];
     }
 }
 

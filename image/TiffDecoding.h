@@ -50,6 +50,17 @@ inline BYTE ReducedSample(const BYTE* row, size_t index, WORD bits)
     return BYTE(SampleValue(row, (unsigned long long)index * bits, bits < 8 ? bits : 8));
 }
 
+// Sample `index` of a row of `bits`-bit samples (at most 32) at its full
+// value: whole bytes in host order, other widths most significant bit first.
+inline DWORD FullSample(const BYTE* row, size_t index, WORD bits)
+{
+    if (bits % 8) return SampleValue(row, (unsigned long long)index * bits, bits);
+    size_t bytes = bits / 8;
+    DWORD value = 0;
+    for (size_t k = bytes; k-- > 0;) value = (value << 8) | row[index * bytes + k];
+    return value;
+}
+
 // Palette index `index` of a row of `bits`-bit indices (16 bits: host order).
 inline DWORD IndexSample(const BYTE* row, size_t index, WORD bits)
 {
@@ -77,10 +88,10 @@ inline BYTE UnpremultipliedTo255(unsigned level, unsigned alpha)
 
 // A premultiplied 8-bit colour level with an alpha out of max, as a straight
 // level, rounded down like Unpremultiplied.
-inline BYTE UnpremultipliedColour(BYTE level, unsigned alpha, unsigned max)
+inline BYTE UnpremultipliedColour(BYTE level, DWORD alpha, DWORD max)
 {
     if (alpha == 0) return 0;
-    unsigned straight = unsigned(level) * max / alpha;
+    unsigned long long straight = (unsigned long long)level * max / alpha;
     return BYTE(straight > 255 ? 255 : straight);
 }
 
@@ -101,7 +112,7 @@ struct CxImageTIF::Reader {
     bool associated = false;             // the alpha is premultiplied
     bool iccLab = false;                 // a* and b* unsigned, 128 for zero
     bool tiled = false;
-    WORD colours = 1;                    // colour samples the rows read: 0 (alpha only), 1, 3 or 4 (CMYK)
+    WORD colours = 1;                    // colour samples the rows read: 0 (alpha only), 1, 3 (Lab, RGB) or 4 (CMYK)
     DWORD tileWidth = 0, tileLength = 0;
     std::vector<RGBQUAD> widePalette;    // the palette of an ExpandedPalette page
     std::vector<BYTE> rowZ;              // leading zero bits per image row (16-bit grey)
@@ -116,6 +127,9 @@ struct CxImageTIF::Reader {
     }
     bool HasAlpha() const { return alpha >= 0; }
     bool Premultiplied() const { return associated && HasAlpha(); }
+    // Premultiplied samples of more than 8 bits are divided before they are
+    // reduced, so that a faint alpha keeps its colour.
+    bool DividesAtFullDepth() const { return Premultiplied() && bits > 8 && bits <= 32; }
     // Palette pages whose colours are looked up into a 24-bit image: wide
     // indices, and premultiplied colours, which are divided by their alpha.
     bool ExpandedPalette() const

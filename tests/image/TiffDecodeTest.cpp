@@ -316,6 +316,13 @@ TEST_F(TiffDecode, AssociatedAlphaIsDividedOut)
                             " -define tiff:alpha=associated $OUT", 2},
         {"cmyk_associated_planes", "/usr/bin/convert rose: -colorspace cmyk -alpha set -channel A -fx i/w +channel"
                                    " -define tiff:alpha=associated t.tif && tiffcp -p separate t.tif $OUT", 2},
+        // Faint 16-bit alpha: the levels are divided before they are reduced.
+        {"rgba16_associated_faint", "/usr/bin/convert rose: -depth 16 -alpha set -channel A -fx 'i/w*0.3' +channel"
+                                    " -define tiff:alpha=associated $OUT", 1},
+        {"rgba16_associated_faint_planes", "/usr/bin/convert rose: -depth 16 -alpha set -channel A -fx 'i/w*0.3'"
+                                           " +channel -define tiff:alpha=associated -interlace plane $OUT", 1},
+        {"grey16_alpha_associated_faint", "/usr/bin/convert grey.tif -depth 16 -alpha set -channel A -fx 'i/w*0.3'"
+                                          " +channel -define tiff:alpha=associated $OUT", 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

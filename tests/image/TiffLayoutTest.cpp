@@ -372,6 +372,31 @@ Rgba StraightCmyk(const PageSamples& p)
     });
 }
 
+// 16-bit alphas that divide every multiple of 255 exactly, down to faint.
+uint32_t FaintAlpha(uint32_t x, uint32_t y)
+{
+    const uint32_t alphas[] = {65535, 21845, 13107, 4369, 257};
+    return alphas[(x + 2 * y) % 5];
+}
+
+// Straight 16-bit levels, multiples of 255; signed ones (a* and b*) too.
+int Straight16(uint32_t x, uint32_t y, WORD s, bool isSigned)
+{
+    return isSigned ? 255 * (int((x * 7 + y * 3 + s * 11) % 200) - 100) : 255 * int((x * 3 + y * 5 + s * 13) % 257);
+}
+
+// The samples of a 16-bit premultiplied page, alpha after `colours` colour
+// samples; signedFrom: the first signed colour sample.
+PageSamples::Values Premultiplied16(WORD colours, WORD signedFrom)
+{
+    return [colours, signedFrom](uint32_t x, uint32_t y, WORD s) {
+        uint32_t alpha = FaintAlpha(x, y);
+        if (s >= colours) return alpha;
+        long long v = Straight16(x, y, s, s >= signedFrom);
+        return uint32_t(v * alpha / 65535) & 0xFFFF;
+    };
+}
+
 // A palette colour of a premultiplied page divided by an alpha out of max.
 BYTE DividedColour(uint32_t colour, uint32_t alpha, uint32_t max)
 {
@@ -455,14 +480,21 @@ std::vector<LayoutCase> LayoutCases()
     // bits divided by its alpha.
     auto dividedPalette = [](const PageSamples& p) {
         return EachPixel(p, [](const PageSamples& q, uint32_t x, uint32_t y) {
-            uint32_t max = q.bits >= 16 ? 255 : (1u << q.bits) - 1, alpha = q.Value(x, y, 1);
-            uint32_t index = q.Value(x, y, 0), scale = q.bits >= 16 ? 1 : 65535 / ((1u << q.bits) - 1);
-            if (q.bits >= 16) alpha >>= 8;
+            uint32_t max = (1u << q.bits) - 1, alpha = q.Value(x, y, 1);
+            uint32_t index = q.Value(x, y, 0), scale = 65535 / max;
             Rgba pixel(4);
             for (int c = 0; c < 3; c++) pixel[c] = DividedColour(PaletteEntry(index * scale, c) >> 8, alpha, max);
-            pixel[3] = BYTE(alpha * 255 / max);
+            pixel[3] = q.bits >= 16 ? BYTE(alpha >> 8) : BYTE(alpha * 255 / max);
             return pixel;
         });
+    };
+    // The straight 16-bit Lab page behind a premultiplied one, with its alpha.
+    auto straightLab16 = [](const PageSamples& p) {
+        auto straight = [](uint32_t x, uint32_t y, WORD s) { return uint32_t(Straight16(x, y, s, s > 0)) & 0xFFFF; };
+        Rgba rgba = DecodedRgba(SamplePage(PageSamples{p.width, p.height, 3, 16, straight}, false, 8, {}));
+        for (uint32_t y = 0; y < p.height; y++)
+            for (uint32_t x = 0; x < p.width; x++) rgba[4 * (y * p.width + x) + 3] = BYTE(FaintAlpha(x, y) >> 8);
+        return rgba;
     };
 
     return {
@@ -582,9 +614,31 @@ std::vector<LayoutCase> LayoutCases()
         {"16-bit palette with associated alpha",
          PageSamples{13, 7, 2, 16,
                      [](uint32_t x, uint32_t y, WORD s) {
-                         return s == 0 ? (x * 4099 + y * 257) % 65536 : (1 + (x * 5 + y * 11) % 255) * 257;
+                         return s == 0 ? (x * 4099 + y * 257) % 65536 : 1 + (x * 5021 + y * 11) % 65535;
                      }},
          3, {kAssociatedAlpha, {320, kShort, wideMap}}, dividedPalette, "", false, true},
+        // 16-bit premultiplied levels are divided before they are reduced.
+        {"16-bit RGB with faint associated alpha", PageSamples{13, 7, 4, 16, Premultiplied16(3, 3)}, 2,
+         {kAssociatedAlpha},
+         [](const PageSamples& p) {
+             return EachPixel(p, [](const PageSamples&, uint32_t x, uint32_t y) {
+                 auto level = [](int v) { return BYTE((v + 128) / 257); };  // as libtiff's reader rounds
+                 return Rgba{level(Straight16(x, y, 0, false)), level(Straight16(x, y, 1, false)),
+                             level(Straight16(x, y, 2, false)), level(int(FaintAlpha(x, y)))};
+             });
+         },
+         "", false, true},
+        {"16-bit grey with faint associated alpha", PageSamples{13, 7, 2, 16, Premultiplied16(1, 1)}, 1,
+         {kAssociatedAlpha},
+         [](const PageSamples& p) {
+             return EachPixel(p, [](const PageSamples&, uint32_t x, uint32_t y) {
+                 BYTE grey = BYTE(Straight16(x, y, 0, false) >> 8);
+                 return Rgba{grey, grey, grey, BYTE(FaintAlpha(x, y) >> 8)};
+             });
+         },
+         "", false, true},
+        {"16-bit Lab with faint associated alpha", PageSamples{13, 7, 4, 16, Premultiplied16(3, 1)}, 8,
+         {kAssociatedAlpha}, straightLab16, "", false, true},
     };
 }
 
