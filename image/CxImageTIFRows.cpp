@@ -259,7 +259,8 @@ void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD image
 // The colour samples of row8 again, from the premultiplied samples divided
 // by their alpha at full depth, then reduced as the page's samples are: RGB
 // levels (and their alpha) rounded as libtiff's reader rounds them, others
-// to their top 8 bits. The a* and b* of Lab are signed.
+// to their top 8 bits. The a* and b* of Lab are signed; white-is-zero grey
+// is divided as a level, like the 8-bit rows.
 void CxImageTIF::DivideAtFullDepth(const Reader& r, const BYTE* const* planes, BYTE* row8)
 {
     WORD shown = r.Shown(), alphaAt = r.colours;
@@ -268,19 +269,19 @@ void CxImageTIF::DivideAtFullDepth(const Reader& r, const BYTE* const* planes, B
         return FullSample(from, r.separate ? size_t(x) : size_t(x) * r.samples + r.SampleOf(s), r.bits);
     };
     long long max = (1ll << r.bits) - 1, half = 1ll << (r.bits - 1);
-    bool rgb = r.photometric == PHOTOMETRIC_RGB;
+    bool rgb = r.photometric == PHOTOMETRIC_RGB, inverted = r.photometric == PHOTOMETRIC_MINISWHITE;
     auto reduced = [&](long long v) { return BYTE(rgb ? (v + 128) / 257 : v >> (r.bits - 8)); };
     for (DWORD x = 0; x < r.width; x++) {
         long long alpha = sample(x, alphaAt);
         BYTE* out = row8 + size_t(x) * shown;
         for (WORD s = 0; s < r.colours; s++) {
-            long long v = sample(x, s);
+            long long v = inverted ? max - sample(x, s) : sample(x, s);
             bool isSigned = r.Lab() && s > 0;
             if (isSigned && v >= half) v -= max + 1;
             long long straight = alpha ? (long long)((__int128)v * max / alpha) : 0;
             straight = std::min(straight, isSigned ? half - 1 : max);
             straight = std::max(straight, isSigned ? -half : 0ll);
-            out[s] = reduced(straight);
+            out[s] = reduced(inverted ? max - straight : straight);
         }
         if (rgb) out[alphaAt] = reduced(alpha);
     }

@@ -637,6 +637,20 @@ std::vector<LayoutCase> LayoutCases()
              });
          },
          "", false, true},
+        {"16-bit white-is-zero grey with faint associated alpha",
+         PageSamples{13, 7, 2, 16,
+                     [](uint32_t x, uint32_t y, WORD s) {
+                         uint32_t alpha = FaintAlpha(x, y);
+                         return s ? alpha : 65535 - uint32_t(Straight16(x, y, 0, false) * (long long)alpha / 65535);
+                     }},
+         0, {kAssociatedAlpha},
+         [](const PageSamples& p) {
+             return EachPixel(p, [](const PageSamples&, uint32_t x, uint32_t y) {
+                 BYTE grey = BYTE(255 - ((65535 - Straight16(x, y, 0, false)) >> 8));
+                 return Rgba{grey, grey, grey, BYTE(FaintAlpha(x, y) >> 8)};
+             });
+         },
+         "", false, true},
         {"16-bit Lab with faint associated alpha", PageSamples{13, 7, 4, 16, Premultiplied16(3, 1)}, 8,
          {kAssociatedAlpha}, straightLab16, "", false, true},
     };
