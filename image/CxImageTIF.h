@@ -56,14 +56,18 @@ private:
     void FindAlpha(TIFF* tif, Reader& r);
     void ReadRgbaPage(TIFF* tif, Reader& r);
     void ReadRgbaWords(TIFF* tif, const Reader& r, bool libtiffAlpha);
+    void ReadPremultipliedSamples(TIFF* tif, Reader& r);
     void SetPagePalette(TIFF* tif, Reader& r);
     void WriteRows(TIFF* tif, Reader& r);
     void ReadBand(TIFF* tif, const Reader& r, WORD plane, DWORD ys, DWORD rows, BYTE* band, size_t stride, BYTE* tile);
     void PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BYTE* row8);
     void GatherSamples(Reader& r, const BYTE* const* planes, DWORD imageRow, BYTE* row8);
+    void DivideAtFullDepth(const Reader& r, const BYTE* const* planes, BYTE* row8);
     void PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow);
     void PutWideIndexAlphaRow(const Reader& r, const BYTE* const* planes, DWORD imageRow);
     void PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow);
+    void PutRgbRow(const Reader& r, const BYTE* row8, DWORD imageRow);
+    void PutInkRow(const Reader& r, const BYTE* row8, DWORD imageRow);
     void ApplyOrientation(WORD orientation);
     int Photometric();
     DWORD SetPageTags(TIFF* tif, WORD samples, WORD bitsPerSample, int photometric);

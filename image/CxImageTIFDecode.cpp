@@ -188,13 +188,16 @@ void CxImageTIF::DecodePage(CxFile* hFile)
     // Signed and floating-point samples would come out as wrong pixels.
     if (!ReadableSampleFormat(tif.get())) throw "CxImageTIF: unsupported sample format";
     if (r.photometric == PHOTOMETRIC_ITULAB) throw "CxImageTIF: ITU L*a*b* is not supported";
+    // L*a*b* is converted from 8 bits or more. Premultiplied ICC a* and b*,
+    // whose zero is 128, have no one meaning.
+    if (r.Lab() && (r.bits < 8 || (r.iccLab && r.Premultiplied()))) throw kUnsupportedLayout;
     bool rgb = IsRgbFamily(r.photometric);
     DWORD bpp = 8;
     if (rgb || r.Lab()) bpp = 24;
     else if (r.FullLevels()) bpp = 8;
+    else if (r.ExpandedPalette()) bpp = 24;
     else if (r.bits == 1 && r.photometric <= PHOTOMETRIC_PALETTE) bpp = 1;
     else if (r.bits == 4) bpp = 4;
-    else if (r.WideIndex()) bpp = 24;
 
     unsigned long long held = PixelBlockBytes(r.width, r.height, bpp);
     if (r.HasAlpha()) held += (unsigned long long)r.width * r.height;
@@ -243,7 +246,9 @@ void CxImageTIF::FindAlpha(TIFF* tif, Reader& r)
 // alpha is passed as associated so that the colours are not premultiplied.
 // libtiff's alpha is the fourth sample of an RGB or YCbCr page; an alpha
 // elsewhere is read from the samples by the band loop. A premultiplied page
-// is divided back: the image holds straight alpha.
+// is divided back: the image holds straight alpha. 8-bit RGB levels divide
+// after libtiff's reading; CMYK inks must be divided before they are
+// converted, 16-bit levels before they are reduced.
 void CxImageTIF::ReadRgbaPage(TIFF* tif, Reader& r)
 {
     TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
@@ -257,9 +262,19 @@ void CxImageTIF::ReadRgbaPage(TIFF* tif, Reader& r)
     }
     bool libtiffAlpha = r.alpha == 3 && (r.photometric == PHOTOMETRIC_RGB || r.photometric == PHOTOMETRIC_YCBCR);
     bool samplesAlpha = r.HasAlpha() && !libtiffAlpha;
+    // libtiff's CMYK takes the first four samples for inks, an alpha among
+    // them too.
+    bool inkAlpha = r.photometric == PHOTOMETRIC_SEPARATED && r.alpha < 4;
     if (samplesAlpha && (r.photometric == PHOTOMETRIC_LOGL || r.photometric == PHOTOMETRIC_LOGLUV
-                         || (r.photometric == PHOTOMETRIC_YCBCR && Subsampled(tif))))
+                         || (r.photometric == PHOTOMETRIC_YCBCR && Subsampled(tif)) || inkAlpha))
         throw kUnsupportedLayout;
+    bool inks = samplesAlpha && r.associated && r.photometric == PHOTOMETRIC_SEPARATED;
+    bool wideRgb = r.Premultiplied() && r.photometric == PHOTOMETRIC_RGB && r.bits == 16;
+    if (inks && r.bits != 8) throw kUnsupportedLayout;
+    if (inks || wideRgb) {
+        ReadPremultipliedSamples(tif, r);
+        return;
+    }
 
     ReadRgbaWords(tif, r, libtiffAlpha);
     if (samplesAlpha) {
@@ -303,4 +318,15 @@ void CxImageTIF::ReadRgbaWords(TIFF* tif, const Reader& r, bool libtiffAlpha)
             if (alpha) alpha[x] = a;
         }
     }
+}
+
+// Premultiplied pages libtiff's reader would convert or reduce before the
+// division, read from the samples: 8-bit CMYK inks and 16-bit RGB, then
+// their alpha. Layouts libtiff's reader refuses are refused alike.
+void CxImageTIF::ReadPremultipliedSamples(TIFF* tif, Reader& r)
+{
+    char message[1024];
+    if (!TIFFRGBAImageOK(tif, message)) throw kUnsupportedLayout;
+    r.colours = r.photometric == PHOTOMETRIC_SEPARATED ? 4 : 3;
+    WriteRows(tif, r);
 }

@@ -24,13 +24,30 @@ int LeadingZeros(BYTE m)
     return z;
 }
 
+// A premultiplied signed level (a* or b*) with its 8-bit alpha as a straight
+// level, rounded to nearest and kept to -128..127.
+int SignedUnpremultiplied(int level, BYTE alpha)
+{
+    if (alpha == 0) return 0;
+    int magnitude = (std::abs(level) * 255 * 2 + alpha) / (2 * alpha);
+    return level < 0 ? -std::min(magnitude, 128) : std::min(magnitude, 127);
+}
+
+// The inverse of CIE 1976 f(t): the cube above 6/29, its linear segment
+// below.
+double CieInverse(double f)
+{
+    const double delta = 6.0 / 29;
+    return f > delta ? f * f * f : 3 * delta * delta * (f - 4.0 / 29);
+}
+
 // One CIELab pixel (L 0..255, a and b -128..127) as sRGB, D65 white.
 RGBQUAD LabToRgb(BYTE l, int a, int b)
 {
     double fy = (l * 0.3921568627450981 + 16) * 0.008620689655172414;
     double fx = fy + a * 0.002;
     double fz = fy - b * 0.005;
-    double X = fx * fx * fx * 0.95047, Y = fy * fy * fy, Z = fz * fz * fz * 1.0883;
+    double X = CieInverse(fx) * 0.95047, Y = CieInverse(fy), Z = CieInverse(fz) * 1.0883;
     double rgb[3] = {3.240479 * X - 1.53715 * Y - 0.498535 * Z, -0.969256 * X + 1.875992 * Y + 0.041556 * Z,
                      0.055648 * X - 0.204043 * Y + 1.057311 * Z};
     BYTE out[3];
@@ -50,6 +67,7 @@ RGBQUAD LabToRgb(BYTE l, int a, int b)
 void CxImageTIF::SetPagePalette(TIFF* tif, Reader& r)
 {
     bool wide = r.WideIndex();
+    bool kept = r.ExpandedPalette();
     if (wide && r.bits > 24) throw "Too big palette to handle";
     size_t n = size_t(1) << (wide ? r.bits : r.bits < 8 && !r.FullLevels() ? r.bits : 8);
     std::vector<RGBQUAD> palette;
@@ -76,7 +94,7 @@ void CxImageTIF::SetPagePalette(TIFF* tif, Reader& r)
             palette[i] = RGBQUAD{v, v, v, 0};
         }
     }
-    if (wide) r.widePalette = std::move(palette);
+    if (kept) r.widePalette = std::move(palette);
     else SetPalette(palette.data(), DWORD(n));
 }
 
@@ -176,7 +194,7 @@ void CxImageTIF::PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BY
 {
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
     const BYTE* source = planes[0];
-    if (r.WideIndex() && r.colours == 1) {
+    if (r.ExpandedPalette() && r.colours == 1) {
         if (r.HasAlpha()) PutWideIndexAlphaRow(r, planes, imageRow);
         else ExpandPaletteSamples(out, source, r.width, r.bits, r.widePalette.data());
         return;
@@ -194,6 +212,10 @@ void CxImageTIF::PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BY
         memcpy(out, row8, r.width);
     } else if (r.Lab()) {
         PutLabRow(r, row8, imageRow);
+    } else if (r.colours == 3) {
+        PutRgbRow(r, row8, imageRow);
+    } else if (r.colours == 4) {
+        PutInkRow(r, row8, imageRow);
     } else {
         PutAlphaRow(r, row8, imageRow);
     }
@@ -201,7 +223,7 @@ void CxImageTIF::PutRow(Reader& r, const BYTE* const* planes, DWORD imageRow, BY
 
 // The shown samples of each pixel, in at most 8 bits, side by side in row8;
 // the other samples are not looked at. 16-bit samples (in host order) of a
-// striped grey page take their row's scale from its largest sample, which is
+// grey page take their row's scale from its largest sample, which is
 // remembered per row; those of other pages, with alpha or colour, take their
 // high bytes, so that every sample keeps its own scale.
 void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD imageRow, BYTE* row8)
@@ -220,6 +242,7 @@ void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD image
     if (!r.RowScaled()) {
         for (WORD s = 0; s < shown; s++)
             for (DWORD x = 0; x < r.width; x++) row8[size_t(x) * shown + s] = ReducedSample(plane(s), index(x, s), r.bits);
+        if (r.DividesAtFullDepth()) DivideAtFullDepth(r, planes, row8);
         return;
     }
     BYTE m = 0;
@@ -233,14 +256,46 @@ void CxImageTIF::GatherSamples(Reader& r, const BYTE* const* planes, DWORD image
     }
 }
 
+// The colour samples of row8 again, from the premultiplied samples divided
+// by their alpha at full depth, then reduced as the page's samples are: RGB
+// levels (and their alpha) rounded as libtiff's reader rounds them, others
+// to their top 8 bits. The a* and b* of Lab are signed; white-is-zero grey
+// is divided as a level, like the 8-bit rows.
+void CxImageTIF::DivideAtFullDepth(const Reader& r, const BYTE* const* planes, BYTE* row8)
+{
+    WORD shown = r.Shown(), alphaAt = r.colours;
+    auto sample = [&](DWORD x, WORD s) {
+        const BYTE* from = planes[r.separate ? s : 0];
+        return FullSample(from, r.separate ? size_t(x) : size_t(x) * r.samples + r.SampleOf(s), r.bits);
+    };
+    long long max = (1ll << r.bits) - 1, half = 1ll << (r.bits - 1);
+    bool rgb = r.photometric == PHOTOMETRIC_RGB, inverted = r.photometric == PHOTOMETRIC_MINISWHITE;
+    auto reduced = [&](long long v) { return BYTE(rgb ? (v + 128) / 257 : v >> (r.bits - 8)); };
+    for (DWORD x = 0; x < r.width; x++) {
+        long long alpha = sample(x, alphaAt);
+        BYTE* out = row8 + size_t(x) * shown;
+        for (WORD s = 0; s < r.colours; s++) {
+            long long v = inverted ? max - sample(x, s) : sample(x, s);
+            bool isSigned = r.Lab() && s > 0;
+            if (isSigned && v >= half) v -= max + 1;
+            long long straight = alpha ? (long long)((__int128)v * max / alpha) : 0;
+            straight = std::min(straight, isSigned ? half - 1 : max);
+            straight = std::max(straight, isSigned ? -half : 0ll);
+            out[s] = reduced(inverted ? max - straight : straight);
+        }
+        if (rgb) out[alphaAt] = reduced(alpha);
+    }
+}
+
 // Index or grey, then alpha, written straight into the rows. Alpha of fewer
-// than 8 bits is scaled to 0..255; a premultiplied grey is divided by its
-// alpha, the image's alpha being straight: below 8 bits onto 256 levels,
-// rounded to nearest.
+// than 8 bits is scaled to 0..255; a premultiplied grey or lightness is
+// divided by its alpha, the image's alpha being straight: below 8 bits onto
+// 256 levels, rounded to nearest.
 void CxImageTIF::PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow)
 {
     BYTE max = r.MaxLevel();
-    bool divide = r.associated && (r.photometric == PHOTOMETRIC_MINISBLACK || r.photometric == PHOTOMETRIC_MINISWHITE);
+    // Grey and lightness (Lab without a* and b*) are levels; an index is not.
+    bool divide = r.associated && r.photometric != PHOTOMETRIC_PALETTE && !r.DividesAtFullDepth();
     bool inverted = r.photometric == PHOTOMETRIC_MINISWHITE;
     bool full = r.FullLevels();
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
@@ -269,28 +324,33 @@ void CxImageTIF::PutAlphaRow(const Reader& r, const BYTE* row8, DWORD imageRow)
     }
 }
 
-// Palette indices of 9 to 24 bits through the wide palette, with their alpha
-// reduced to 8 bits.
+// Palette indices through the kept palette, with their alpha reduced to 8
+// bits. A premultiplied page's colours are divided by their alpha at full
+// depth.
 void CxImageTIF::PutWideIndexAlphaRow(const Reader& r, const BYTE* const* planes, DWORD imageRow)
 {
     const BYTE* indices = planes[0];
     const BYTE* alphas = planes[r.separate ? 1 : 0];
     size_t step = r.separate ? 1 : r.samples, at = r.separate ? 0 : size_t(r.alpha);
     size_t entries = r.widePalette.size();
+    BYTE max = r.MaxLevel();
+    DWORD fullMax = DWORD((1ull << r.bits) - 1);
     BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
     BYTE* alphaRow = pAlpha + (size_t)imageRow * r.width;
     for (DWORD x = 0; x < r.width; x++, out += 3) {
         DWORD index = IndexSample(indices, size_t(x) * step, r.bits);
         RGBQUAD c = index < entries ? r.widePalette[index] : RGBQUAD{0, 0, 0, 0};
-        out[0] = c.rgbBlue;
-        out[1] = c.rgbGreen;
-        out[2] = c.rgbRed;
-        alphaRow[x] = ReducedSample(alphas, size_t(x) * step + at, r.bits);
+        BYTE alpha = ReducedSample(alphas, size_t(x) * step + at, r.bits);
+        DWORD fullAlpha = FullSample(alphas, size_t(x) * step + at, r.bits);
+        BYTE bgr[3] = {c.rgbBlue, c.rgbGreen, c.rgbRed};
+        for (int k = 0; k < 3; k++) out[k] = r.associated ? UnpremultipliedColour(bgr[k], fullAlpha, fullMax) : bgr[k];
+        alphaRow[x] = BYTE(alpha * 255 / max);
     }
 }
 
 // CIELab (L 0..255, a and b signed) or ICC L*a*b* (a and b unsigned, 128 for
-// zero) at 24 bits, with alpha when the page has it.
+// zero) at 24 bits, with alpha when the page has it. Premultiplied CIELab is
+// divided by its alpha before it is converted.
 void CxImageTIF::PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow)
 {
     WORD shown = r.Shown();
@@ -298,13 +358,52 @@ void CxImageTIF::PutLabRow(const Reader& r, const BYTE* row8, DWORD imageRow)
     BYTE* alphaRow = r.HasAlpha() ? pAlpha + (size_t)imageRow * r.width : nullptr;
     for (DWORD x = 0; x < r.width; x++, out += 3) {
         const BYTE* p = row8 + (size_t)x * shown;
+        BYTE l = p[0];
         int a = r.iccLab ? int(p[1]) - 128 : int(static_cast<signed char>(p[1]));
         int b = r.iccLab ? int(p[2]) - 128 : int(static_cast<signed char>(p[2]));
-        RGBQUAD c = LabToRgb(p[0], a, b);
+        if (r.Premultiplied() && !r.DividesAtFullDepth()) {
+            BYTE alpha = p[3];
+            l = UnpremultipliedTo255(l, alpha);
+            a = SignedUnpremultiplied(a, alpha);
+            b = SignedUnpremultiplied(b, alpha);
+        }
+        RGBQUAD c = LabToRgb(l, a, b);
         out[0] = c.rgbBlue;
         out[1] = c.rgbGreen;
         out[2] = c.rgbRed;
         if (alphaRow) alphaRow[x] = BYTE(p[3] * 255 / r.MaxLevel());
+    }
+}
+
+// RGB levels and their alpha, divided already.
+void CxImageTIF::PutRgbRow(const Reader& r, const BYTE* row8, DWORD imageRow)
+{
+    BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
+    BYTE* alphaRow = pAlpha + (size_t)imageRow * r.width;
+    for (DWORD x = 0; x < r.width; x++, out += 3, row8 += 4) {
+        out[0] = row8[2];
+        out[1] = row8[1];
+        out[2] = row8[0];
+        alphaRow[x] = row8[3];
+    }
+}
+
+// Premultiplied CMYK inks (the alpha after them) divided by their alpha,
+// rounded to nearest, then converted as straight inks are. A transparent
+// pixel is black, as on the other premultiplied pages.
+void CxImageTIF::PutInkRow(const Reader& r, const BYTE* row8, DWORD imageRow)
+{
+    BYTE* out = info.pImage + (size_t)imageRow * info.dwEffWidth;
+    BYTE* alphaRow = pAlpha + (size_t)imageRow * r.width;
+    for (DWORD x = 0; x < r.width; x++, out += 3) {
+        const BYTE* p = row8 + (size_t)x * 5;
+        BYTE alpha = p[4];
+        BYTE ink[4];
+        for (int k = 0; k < 4; k++) ink[k] = UnpremultipliedTo255(p[k], alpha);
+        out[0] = alpha ? InkToLevel(ink[2], ink[3]) : 0;
+        out[1] = alpha ? InkToLevel(ink[1], ink[3]) : 0;
+        out[2] = alpha ? InkToLevel(ink[0], ink[3]) : 0;
+        alphaRow[x] = alpha;
     }
 }
 

@@ -50,6 +50,17 @@ inline BYTE ReducedSample(const BYTE* row, size_t index, WORD bits)
     return BYTE(SampleValue(row, (unsigned long long)index * bits, bits < 8 ? bits : 8));
 }
 
+// Sample `index` of a row of `bits`-bit samples (at most 32) at its full
+// value: whole bytes in host order, other widths most significant bit first.
+inline DWORD FullSample(const BYTE* row, size_t index, WORD bits)
+{
+    if (bits % 8) return SampleValue(row, (unsigned long long)index * bits, bits);
+    size_t bytes = bits / 8;
+    DWORD value = 0;
+    for (size_t k = bytes; k-- > 0;) value = (value << 8) | row[index * bytes + k];
+    return value;
+}
+
 // Palette index `index` of a row of `bits`-bit indices (16 bits: host order).
 inline DWORD IndexSample(const BYTE* row, size_t index, WORD bits)
 {
@@ -66,13 +77,29 @@ inline BYTE Unpremultiplied(BYTE level, BYTE alpha, BYTE max)
     return BYTE(straight > max ? max : straight);
 }
 
-// A premultiplied level below 8 bits with its alpha, both out of max, as a
-// straight level at 8 bits, rounded to nearest.
+// A premultiplied level with its alpha, both out of the same maximum (at
+// most 255), as a straight level at 8 bits, rounded to nearest.
 inline BYTE UnpremultipliedTo255(unsigned level, unsigned alpha)
 {
     if (alpha == 0) return 0;
     if (level >= alpha) return 255;
     return BYTE((level * 255 * 2 + alpha) / (2 * alpha));
+}
+
+// A premultiplied 8-bit colour level with an alpha out of max, as a straight
+// level, rounded down like Unpremultiplied.
+inline BYTE UnpremultipliedColour(BYTE level, DWORD alpha, DWORD max)
+{
+    if (alpha == 0) return 0;
+    unsigned long long straight = (unsigned long long)level * max / alpha;
+    return BYTE(straight > 255 ? 255 : straight);
+}
+
+// A straight CMYK ink with the black ink as a level, as libtiff's RGBA
+// reader converts 8-bit inks.
+inline BYTE InkToLevel(BYTE ink, BYTE black)
+{
+    return BYTE((255 - black) * (255 - ink) / 255);
 }
 
 // What the band loop needs to know about the page.
@@ -85,10 +112,10 @@ struct CxImageTIF::Reader {
     bool associated = false;             // the alpha is premultiplied
     bool iccLab = false;                 // a* and b* unsigned, 128 for zero
     bool tiled = false;
-    WORD colours = 1;                    // colour samples the rows read: 0 (alpha only), 1 or 3
+    WORD colours = 1;                    // colour samples the rows read: 0 (alpha only), 1, 3 (Lab, RGB) or 4 (CMYK)
     DWORD tileWidth = 0, tileLength = 0;
-    std::vector<RGBQUAD> widePalette;    // palette of 9 to 24-bit indices
-    std::vector<BYTE> rowZ;              // leading zero bits per image row (16-bit grey strips)
+    std::vector<RGBQUAD> widePalette;    // the palette of an ExpandedPalette page
+    std::vector<BYTE> rowZ;              // leading zero bits per image row (16-bit grey)
 
     bool Sixteen() const { return bits == 16 && photometric != PHOTOMETRIC_PALETTE; }
     bool WideIndex() const { return photometric == PHOTOMETRIC_PALETTE && bits > 8; }
@@ -99,6 +126,16 @@ struct CxImageTIF::Reader {
         return samples >= 3 && (photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB);
     }
     bool HasAlpha() const { return alpha >= 0; }
+    bool Premultiplied() const { return associated && HasAlpha(); }
+    // Premultiplied samples of more than 8 bits are divided before they are
+    // reduced, so that a faint alpha keeps its colour.
+    bool DividesAtFullDepth() const { return Premultiplied() && bits > 8 && bits <= 32; }
+    // Palette pages whose colours are looked up into a 24-bit image: wide
+    // indices, and premultiplied colours, which are divided by their alpha.
+    bool ExpandedPalette() const
+    {
+        return photometric == PHOTOMETRIC_PALETTE && (bits > 8 || Premultiplied());
+    }
     // The samples of a pixel that reach the image: the colour ones, then
     // the alpha; the rest are not read.
     WORD Shown() const { return WORD(colours + (HasAlpha() ? 1 : 0)); }
@@ -109,9 +146,9 @@ struct CxImageTIF::Reader {
     WORD Planes() const { return separate ? Shown() : 1; }
     // The largest sample value once reduced to at most 8 bits.
     BYTE MaxLevel() const { return bits < 8 ? BYTE((1u << bits) - 1) : 255; }
-    // 16-bit samples of a striped grey page take the scale of the page's
-    // widest row; those of other pages their high bytes.
-    bool RowScaled() const { return Sixteen() && !tiled && samples == 1; }
+    // 16-bit samples of a grey page, in strips or tiles, take the scale of
+    // the page's widest row; those of other pages their high bytes.
+    bool RowScaled() const { return Sixteen() && samples == 1; }
     // A premultiplied grey of 2 to 7 bits is divided onto 256 levels.
     bool FullLevels() const
     {

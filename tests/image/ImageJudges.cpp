@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <unistd.h>
 
@@ -70,13 +71,13 @@ std::vector<unsigned char> MagickRgba(const std::string& path)
 }
 
 std::string FirstDifference(const std::vector<unsigned char>& expected, const std::vector<unsigned char>& actual,
-                            int width)
+                            int width, int tolerance)
 {
     if (expected.size() != actual.size())
         return "sizes differ: " + std::to_string(expected.size()) + " expected, " + std::to_string(actual.size());
     for (size_t i = 0; i < expected.size(); i += 4) {
         for (size_t k = 0; k < 4; k++) {
-            if (expected[i + k] != actual[i + k]) {
+            if (std::abs(int(expected[i + k]) - int(actual[i + k])) > tolerance) {
                 size_t pixel = i / 4;
                 char text[200];
                 snprintf(text, sizeof(text), "pixel (%zu, %zu) from the top: expected %d,%d,%d,%d got %d,%d,%d,%d",

@@ -33,6 +33,7 @@ std::string TiffTag(const std::string& dump, int dir, const std::string& tag);
 // bits, top row first; empty when it cannot read it.
 std::vector<unsigned char> MagickRgba(const std::string& path);
 
-// Where two RGBA pictures of the given width first differ, or "" when equal.
+// Where two RGBA pictures of the given width first differ by more than
+// tolerance levels, or "" when they agree.
 std::string FirstDifference(const std::vector<unsigned char>& expected, const std::vector<unsigned char>& actual,
-                            int width);
+                            int width, int tolerance = 0);
