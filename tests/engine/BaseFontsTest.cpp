@@ -1,6 +1,6 @@
 // The base-14 fonts of the "Resource" folder beside the program.
 #include "engine/BaseFonts.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <GlobalParams.h>
 #include <goo/GooString.h>

@@ -4,7 +4,7 @@
 #include "engine/resources/CoreData.h"
 #include "tests/engine/FolderFiles.h"
 #include "tests/engine/HandMadePdf.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "tests/engine/PelmoraModule.h"
 
 #include <gtest/gtest.h>

@@ -14,7 +14,7 @@
 #include "tests/engine/FolderFiles.h"
 #include "tests/engine/ScopedScriptRunner.h"
 #include "tests/engine/NamedProcesses.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // fc-scan; damaged collections give no file and no crash.
 #include "engine/resources/FontCollections.h"
 #include "tests/ScopedEnv.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <gtest/gtest.h>
 

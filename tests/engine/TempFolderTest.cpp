@@ -3,7 +3,7 @@
 #include "engine/TempFolder.h"
 #include "tests/ScopedEnv.h"
 #include "tests/engine/FolderFiles.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <gtest/gtest.h>
 

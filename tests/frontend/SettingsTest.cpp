@@ -1,7 +1,7 @@
 #include "frontend/AppSettings.h"
 #include "platform/win32/RegistryHive.h"
 #include "platform/win32/SharedFile.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "tests/frontend/FileOpens.h"
 #include "tests/frontend/FileText.h"
 #include "tests/frontend/HostileHives.h"
