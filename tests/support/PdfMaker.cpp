@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <sys/wait.h>
+#include <sstream>
+#include <vector>
 
-int Shell(const std::string& command)
-{
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+#include "tests/support/OutsidePrograms.h"
 
 std::string MakePdf(const ScratchFolder& folder, const std::string& name, const std::string& postScript,
                     const std::string& options)
@@ -18,8 +14,12 @@ std::string MakePdf(const ScratchFolder& folder, const std::string& name, const 
     std::string source = folder.File(name + ".ps");
     std::string pdf = folder.File(name + ".pdf");
     std::ofstream(source) << postScript;
-    int status = Shell("gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=pdfwrite " + options + " -sOutputFile='" + pdf +
-                       "' '" + source + "' >/dev/null 2>&1");
-    EXPECT_EQ(status, 0) << "Ghostscript failed on " << name;
+    std::vector<std::string> command = {"gs", "-q", "-dSAFER", "-dNOPAUSE", "-dBATCH", "-sDEVICE=pdfwrite"};
+    std::istringstream words(options);
+    for (std::string option; words >> option;)
+        command.push_back(option);
+    command.insert(command.end(), {"-sOutputFile=" + pdf, source});
+    CommandResult gs = RunProgram(command);
+    EXPECT_EQ(gs.status, 0) << "Ghostscript failed on " << name << ": " << gs.output;
     return pdf;
 }

@@ -10,6 +10,3 @@
 // PDF's path.
 std::string MakePdf(const ScratchFolder& folder, const std::string& name, const std::string& postScript,
                     const std::string& options = "");
-
-// Runs a shell command; returns its exit status.
-int Shell(const std::string& command);
