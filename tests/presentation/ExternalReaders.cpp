@@ -21,7 +21,7 @@ std::string PoiSlide(const std::string& description, int n)
 
 // Java decodes file names by the locale: under a UTF-8 one, whatever the
 // user's (none at all, in many containers), so "Café € 5.ppt" opens.
-static CommandResult RunPoiCheck(std::vector<std::string> arguments)
+static CommandResult RunPoiCheck(const std::vector<std::string>& arguments)
 {
     std::vector<std::string> command = {"env", "LC_ALL=C.UTF-8", JAVA_EXECUTABLE, "-Djava.awt.headless=true",
                                         "-cp", POI_CLASSPATH, "PoiCheck"};
@@ -78,9 +78,8 @@ static std::string FileUrl(const std::string& path)
     static const char hex[] = "0123456789ABCDEF";
     std::string url = "file://";
     for (unsigned char c : path) {
-        if (std::isalnum(c) && c < 0x80)
-            url += char(c);
-        else if (std::strchr("/-._~", c) && c != 0)
+        bool unreserved = (c < 0x80 && std::isalnum(c)) || (c != 0 && std::strchr("/-._~", c));
+        if (unreserved)
             url += char(c);
         else
             url += {'%', hex[c >> 4], hex[c & 15]};

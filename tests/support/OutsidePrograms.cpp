@@ -1,5 +1,6 @@
 #include "tests/support/OutsidePrograms.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -64,7 +65,10 @@ CommandResult RunProgram(const std::vector<std::string>& argv, ErrorOutput error
     result.output = ReadAll(pipeEnds[0]);
     close(pipeEnds[0]);
     int status = 0;
-    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
+    pid_t waited = -1;
+    while (child > 0 && (waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+    }
+    if (child > 0 && waited == child && WIFEXITED(status))
         result.status = WEXITSTATUS(status);
     return result;
 }
