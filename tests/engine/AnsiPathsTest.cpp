@@ -6,7 +6,7 @@
 #include "platform/com/Com.h"
 #include "tests/ScopedEnv.h"
 #include "tests/engine/FolderFiles.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "engine/BaseFonts.h"
 #include "tests/ChildProcess.h"
 #include "tests/engine/FolderFiles.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <GlobalParams.h>
 #include <goo/GooString.h>

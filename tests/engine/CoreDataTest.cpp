@@ -5,7 +5,7 @@
 #include "engine/resources/ResStdio.h"
 #include "tests/engine/FolderFiles.h"
 #include "tests/engine/HandMadePdf.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "tests/engine/PelmoraModule.h"
 
 #include <gtest/gtest.h>

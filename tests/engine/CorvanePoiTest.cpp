@@ -4,7 +4,7 @@
 // deck keeping the same runs of text.
 #include "engine/Corvane.h"
 #include "tests/engine/Occurrences.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "tests/presentation/ExternalReaders.h"
 #include "tests/presentation/StyledRuns.h"
 

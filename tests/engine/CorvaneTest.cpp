@@ -18,7 +18,8 @@
 #include "tests/engine/ScopedScriptRunner.h"
 #include "tests/engine/NamedProcesses.h"
 #include "tests/engine/Occurrences.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/OutsidePrograms.h"
+#include "tests/support/PdfMaker.h"
 
 #include <gtest/gtest.h>
 
@@ -70,13 +71,7 @@ bool IsPresentationFile(const std::string& path)
 {
     if (Bytes(path, 8) != std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
         return false;
-    FILE* pipe = popen(("file --mime-type -b '" + path + "'").c_str(), "r");
-    if (!pipe)
-        return false;
-    char kind[128] = {};
-    size_t n = fread(kind, 1, sizeof kind - 1, pipe);
-    pclose(pipe);
-    return std::string(kind, n) == "application/vnd.ms-powerpoint\n";
+    return RunProgram({"file", "--mime-type", "-b", path}).output == "application/vnd.ms-powerpoint\n";
 }
 
 class Conversion : public testing::Test {
@@ -137,14 +132,14 @@ TEST_F(Conversion, ThePagePictureHasTheGraphicsButNoText)
     ASSERT_TRUE(std::filesystem::exists(keptPictures + "/page1.png"));
     // 150 dpi: "Hello" lies in x 40..190, y 90..170; the blue rectangle in
     // x 417..541, y 333..375 (pixels from the top left).
-    std::string check = "/usr/bin/python3 -c \"import sys; from PIL import Image\n"
+    std::string check = "import sys; from PIL import Image\n"
                         "im = Image.open(sys.argv[1]).convert('RGB')\n"
                         "assert im.size == (625, 417), im.size\n"
                         "text = [im.getpixel((x, y)) for x in range(30, 200) for y in range(80, 180)]\n"
                         "assert all(p == (255, 255, 255) for p in text), 'text pixels'\n"
-                        "assert im.getpixel((480, 354)) == (0, 0, 255), im.getpixel((480, 354))\n\" '" +
-                        keptPictures + "/page1.png'";
-    EXPECT_EQ(Shell(check), 0);
+                        "assert im.getpixel((480, 354)) == (0, 0, 255), im.getpixel((480, 354))\n";
+    CommandResult python = RunProgram({"/usr/bin/python3", "-c", check, keptPictures + "/page1.png"});
+    EXPECT_EQ(python.status, 0) << python.output;
 }
 
 std::string capturedScript;

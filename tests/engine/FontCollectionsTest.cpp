@@ -2,7 +2,8 @@
 // fc-scan; damaged collections give no file and no crash.
 #include "engine/resources/FontCollections.h"
 #include "tests/ScopedEnv.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/OutsidePrograms.h"
+#include "tests/support/PdfMaker.h"
 
 #include <gtest/gtest.h>
 
@@ -157,20 +158,21 @@ TEST(FontCollections, NotoCjkCollectionsSplitIntoFontsThatFontToolsAndFontconfig
         SCOPED_TRACE(name);
         const std::string collection = std::string(notoFolder) + name + ".ttc";
         // fontconfig's faces of the collection, by index, and of the files.
-        std::istringstream scan(ShellOutput("fc-scan --format '%{index}\\t%{fullname}\\n' '" + collection + "' | sort -n"));
+        std::istringstream scan(ShellOutput("fc-scan --format '%{index}\\t%{fullname}\\n' " + ShellQuote(collection) + " | sort -n"));
         std::string line, list;
         int faces = 0;
         for (; std::getline(scan, line); ++faces) {
             std::string face = windows.Font(name + std::to_string(faces) + ".ttf");
             ASSERT_EQ(line.substr(0, line.find('\t')), std::to_string(faces));
             ASSERT_TRUE(fs::exists(face));
-            list += " '" + face + "'";
-            EXPECT_EQ("0\t" + ShellOutput("fc-scan --format '%{fullname}' '" + face + "'"),
+            list += " " + ShellQuote(face);
+            EXPECT_EQ("0\t" + ShellOutput("fc-scan --format '%{fullname}' " + ShellQuote(face)),
                       "0" + line.substr(line.find('\t')));
         }
         ASSERT_GT(faces, 1);
         EXPECT_FALSE(fs::exists(windows.Font(name + std::to_string(faces) + ".ttf")));
-        std::string command = "/usr/bin/python3 " ENGINE_TEST_SOURCE_DIR "/check_split_fonts.py '" + collection + "'" + list;
+        std::string command = "/usr/bin/python3 " + ShellQuote(ENGINE_TEST_SOURCE_DIR "/check_split_fonts.py") + " " +
+                              ShellQuote(collection) + list;
         checks.emplace_back(name, popen((command + " 2>&1").c_str(), "r"));
     }
     for (auto& [name, pipe] : checks) {

@@ -9,7 +9,7 @@
 #include "platform/win32/registry/FontKey.h"
 #include "tests/ScopedEnv.h"
 #include "tests/engine/HandMadePdf.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "tests/engine/PelmoraModule.h"
 
 #include <GfxFont.h>

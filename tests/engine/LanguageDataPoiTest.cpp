@@ -3,7 +3,7 @@
 // is hidden from the process: the core reads what the engine carries.
 #include "engine/Corvane.h"
 #include "tests/engine/HandMadePdf.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "tests/presentation/ExternalReaders.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // processes by the name of their executable.
 #pragma once
 
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <string>
 #include <vector>

@@ -6,7 +6,7 @@
 #include "engine/EngineOutputDevs.h"
 #include "engine/PageDeviceHooks.h"
 #include "tests/ScopedValue.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <Error.h>
 #include <GfxState.h>

@@ -1,7 +1,7 @@
 // Named files are opened only when they are regular files: whatever else
 // stands at the name is refused at once, never waited on.
 #include "platform/win32/RegularFile.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <gtest/gtest.h>
 

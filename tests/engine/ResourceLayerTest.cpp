@@ -6,7 +6,7 @@
 #include "engine/resources/ResourceTable.h"
 #include "tests/ScopedEnv.h"
 #include "tests/engine/FolderFiles.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "tests/engine/PelmoraModule.h"
 #include "platform/win32/ModuleFileName.h"
 

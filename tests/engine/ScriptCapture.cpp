@@ -106,17 +106,10 @@ std::string TextBoxPart(const std::string& script)
 
 int RunTool(const std::string& command, std::string* output)
 {
-    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return -1;
-    std::array<char, 4096> buffer;
-    std::string text;
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        text.append(buffer.data(), n);
-    int status = pclose(pipe);
+    CommandResult run = RunProgram({"/bin/sh", "-c", command});
     if (output)
-        *output = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        *output = run.output;
+    return run.status;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "tests/ScopedEnv.h"
 #include "tests/engine/FolderFiles.h"
 #include "tests/engine/ScopedScriptRunner.h"
+#include "tests/support/OutsidePrograms.h"
 
 #include <string>
 #include <vector>

@@ -152,12 +152,12 @@ TEST_F(ScriptWriterTest, ThePictureIsARealPngOfThePage)
     EXPECT_EQ(file.substr(file.size() - 8), ".tmp.png");
     EXPECT_EQ(std::count_if(file.begin() + 3, file.end() - 8, ::isxdigit), long(file.size() - 11));
     std::string report;
-    EXPECT_EQ(RunTool("pngcheck -v '" + name + "'", &report), 0) << report;
+    EXPECT_EQ(RunTool("pngcheck -v " + ShellQuote(name), &report), 0) << report;
     EXPECT_NE(report.find("31 x 17 image, 24-bit RGB, non-interlaced"), std::string::npos) << report;
     std::string pixels;
-    ASSERT_EQ(RunTool("/usr/bin/python3 -c \"from PIL import Image; i = Image.open('" + name +
-                             "'); print(i.getpixel((0, 0)), i.getpixel((1, 0)), i.getpixel((0, 16)))\"",
-                         &pixels),
+    ASSERT_EQ(RunTool("/usr/bin/python3 -c \"import sys; from PIL import Image; i = Image.open(sys.argv[1]); "
+                      "print(i.getpixel((0, 0)), i.getpixel((1, 0)), i.getpixel((0, 16)))\" " + ShellQuote(name),
+                      &pixels),
               0)
         << pixels;
     EXPECT_EQ(pixels, "(255, 0, 0) (255, 255, 255) (255, 255, 255)\n");

@@ -5,7 +5,7 @@
 #include "engine/resources/CoreData.h"
 #include "tests/ScopedEnv.h"
 #include "tests/engine/FolderFiles.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <gtest/gtest.h>
 

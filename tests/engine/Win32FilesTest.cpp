@@ -8,7 +8,7 @@
 #include "platform/win32/TempFiles.h"
 #include "platform/win32/Version.h"
 #include "tests/ScopedEnv.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <gtest/gtest.h>
 

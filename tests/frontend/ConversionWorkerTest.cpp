@@ -5,7 +5,7 @@
 #include "frontend/FileList.h"
 #include "platform/win32/ListView.h"
 #include "platform/win32/Thread.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "tests/ScopedEnv.h"
 #include "tests/presentation/ExternalReaders.h"
 

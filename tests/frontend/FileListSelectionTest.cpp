@@ -7,7 +7,7 @@
 
 #include <fstream>
 
-#include "../engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "MainWindowFixture.h"
 #include "frontend/ResourceIds.h"
 

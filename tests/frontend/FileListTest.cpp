@@ -1,7 +1,7 @@
 #include "frontend/AppSettings.h"
 #include "frontend/FileList.h"
 #include "platform/win32/ListView.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "tests/ScopedEnv.h"
 
 #include <gtest/gtest.h>

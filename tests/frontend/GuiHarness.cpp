@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "frontend/DialogTemplate.h"
+#include "tests/support/OutsidePrograms.h"
 
 namespace {
 
@@ -134,39 +135,32 @@ void ExpectScreenshotOf(wxWindow* window, const std::string& title, const std::s
 }
 
 std::string Capture(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
+    return RunProgram({"/bin/sh", "-c", command}, ErrorOutput::Inherited).output;
 }
 
 std::string Screenshot(const std::string& title, const std::string& name) {
-    std::string id = Capture("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null | head -1");
-    while (!id.empty() && (id.back() == '\n' || id.back() == ' '))
-        id.pop_back();
+    std::string ids =
+        RunProgram({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}, ErrorOutput::Discarded).output;
+    std::string id = ids.substr(0, ids.find_first_of("\n "));
     if (id.empty())
         return "";
     std::string path = std::string(GUI_SCREENSHOT_DIR) + "/" + name + ".png";
-    if (system(("import -window " + id + " '" + path + "' 2>/dev/null").c_str()) != 0)
+    if (RunProgram({"import", "-window", id, path}, ErrorOutput::Discarded).status != 0)
         return "";
     return path;
 }
 
 std::string ScreenshotOfScreen(const std::string& name) {
     std::string path = std::string(GUI_SCREENSHOT_DIR) + "/" + name + ".png";
-    if (system(("import -window root '" + path + "' 2>/dev/null").c_str()) != 0)
+    if (RunProgram({"import", "-window", "root", path}, ErrorOutput::Discarded).status != 0)
         return "";
     return path;
 }
 
 ImageFacts ReadImageFacts(const std::string& path) {
     ImageFacts facts;
-    std::istringstream in(Capture("identify -format '%w %h %[fx:standard_deviation]' '" + path + "' 2>/dev/null"));
+    std::istringstream in(
+        RunProgram({"identify", "-format", "%w %h %[fx:standard_deviation]", path}, ErrorOutput::Discarded).output);
     in >> facts.width >> facts.height >> facts.deviation;
     return facts;
 }

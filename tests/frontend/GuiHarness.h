@@ -93,5 +93,6 @@ struct ImageFacts {
 // Size and spread of the pixels, as ImageMagick's identify reads them.
 ImageFacts ReadImageFacts(const std::string& path);
 
-// Runs a shell command and returns its standard output.
+// Runs a shell command line and returns its standard output; each path in
+// it goes through ShellQuote.
 std::string Capture(const std::string& command);

@@ -12,7 +12,7 @@
 #include <wx/uiaction.h>
 
 #include "../ScopedEnv.h"
-#include "../engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "MainWindowFixture.h"
 #include "frontend/AppSettings.h"
 #include "frontend/DialogTemplate.h"

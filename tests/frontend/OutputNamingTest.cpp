@@ -1,6 +1,6 @@
 #include "frontend/OutputNaming.h"
 #include "tests/ScopedEnv.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 
 #include <gtest/gtest.h>
 

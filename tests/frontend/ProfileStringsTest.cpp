@@ -1,5 +1,5 @@
 #include "platform/win32/registry/ProfileStrings.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "tests/frontend/FileText.h"
 #include "tests/ScopedEnv.h"
 

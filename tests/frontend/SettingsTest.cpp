@@ -1,7 +1,7 @@
 #include "frontend/AppSettings.h"
 #include "platform/win32/registry/RegistryHive.h"
 #include "platform/win32/registry/SharedFile.h"
-#include "tests/engine/PdfMaker.h"
+#include "tests/support/PdfMaker.h"
 #include "tests/frontend/FileOpens.h"
 #include "tests/frontend/FileText.h"
 #include "tests/frontend/HostileHives.h"

@@ -259,8 +259,8 @@ TEST(IcoMultiImage, TwoImagesThroughOneObject)
     EXPECT_TRUE(Has(report, "16 by 16")) << report;
     EXPECT_TRUE(Has(report, "300 by 24")) << report;
     // PIL warns that the PNG is not the 256 x 256 the entry's zeros stand for.
-    ToolRun sizes = RunTool("/usr/bin/python3 -c \"from PIL import Image; "
-                            "print(sorted(Image.open('" + path + "').info['sizes']))\" 2>/dev/null");
+    ToolRun sizes = RunTool("/usr/bin/python3 -c \"import sys; from PIL import Image; "
+                            "print(sorted(Image.open(sys.argv[1]).info['sizes']))\" " + ShellQuote(path) + " 2>/dev/null");
     EXPECT_EQ(sizes.output, "[(16, 16), (300, 24)]\n");
     remove(path.c_str());
 }

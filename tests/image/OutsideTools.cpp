@@ -2,23 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sstream>
-#include <sys/wait.h>
 #include <utility>
 #include <unistd.h>
 
 ToolRun RunTool(const std::string& command)
 {
-    ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) run.output.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return RunProgram({"/bin/sh", "-c", command}, ErrorOutput::Inherited);
 }
 
 std::string MissingTool(const std::string& program)
@@ -36,7 +26,11 @@ std::string TempPngPath(const std::string& name)
 PilPicture PilDump(const std::string& path, const std::string& options)
 {
     PilPicture picture;
-    ToolRun run = RunTool("/usr/bin/python3 " TEST_SOURCE_DIR "/pil_dump.py '" + path + "' " + options + " 2>&1");
+    std::vector<std::string> command = {"/usr/bin/python3", TEST_SOURCE_DIR "/pil_dump.py", path};
+    std::istringstream flags(options);
+    for (std::string flag; flags >> flag;)
+        command.push_back(flag);
+    ToolRun run = RunProgram(command);
     const std::string& out = run.output;
     size_t newline = out.find('\n');
     if (run.status != 0 || newline == std::string::npos) {

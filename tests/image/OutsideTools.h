@@ -6,13 +6,12 @@
 #include <vector>
 
 #include "image/CxImage.h"
+#include "tests/support/OutsidePrograms.h"
 
-struct ToolRun {
-    int status = -1;     // exit status, -1 when the program could not run
-    std::string output;  // standard output
-};
+using ToolRun = CommandResult;
 
-// Runs a shell command and collects its standard output.
+// Runs a shell command line and collects its standard output; each path in
+// it goes through ShellQuote.
 ToolRun RunTool(const std::string& command);
 
 // Empty when the program is installed, else a message naming it.

@@ -27,7 +27,7 @@ protected:
     static void SetUpTestSuite()
     {
         dir = testing::TempDir() + "tiffdecode_" + std::to_string(getpid()) + "/";
-        std::string setup = "mkdir -p " + dir + " && cd " + dir
+        std::string setup = "mkdir -p " + ShellQuote(dir) + " && cd " + ShellQuote(dir)
             + " && /usr/bin/convert rose: rose.tif"
               " && /usr/bin/convert rose: -colorspace Gray grey.tif"
               " && /usr/bin/convert rose: -monochrome -depth 1 bilevel.tif"
@@ -37,15 +37,17 @@ protected:
         ToolRun run = RunTool(setup + " 2>&1");
         ASSERT_NE(run.output.find("made"), std::string::npos) << run.output;
     }
-    static void TearDownTestSuite() { RunTool("rm -rf " + dir); }
+    static void TearDownTestSuite() { RunTool("rm -rf " + ShellQuote(dir)); }
 
-    // Runs a command in the folder that writes OUT; returns OUT's path.
+    // Runs a command in the folder that writes OUT, a name without spaces
+    // inside it; returns OUT's path.
     static std::string Make(const std::string& command, const std::string& name)
     {
-        std::string out = dir + "case_" + name + ".tif";
-        ToolRun run = RunTool("cd " + dir + " && OUT='" + out + "' && " + command + " 2>&1 && echo made");
+        std::string file = "case_" + name + ".tif";
+        ToolRun run = RunTool("cd " + ShellQuote(dir) + " && OUT=" + ShellQuote(file) + " && " + command +
+                              " 2>&1 && echo made");
         EXPECT_NE(run.output.find("made"), std::string::npos) << command << ": " << run.output;
-        return out;
+        return dir + file;
     }
 };
 std::string TiffDecode::dir;

@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
-struct CommandResult {
-    int status = -1;
-    std::string output;
-};
+#include "tests/support/OutsidePrograms.h"
 
+// Runs a shell command line, for pipelines; each path in it goes through
+// ShellQuote. Standard error is kept with the output.
 CommandResult RunCommand(const std::string& command);
-std::string ShellQuote(const std::string& text);
 
 // POI's description of the file; status 0 when its own copy reads the same,
 // POI warned of nothing, and `file` too takes it for a presentation.

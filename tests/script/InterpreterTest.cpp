@@ -96,6 +96,9 @@ TEST_P(Effects, RecordsCallsInOrder)
     EXPECT_EQ(out.log, c.log);
 }
 
+// The case's name, so the test's listed name stays the same from build to build.
+void PrintTo(const EffectCase& c, std::ostream* os) { *os << c.name; }
+
 INSTANTIATE_TEST_SUITE_P(Programs, Effects, ::testing::ValuesIn(kEffects),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -157,6 +160,8 @@ TEST_P(Errors, ReportNumberLineAndText)
     EXPECT_EQ(out.text, c.text);
     EXPECT_EQ(out.log, c.log);
 }
+
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.name; }
 
 INSTANTIATE_TEST_SUITE_P(Programs, Errors, ::testing::ValuesIn(kErrors),
                          [](const auto& info) { return std::string(info.param.name); });
