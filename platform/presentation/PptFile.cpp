@@ -1,6 +1,7 @@
 #include "platform/presentation/PptFile.h"
 
 #include "platform/presentation/PptRecords.h"
+#include "platform/win32/WriterFiles.h"
 
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-outfile-msole.h>
@@ -16,6 +17,8 @@
 #include <unistd.h>
 
 namespace presentation {
+
+static const WriterFileNames kSaveCopyNames = {".ppt-save-", ""};
 
 // Writes what write hands to its sink into the stream and closes it.
 // A stream longer than its 32-bit size field can say fails.
@@ -119,12 +122,13 @@ std::string SavePptFile(const Presentation& presentation, const std::string& pat
     if (properties.summary.empty() || properties.documentSummary.empty())
         return "cannot save '" + path + "': the document properties could not be written";
     gsf_init();
-    std::string temp = folderOf(path) + "/.ppt-save-XXXXXX";
-    int fd = mkstemp(temp.data());
+    // The copy is the writer's own, ".ppt-save-<pid>-<n>": what a killed
+    // save left in this folder goes with the next save into it.
+    const std::string folder = folderOf(path) + "/";
+    RemoveDeadWritersFiles(folder, "", kSaveCopyNames);
+    std::string temp;
+    int fd = CreateWriterFile(folder, kSaveCopyNames, 0666, temp);
     if (fd < 0) return "cannot create a file in the folder of '" + path + "': " + strerror(errno);
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);  // the permissions a new file gets
     close(fd);
     std::string error = writeCompoundFile(presentation, properties, temp);
     if (error.empty() && rename(temp.c_str(), path.c_str()) != 0) error = strerror(errno);

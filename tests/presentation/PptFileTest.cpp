@@ -11,7 +11,10 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace presentation;
 
@@ -191,6 +194,30 @@ TEST(PptFile, SaveRefusesWhatTheFileCannotHold)
     std::string path = FreshFolder("too-many") + "/out.ppt";
     EXPECT_NE(SavePptFile(p, path), "");
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A save writes its own copy beside the deck and renames it: the copy a
+// killed save left (".ppt-save-<pid>-<n>") goes with the next save into the
+// folder, while a running writer's copy and files of other names stay.
+TEST(PptFile, ASaveRemovesTheCopyAKilledSaveLeft)
+{
+    const std::string folder = FreshFolder("killed-save");
+    pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    ASSERT_GT(dead, 0);
+    ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+    const std::string left = folder + "/.ppt-save-" + std::to_string(dead) + "-77";
+    const std::string running = folder + "/.ppt-save-" + std::to_string(getppid()) + "-78";
+    const std::string others[] = {running, folder + "/.ppt-save-Ab12Cd", folder + "/keep.ppt-save-1-2"};
+    for (const std::string& name : {left, others[0], others[1], others[2]}) std::ofstream(name) << "part";
+    Presentation p;
+    AddSlide(p);
+    ASSERT_EQ(SavePptFile(p, folder + "/out.ppt"), "");
+    EXPECT_FALSE(std::filesystem::exists(left));
+    for (const std::string& name : others) EXPECT_TRUE(std::filesystem::exists(name)) << name;
+    size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) entries += entry.is_regular_file();
+    EXPECT_EQ(entries, 4u) << "the deck and the three others, and no copy of this save";
 }
 
 // Each blip record is its picture's bytes and 25 more. The "Pictures"
