@@ -12,6 +12,7 @@
 #include <wx/uiaction.h>
 
 #include "../ScopedEnv.h"
+#include "tests/support/OutsidePrograms.h"
 #include "tests/support/PdfMaker.h"
 #include "MainWindowFixture.h"
 #include "frontend/AppSettings.h"
@@ -177,7 +178,7 @@ protected:
     }
 
     // The close box, as the window manager sends it.
-    void CloseBox() { ASSERT_EQ(system((std::string(CLOSE_WINDOW_TOOL) + " " + window).c_str()), 0); }
+    void CloseBox() { ASSERT_EQ(RunProgram({CLOSE_WINDOW_TOOL, window}).status, 0); }
 
     void ExpectTheStopShownAtOnce() {
         EXPECT_EQ(RunUntil(*pump, [&] {
