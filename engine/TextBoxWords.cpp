@@ -45,9 +45,14 @@ WordStyle StyleOf(const ScriptWriter* writer, const TextWord* word, float sy)
 
 void AppendWordText(std::string& text, const TextWord* word)
 {
-    for (int i = 0; i < word->getLength(); ++i)
+    AppendWordText(text, word, 0, word->getLength());
+}
+
+void AppendWordText(std::string& text, const TextWord* word, int first, int end)
+{
+    for (int i = first; i < end; ++i)
         text += EscapeChar(*word->getChar(i));
-    if (word->getSpaceAfter())
+    if (end == word->getLength() && word->getSpaceAfter())
         text += ' ';
 }
 

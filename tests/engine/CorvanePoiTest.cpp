@@ -311,6 +311,75 @@ TEST(ConversionReadBack, GlyphsPastEveryPageEdgeStayInTheirOwnBoxes)
     }
 }
 
+// Every word of the slide's boxes, in order, with its colour.
+std::vector<std::pair<std::string, std::string>> ColouredWords(const std::string& slide)
+{
+    std::vector<std::pair<std::string, std::string>> words;
+    for (const StyledRun& run : PoiRuns(slide)) {
+        std::istringstream in(run.text);
+        for (std::string word; in >> word;)
+            words.emplace_back(word, run.colour);
+    }
+    return words;
+}
+
+// A block whose text and style records would pass what a reader takes in
+// one box (4950 runs of their own colour, or 120 000 characters) becomes
+// several boxes, each placed where its lines are, that keep every
+// character and format in order.
+TEST(ConversionReadBack, ABlockTooLargeForOneBoxKeepsEveryCharacterAndFormat)
+{
+    struct Case {
+        const char* name;
+        int lines, words, letters;  // per line, per word
+        bool coloured;              // each word another colour than the last
+        double size;                // points
+    } cases[] = {{"runs", 150, 33, 3, true, 10}, {"characters", 400, 30, 9, false, 5}};
+    const char* const colours[] = {"1 0 0", "0 0 1", "0 1 0"};
+    const char* const hex[] = {"ff0000", "0000ff", "00ff00"};
+    ScratchFolder folder;
+    CorvaneSetup("");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const double width = c.words * (c.letters + 1) * c.size * 0.7 + 100, height = c.lines * c.size * 1.2 + 100;
+        std::ostringstream ps;
+        ps << "%!PS\n<< /PageSize [" << width << " " << height << "] >> setpagedevice\n/Courier findfont " << c.size
+           << " scalefont setfont\n";
+        std::vector<std::pair<std::string, std::string>> expected;
+        for (int line = 0; line < c.lines; ++line) {
+            ps << "50 " << height - 50 - line * c.size * 1.2 << " moveto\n";
+            for (int w = 0; w < c.words; ++w) {
+                std::string word;
+                for (int l = 0; l < c.letters; ++l)
+                    word += char('a' + (line * 7 + w * 3 + l) % 26);
+                const int colour = c.coloured ? (line * c.words + w) % 3 : 0;
+                ps << colours[colour] << " setrgbcolor (" << word << " ) show\n";
+                expected.emplace_back(word, hex[colour]);
+            }
+        }
+        ps << "showpage\n";
+        std::string pdf = MakePdf(folder, c.name, ps.str());
+        std::string out = folder.File(std::string(c.name) + ".ppt");
+        ASSERT_EQ(Corvane(pdf.c_str(), out.c_str(), ""), kCorvaneOk);
+        CommandResult poi = DescribeWithPoi(out);
+        ASSERT_EQ(poi.status, 0) << poi.output.substr(0, 2000);
+        std::string slide = PoiSlide(poi.output, 1);
+        EXPECT_GT(Count(slide, " textbox "), 1u);
+        std::vector<std::pair<std::string, std::string>> found = ColouredWords(slide);
+        EXPECT_EQ(found.size(), expected.size());
+        auto differ = std::mismatch(found.begin(), found.end(), expected.begin(), expected.end());
+        if (differ.first != found.end() || differ.second != expected.end())
+            ADD_FAILURE() << "from word " << differ.first - found.begin() << ": "
+                          << (differ.first != found.end() ? differ.first->first + " " + differ.first->second : "")
+                          << " instead of "
+                          << (differ.second != expected.end() ? differ.second->first + " " + differ.second->second : "");
+        // The boxes follow each other down the page.
+        std::vector<ReadBox> boxes = TextBoxes(slide);
+        for (size_t i = 1; i < boxes.size(); ++i)
+            EXPECT_GT(boxes[i].anchor[1], boxes[i - 1].anchor[1]);
+    }
+}
+
 // Font sizes the application takes run from 1 to 4000. Text smaller than
 // a pixel at the document's resolution (a 3-point footnote in a document
 // that also holds a 14400-point page) keeps its own size, the smallest,
