@@ -6,6 +6,7 @@
 #include <TextOutputDev.h>
 
 #include "engine/TextBoxLayout.h"
+#include "engine/TextBoxWords.h"
 
 namespace {
 
@@ -31,11 +32,14 @@ int Indent(const TextBlock* block, const TextLine* line, int most)
     return std::clamp(LineFirstColumn(line) - BlockStartColumn(block), 0, most);
 }
 
-// A piece's characters, a run, and at a line's start its indent, its
-// paragraph break and the break's run.
+// The first run of a part.
+constexpr Cost kPartStart{0, 1, false};
+
+// A piece's characters, a run when its style is new, and at a line's start
+// its indent, its paragraph break, the break's run and the run after it.
 Cost PieceCost(const TextBlock* block, const WordPiece& piece, int mostIndent)
 {
-    Cost cost{0, 1, false};
+    Cost cost{0, piece.newStyle ? 1 : 0, false};
     for (int i = piece.first; i < piece.end; ++i) {
         const unsigned int code = *piece.word->getChar(i);
         cost.chars += code > 0xFFFF ? 2 : 1;
@@ -44,19 +48,29 @@ Cost PieceCost(const TextBlock* block, const WordPiece& piece, int mostIndent)
     if (piece.end == piece.word->getLength() && piece.word->getSpaceAfter())
         ++cost.chars;
     if (piece.lineStart)
-        cost.Add({Indent(block, piece.line, mostIndent) + 1L, 1, false});
+        cost.Add({Indent(block, piece.line, mostIndent) + 1L, 2, false});
     return cost;
 }
 
-std::vector<WordPiece> Pieces(const TextBlock* block)
+bool SameStyle(const WordStyle& a, const WordStyle& b)
+{
+    return a.size == b.size && a.color == b.color && a.fontName == b.fontName;
+}
+
+std::vector<WordPiece> Pieces(const ScriptWriter* writer, const TextBlock* block, float sy)
 {
     std::vector<WordPiece> pieces;
+    WordStyle last{-1, -1, std::string()};
     for (const TextLine* line = block->getLines(); line; line = line->getNext()) {
         bool lineStart = true;
         for (const TextWord* word = line->getWords(); word; word = word->getNext()) {
+            WordStyle style = StyleOf(writer, word, sy);
+            bool newStyle = !SameStyle(style, last);
+            last = std::move(style);
             for (int first = 0; first < word->getLength() || first == 0; first += kMaxPieceChars) {
-                pieces.push_back({line, word, first, std::min(word->getLength(), first + kMaxPieceChars), lineStart});
-                lineStart = false;
+                const int end = std::min(word->getLength(), first + kMaxPieceChars);
+                pieces.push_back({line, word, first, end, lineStart, newStyle});
+                lineStart = newStyle = false;
             }
         }
     }
@@ -70,10 +84,10 @@ bool WordPiece::lineEnd() const
     return end == word->getLength() && !word->getNext();
 }
 
-bool BlockFitsOneBox(const TextBlock* block)
+bool BlockFitsOneBox(const ScriptWriter* writer, const TextBlock* block, float sy)
 {
-    Cost total;
-    for (const WordPiece& piece : Pieces(block))
+    Cost total = kPartStart;
+    for (const WordPiece& piece : Pieces(writer, block, sy))
         total.Add(PieceCost(block, piece, INT_MAX));
     return total.Bytes() <= kMaxBoxTextBytes;
 }
@@ -81,14 +95,14 @@ bool BlockFitsOneBox(const TextBlock* block)
 // Greedy: the rest of a line joins the part when it fits; a part that
 // cannot take the first line it meets whole takes that line's pieces
 // one by one.
-std::vector<std::vector<WordPiece>> BlockParts(const TextBlock* block)
+std::vector<std::vector<WordPiece>> BlockParts(const ScriptWriter* writer, const TextBlock* block, float sy)
 {
-    const std::vector<WordPiece> pieces = Pieces(block);
+    const std::vector<WordPiece> pieces = Pieces(writer, block, sy);
     std::vector<std::vector<WordPiece>> parts;
     size_t i = 0;
     while (i < pieces.size()) {
         std::vector<WordPiece> part;
-        Cost cost;
+        Cost cost = kPartStart;
         while (i < pieces.size()) {
             size_t lineEnd = i + 1;
             Cost rest = PieceCost(block, pieces[i], kMaxPartIndent);

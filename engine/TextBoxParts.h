@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <vector>
 
+struct ScriptWriter;
 class TextBlock;
 class TextLine;
 class TextWord;
@@ -20,6 +21,7 @@ struct WordPiece {
     const TextWord* word;
     int first, end;
     bool lineStart;
+    bool newStyle;  // the word's style is not the one of the word before
     bool lineEnd() const;  // the last piece of the word and of the line
 };
 
@@ -27,8 +29,8 @@ struct WordPiece {
 constexpr int kMaxPartIndent = 1000;
 
 // Whether the whole block is within kMaxBoxTextBytes, its bytes counted
-// high (every word a run of its own, every line a paragraph).
-bool BlockFitsOneBox(const TextBlock* block);
+// high (every change of style a run, every line a paragraph).
+bool BlockFitsOneBox(const ScriptWriter* writer, const TextBlock* block, float sy);
 
 // The block's pieces, in order, grouped into parts that each fit.
-std::vector<std::vector<WordPiece>> BlockParts(const TextBlock* block);
+std::vector<std::vector<WordPiece>> BlockParts(const ScriptWriter* writer, const TextBlock* block, float sy);

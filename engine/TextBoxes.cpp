@@ -134,8 +134,8 @@ void WriteBlockPart(ScriptWriter* writer, const TextBlock* block, const std::vec
 
 void WriteBlockBox(ScriptWriter* writer, const TextBlock* block, float sx, float sy)
 {
-    if (!BlockFitsOneBox(block)) {
-        for (const std::vector<WordPiece>& part : BlockParts(block))
+    if (!BlockFitsOneBox(writer, block, sy)) {
+        for (const std::vector<WordPiece>& part : BlockParts(writer, block, sy))
             WriteBlockPart(writer, block, part, sx, sy);
         return;
     }
