@@ -44,12 +44,19 @@ int IsTextRotated(const GfxState* state)
     return angle > 10 ? 1 : 0;
 }
 
+// Every occurrence of key, copying the text once however many there are.
 void replaceAll(std::string& text, const std::string& key, const std::string& replacement)
 {
     if (key.empty())
         return;
-    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + replacement.size()))
-        text.replace(at, key.size(), replacement);
+    std::string out;
+    size_t from = 0;
+    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, from)) {
+        out.append(text, from, at - from).append(replacement);
+        from = at + key.size();
+    }
+    out.append(text, from, std::string::npos);
+    text = std::move(out);
 }
 
 std::string PageSeparatorText()

@@ -31,10 +31,31 @@ std::string Trimmed(const std::string& text)
     return text.substr(first, last - first);
 }
 
-void ReplaceAll(std::string& text, const std::string& key, const std::string& replacement)
+char Upper(char c)
 {
-    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + replacement.size()))
-        text.replace(at, key.size(), replacement);
+    return char(std::toupper(static_cast<unsigned char>(c)));
+}
+
+// Upper case, with ";" and "." as ",", "_", "~" and "TO" as "-", and blanks
+// dropped, in one pass. "TO" is read before blanks go, so "T O" stays.
+std::string Separated(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = Upper(text[i]);
+        if (c == 'T' && i + 1 < text.size() && Upper(text[i + 1]) == 'O') {
+            out += '-';
+            ++i;
+        } else if (c == ';' || c == '.') {
+            out += ',';
+        } else if (c == '_' || c == '~') {
+            out += '-';
+        } else if (c != ' ') {
+            out += c;
+        }
+    }
+    return out;
 }
 
 // Reads like atoi (leading white space, a sign, digits, 0 without digits),
@@ -77,14 +98,7 @@ void AppendRange(Expansion& set, const std::string& item, size_t dash)
 
 std::string Normalised(std::string text)
 {
-    for (char& c : text)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    ReplaceAll(text, ";", ",");
-    ReplaceAll(text, ".", ",");
-    ReplaceAll(text, "_", "-");
-    ReplaceAll(text, "~", "-");
-    ReplaceAll(text, "TO", "-");
-    ReplaceAll(text, " ", "");
+    text = Separated(text);
     if (text.empty() || text.back() != ',')
         text += ',';
 

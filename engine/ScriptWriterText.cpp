@@ -28,17 +28,22 @@ std::string Lowered(std::string text)
     return text;
 }
 
-// First pass: the text of every run, and where each run starts.
+// First pass: the text of every run, and where each run starts in the
+// box's text as the application keeps it.
 void WriteRunTexts(ScriptWriter* writer)
 {
     int position = 1;
+    bool afterBreak = false;
     for (TextRun& run : writer->runs) {
         if (run.text == kLineBreak) {
             AppendScriptFormat(writer, "strText = %s\n", kLineBreak);
             run.length = 1;
+            afterBreak = true;
         } else {
             AppendScriptFormat(writer, "strText = unescape(\"%s\")\n", run.text.c_str());
-            run.length = CountEscapedChars(run.text);
+            StoredText stored = StoredEscapedText(run.text, afterBreak);
+            run.length = stored.length;
+            afterBreak = stored.endsInBreak;
         }
         AppendScriptText(kAppendText, writer);
         run.start = position;
@@ -47,6 +52,7 @@ void WriteRunTexts(ScriptWriter* writer)
             AppendScriptFormat(writer, "strText = %s\n", kLineBreak);
             AppendScriptText(kAppendText, writer);
             position += 1;
+            afterBreak = true;
         }
     }
 }
@@ -116,8 +122,10 @@ void FlushTextRuns(ScriptWriter* writer)
     AppendScriptText("'========EndTextBlock\n", writer);
 }
 
+// ppShape is emptied first: should the application refuse the box, the
+// statements after it fail instead of filling the box before.
 void AddTextboxShape(ScriptWriter* writer, int left, int top, int width, int height)
 {
-    AppendScriptFormat(writer, "\nSet ppShape = ppSlide.Shapes.AddTextbox(1,%d,%d,%d,%d)\n", left, top, width,
-                       height);
+    AppendScriptFormat(writer, "\nSet ppShape = Nothing\nSet ppShape = ppSlide.Shapes.AddTextbox(1,%d,%d,%d,%d)\n",
+                       left, top, width, height);
 }

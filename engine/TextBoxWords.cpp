@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include <TextOutputDev.h>
 
@@ -44,29 +45,38 @@ WordStyle StyleOf(const ScriptWriter* writer, const TextWord* word, float sy)
 
 void AppendWordText(std::string& text, const TextWord* word)
 {
-    for (int i = 0; i < word->getLength(); ++i)
+    AppendWordText(text, word, 0, word->getLength());
+}
+
+void AppendWordText(std::string& text, const TextWord* word, int first, int end)
+{
+    for (int i = first; i < end; ++i)
         text += EscapeChar(*word->getChar(i));
-    if (word->getSpaceAfter())
+    if (end == word->getLength() && word->getSpaceAfter())
         text += ' ';
 }
 
 namespace {
 
-// A box's extent cut so that it ends within the largest shape edge: the
-// application refuses a box that ends past it, and the statements after
-// the refused call would then act on the previous box.
-int FittedExtent(int start, int extent)
+// One side of a box held within the shape edges: it starts at -edge or
+// more and ends at edge or less. The application refuses any other box,
+// and the statements after the refused call would then find no box.
+struct Extent {
+    int start, length;
+};
+
+Extent Fitted(int start, int length)
 {
-    if (start > kMaxShapeEdge)
-        return 0;
-    return std::min(extent, kMaxShapeEdge - start);
+    const int64_t end = std::min<int64_t>(int64_t(start) + std::max(length, 0), kMaxShapeEdge);
+    const int fittedStart = std::clamp(start, -kMaxShapeEdge, kMaxShapeEdge);
+    return { fittedStart, int(std::max<int64_t>(end - fittedStart, 0)) };
 }
 
 } // namespace
 
 void WriteBoxShape(ScriptWriter* writer, double xMin, double yMin, double xMax, double yMax, float sx, float sy)
 {
-    const int left = TruncToInt(sx * xMin), top = TruncToInt(sy * yMin);
-    AddTextboxShape(writer, left, top, FittedExtent(left, TruncToInt((xMax - xMin + 50.0) * sx)),
-                    FittedExtent(top, TruncToInt((yMax - yMin) * sy)));
+    const Extent x = Fitted(TruncToInt(sx * xMin), TruncToInt((xMax - xMin + 50.0) * sx));
+    const Extent y = Fitted(TruncToInt(sy * yMin), TruncToInt((yMax - yMin) * sy));
+    AddTextboxShape(writer, x.start, y.start, x.length, y.length);
 }

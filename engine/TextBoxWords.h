@@ -26,7 +26,9 @@ WordStyle StyleOf(const ScriptWriter* writer, const TextWord* word, float sy);
 
 // The word's characters escaped, and one blank when a blank follows it.
 void AppendWordText(std::string& text, const TextWord* word);
+// Characters first to end of the word, and the blank after the last one.
+void AppendWordText(std::string& text, const TextWord* word, int first, int end);
 
-// Left, top, width (50 wider than the box) and height of a text box, the
-// width and height cut so that the box ends within the largest shape edge.
+// Left, top, width (50 wider than the box) and height of a text box, cut
+// to the part that lies within the shape edges on both sides.
 void WriteBoxShape(ScriptWriter* writer, double xMin, double yMin, double xMax, double yMax, float sx, float sy);

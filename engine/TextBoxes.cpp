@@ -9,6 +9,7 @@
 #include <TextOutputDev.h>
 
 #include "engine/TextBoxLayout.h"
+#include "engine/TextBoxParts.h"
 #include "engine/TextBoxWords.h"
 
 namespace {
@@ -29,8 +30,9 @@ void EndRun(ScriptWriter* writer, RunState& state, int lineEnd)
     state.text.clear();
 }
 
-// A word of another style ends the run so far.
-void AddWord(ScriptWriter* writer, RunState& state, const TextWord* word, float sy)
+// A word of another style ends the run so far. Characters first to end of
+// the word join the run.
+void AddWord(ScriptWriter* writer, RunState& state, const TextWord* word, float sy, int first, int end)
 {
     WordStyle style = StyleOf(writer, word, sy);
     if (state.size == -1)
@@ -45,7 +47,12 @@ void AddWord(ScriptWriter* writer, RunState& state, const TextWord* word, float 
     state.size = style.size;
     state.color = style.color;
     state.fontName = style.fontName;
-    AppendWordText(state.text, word);
+    AppendWordText(state.text, word, first, end);
+}
+
+void AddWord(ScriptWriter* writer, RunState& state, const TextWord* word, float sy)
+{
+    AddWord(writer, state, word, sy, 0, word->getLength());
 }
 
 bool IsParagraphBreak(const TextLine* line, const TextLine* next)
@@ -68,8 +75,70 @@ void WriteBlockLine(ScriptWriter* writer, RunState& state, const TextBlock* bloc
         EndRun(writer, state, 1);
 }
 
+struct Box {
+    double xMin, yMin, xMax, yMax;
+    void Add(double x0, double y0, double x1, double y1)
+    {
+        xMin = std::min(xMin, x0), yMin = std::min(yMin, y0);
+        xMax = std::max(xMax, x1), yMax = std::max(yMax, y1);
+    }
+};
+
+// Where the part's characters lie; a part that starts a line starts at the
+// block's left edge, as its indent is counted from there.
+Box PartBox(const TextBlock* block, const std::vector<WordPiece>& part)
+{
+    Box box{INFINITY, INFINITY, -INFINITY, -INFINITY};
+    for (const WordPiece& piece : part) {
+        double x0, y0, x1, y1;
+        if (piece.first == 0 && piece.end == piece.word->getLength()) {
+            piece.word->getBBox(&x0, &y0, &x1, &y1);
+            box.Add(x0, y0, x1, y1);
+            continue;
+        }
+        for (int i = piece.first; i < piece.end; ++i) {
+            piece.word->getCharBBox(i, &x0, &y0, &x1, &y1);
+            box.Add(x0, y0, x1, y1);
+        }
+    }
+    if (!part.empty() && part.front().lineStart) {
+        double x0, y0, x1, y1;
+        block->getBBox(&x0, &y0, &x1, &y1);
+        box.xMin = std::min(box.xMin, x0);
+    }
+    return box;
+}
+
+// One box of a block too large for one: its pieces as WriteBlockBox writes
+// whole lines, the indent held to kMaxPartIndent.
+void WriteBlockPart(ScriptWriter* writer, const TextBlock* block, const std::vector<WordPiece>& part, float sx,
+                    float sy)
+{
+    Box box = PartBox(block, part);
+    WriteBoxShape(writer, box.xMin, box.yMin, box.xMax, box.yMax, sx, sy);
+    RunState state;
+    for (size_t k = 0; k < part.size(); ++k) {
+        const WordPiece& piece = part[k];
+        if (piece.lineStart && state.text.empty())
+            state.text.append(std::size_t(std::clamp(LineFirstColumn(piece.line) - BlockStartColumn(block), 0,
+                                                     kMaxPartIndent)), ' ');
+        AddWord(writer, state, piece.word, sy, piece.first, piece.end);
+        const bool lastOfPart = k + 1 == part.size();
+        if (piece.lineEnd() && !lastOfPart && !state.text.empty() && IsParagraphBreak(piece.line, part[k + 1].line))
+            EndRun(writer, state, 1);
+    }
+    if (!state.text.empty())
+        EndRun(writer, state, 1);
+    FlushTextRuns(writer);
+}
+
 void WriteBlockBox(ScriptWriter* writer, const TextBlock* block, float sx, float sy)
 {
+    if (!BlockFitsOneBox(writer, block, sy)) {
+        for (const std::vector<WordPiece>& part : BlockParts(writer, block, sy))
+            WriteBlockPart(writer, block, part, sx, sy);
+        return;
+    }
     RunState state;
     double xMin, yMin, xMax, yMax;
     block->getBBox(&xMin, &yMin, &xMax, &yMax);

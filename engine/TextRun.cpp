@@ -1,6 +1,6 @@
 #include "engine/TextRun.h"
 
-#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 std::string EscapeChar(unsigned int code)
@@ -21,7 +21,47 @@ std::string EscapeChar(unsigned int code)
     return escaped;
 }
 
+namespace {
+
+// The character code of the escape at text[at] ("%XX" or "%uXXXX"), or -1
+// when none follows the "%".
+long EscapedCode(const std::string& text, std::size_t at)
+{
+    const bool wide = at + 1 < text.size() && text[at + 1] == 'u';
+    const std::size_t digits = wide ? 4 : 2, first = at + (wide ? 2 : 1);
+    if (first + digits > text.size())
+        return -1;
+    long code = 0;
+    for (std::size_t i = first; i < first + digits; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!std::isxdigit(c))
+            return -1;
+        code = code * 16 + (std::isdigit(c) ? c - '0' : std::toupper(c) - 'A' + 10);
+    }
+    return code;
+}
+
+} // namespace
+
+StoredText StoredEscapedText(const std::string& text, bool afterBreak)
+{
+    StoredText stored{0, afterBreak};
+    long previous = afterBreak ? '\r' : -1;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] != '%' && text[at] != ' ')
+            continue;
+        const long code = text[at] == ' ' ? ' ' : EscapedCode(text, at);
+        const bool joins = code == '\n' && previous == '\r';
+        previous = code;
+        if (joins)
+            continue;
+        ++stored.length;
+        stored.endsInBreak = code == '\r' || code == '\n';
+    }
+    return stored;
+}
+
 int CountEscapedChars(const std::string& text)
 {
-    return int(std::count_if(text.begin(), text.end(), [](char c) { return c == '%' || c == ' '; }));
+    return StoredEscapedText(text, false).length;
 }

@@ -22,5 +22,15 @@ inline constexpr const char* kLineBreakRunText = "vbCrLf";
 
 // One character code in the form VBScript's unescape reads back.
 std::string EscapeChar(unsigned int code);
-// Characters an escaped run text stands for: one per "%" and per blank.
+// Characters an escaped run text stands for: one per "%" and per blank,
+// except that CR LF is one paragraph break, as the application stores it.
 int CountEscapedChars(const std::string& text);
+
+// The characters the application keeps of an escaped text appended to a
+// box whose text ends in a paragraph break (afterBreak) or not: CR LF, CR
+// and LF are each one break, and an LF right after a break joins it.
+struct StoredText {
+    int length = 0;
+    bool endsInBreak = false;
+};
+StoredText StoredEscapedText(const std::string& text, bool afterBreak);

@@ -55,8 +55,41 @@ size_t TextBody::length() const
     return std::visit([](const auto& chars) { return chars.size(); }, text_);
 }
 
+// The whole text replaced by itself and more, as "Text = Text & more"
+// does: only the characters after the old ones are stored and normalised,
+// and the runs become the one run they become in the general case.
+bool TextBody::appendInPlace(TextSpan span, const std::u16string& text)
+{
+    const size_t old = length();
+    if (span.start != 0 || span.length != old || text.size() < old) return false;
+    bool same = std::visit([&](const auto& chars) {
+        for (size_t i = 0; i < old; ++i)
+            if (as<char16_t>(chars[i]) != text[i]) return false;
+        return true;
+    }, text_);
+    if (!same) return false;
+    uint32_t format = formatIndexAt(0);
+    // An LF right after a stored paragraph break is that break's CR LF.
+    size_t from = old;
+    if (old > 0 && from < text.size() && text[from] == u'\n' && textOf({old - 1, 1}) == u"\r") ++from;
+    std::u16string added = withParagraphBreaks(text.substr(from));
+    if (isNarrow() && fitsInBytes(added)) {
+        std::string& bytes = std::get<std::string>(text_);
+        for (char16_t c : added) bytes += as<char>(c);
+    } else {
+        if (isNarrow()) text_ = spliced<std::u16string>(narrowText(), {old, 0}, u"");
+        std::get<std::u16string>(text_) += added;
+    }
+    runs_.clear();
+    found_ = {};
+    if (length() > 0) runs_.push_back(TextRun{uint32_t(length()), format});
+    endFormat_ = format;
+    return true;
+}
+
 void TextBody::replace(TextSpan span, const std::u16string& text)
 {
+    if (appendInPlace(span, text)) return;
     bool throughEnd = span.start + span.length == length();
     uint32_t format = formatIndexAt(span.length > 0 || span.start == 0 ? span.start : span.start - 1);
     std::u16string inserted = withParagraphBreaks(text);
@@ -94,31 +127,32 @@ TextSpan TextBody::clip(long start, long length) const
 
 uint32_t TextBody::formatIndexAt(size_t index) const
 {
-    for (const TextRun& run : runs_) {
-        if (index < run.length) return run.format;
-        index -= run.length;
-    }
-    return endFormat_;
+    size_t run = runAt(index).first;
+    return run < runs_.size() ? runs_[run].format : endFormat_;
+}
+
+std::pair<size_t, size_t> TextBody::runAt(size_t at) const
+{
+    RunPosition p = found_.run < runs_.size() && found_.start <= at ? found_ : RunPosition{};
+    while (p.run < runs_.size() && at >= p.start + runs_[p.run].length) p.start += runs_[p.run++].length;
+    if (p.run < runs_.size()) found_ = p;
+    return {p.run, p.start};
 }
 
 size_t TextBody::splitAt(size_t at)
 {
-    size_t i = 0;
-    for (; i < runs_.size() && at > 0; ++i) {
-        if (at < runs_[i].length) {
-            TextRun tail{uint32_t(runs_[i].length - at), runs_[i].format};
-            runs_[i].length = uint32_t(at);
-            runs_.insert(runs_.begin() + long(i) + 1, tail);
-            return i + 1;
-        }
-        at -= runs_[i].length;
-    }
-    assert(at == 0);
-    return i;
+    auto [i, start] = runAt(at);
+    assert(i < runs_.size() || at == start);
+    if (at == start) return i;
+    TextRun tail{uint32_t(start + runs_[i].length - at), runs_[i].format};
+    runs_[i].length = uint32_t(at - start);
+    runs_.insert(runs_.begin() + long(i) + 1, tail);
+    return i + 1;
 }
 
 void TextBody::mergeRuns()
 {
+    found_ = {};
     size_t kept = 0;
     for (const TextRun& run : runs_) {
         if (run.length == 0) continue;
@@ -126,6 +160,19 @@ void TextBody::mergeRuns()
         else runs_[kept++] = run;
     }
     runs_.resize(kept);
+}
+
+void TextBody::mergeRunsAround(size_t first, size_t last, size_t start)
+{
+    const size_t from = first > 0 ? first - 1 : 0, to = std::min(last + 1, runs_.size());
+    const size_t fromStart = first > 0 ? start - runs_[first - 1].length : 0;
+    size_t kept = from;
+    for (size_t i = from; i < to; ++i) {
+        if (kept > from && runs_[kept - 1].format == runs_[i].format) runs_[kept - 1].length += runs_[i].length;
+        else runs_[kept++] = runs_[i];
+    }
+    runs_.erase(runs_.begin() + long(kept), runs_.begin() + long(to));
+    found_ = {from, fromStart};
 }
 
 } // namespace presentation

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -77,7 +78,7 @@ public:
         size_t first = splitAt(span.start), last = splitAt(span.start + span.length);
         for (size_t i = first; i < last; ++i) runs_[i].format = changed(runs_[i].format);
         if (span.start + span.length == length()) endFormat_ = changed(endFormat_);
-        mergeRuns();
+        mergeRunsAround(first, last, span.start);
     }
     // The format that text put into the box takes.
     const CharFormat& endFormat() const { return format(endFormat_); }
@@ -88,16 +89,28 @@ public:
     const CharFormat& format(uint32_t index) const { return formats_->at(index); }
 
 private:
+    bool appendInPlace(TextSpan span, const std::u16string& text);
     uint32_t formatIndexAt(size_t index) const;
+    // The run that holds position at (the number of runs at the end of the
+    // text) and the position it starts at. Looks on from the run found last,
+    // so that finding runs from left to right costs what it passes.
+    std::pair<size_t, size_t> runAt(size_t at) const;
     // Splits the run that holds position at so that a run starts there;
     // returns that run's index (the number of runs at the end of the text).
     size_t splitAt(size_t at);
     void mergeRuns();
+    // Merges the runs first to last, which start at position start, with
+    // each other and their neighbours; the others are merged already.
+    void mergeRunsAround(size_t first, size_t last, size_t start);
 
     std::shared_ptr<CharFormatTable> formats_;
     std::variant<std::string, std::u16string> text_;
     std::vector<TextRun> runs_;
     uint32_t endFormat_ = 0;
+    struct RunPosition {
+        size_t run = 0, start = 0;
+    };
+    mutable RunPosition found_;  // a run and where it starts, or run 0
 };
 
 } // namespace presentation

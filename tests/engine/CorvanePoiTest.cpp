@@ -3,6 +3,8 @@
 // not white, and the page's text in a text box. Calligra converts every
 // deck keeping the same runs of text.
 #include "engine/Corvane.h"
+#include "engine/ScriptHost.h"
+#include "tests/engine/ScopedScriptRunner.h"
 #include "tests/engine/Occurrences.h"
 #include "tests/support/PdfMaker.h"
 #include "tests/presentation/ExternalReaders.h"
@@ -232,6 +234,149 @@ TEST(ConversionReadBack, TextReachingPastALargePageEdgeStaysInItsOwnBox)
         EXPECT_EQ(boxes[0].text.rfind(page.first, 0), 0u) << boxes[0].text;
         EXPECT_EQ(boxes[0].text.find(page.second), std::string::npos) << boxes[0].text;
         EXPECT_EQ(boxes[1].text.rfind(page.second, 0), 0u) << boxes[1].text;
+    }
+}
+
+// The finished program, kept on its way to the script host.
+std::string g_keptProgram;
+
+int KeepAndRun(const char* script)
+{
+    g_keptProgram = script;
+    return RunScript(script);
+}
+
+// The four arguments after the orientation of every AddTextbox call.
+std::vector<std::vector<long>> TextboxArguments(const std::string& program)
+{
+    std::vector<std::vector<long>> boxes;
+    const std::regex call(R"(AddTextbox\(1,(-?\d+),(-?\d+),(-?\d+),(-?\d+)\))");
+    for (std::sregex_iterator it(program.begin(), program.end(), call), end; it != end; ++it)
+        boxes.push_back({std::stol((*it)[1]), std::stol((*it)[2]), std::stol((*it)[3]), std::stol((*it)[4])});
+    return boxes;
+}
+
+// One glyph per page of an A0 page, as large as the page's long side or
+// twice as large, reaching past one of its four edges. Every box must be
+// one the application takes (starting at -4095 or more, ending at 4095 or
+// less), and every glyph must land in its own slide's box: a refused box
+// would send its text into the box of the slide before.
+TEST(ConversionReadBack, GlyphsPastEveryPageEdgeStayInTheirOwnBoxes)
+{
+    struct Edge {
+        const char* name;
+        double x, y;  // the glyph's origin, in glyph sizes from the page's corner or edge
+    };
+    const double width = 2384, height = 3370;
+    const Edge edges[] = {{"left", -0.6, 0.3}, {"top", 0.1, -0.1}, {"right", -0.1, 0.3}, {"bottom", 0.1, 0.1}};
+    std::ostringstream ps;
+    ps << "%!PS\n<< /PageSize [" << width << " " << height << "] >> setpagedevice\n";
+    std::string letters;
+    for (double scale : {1.0, 2.0}) {
+        for (const Edge& edge : edges) {
+            const double size = height * scale;
+            const double x = std::string(edge.name) == "right" ? width + edge.x * size : edge.x * size;
+            const double y = std::string(edge.name) == "top" ? height + edge.y * size : edge.y * size;
+            const char letter = char('A' + letters.size());
+            letters += letter;
+            ps << "/Helvetica findfont " << size << " scalefont setfont " << x << " " << y << " moveto (" << letter
+               << ") show showpage\n";
+        }
+    }
+    ScratchFolder folder;
+    std::string pdf = MakePdf(folder, "edges", ps.str());
+    std::string out = folder.File("edges.ppt");
+    CorvaneSetup("");
+    {
+        ScopedScriptRunner keep(KeepAndRun);
+        ASSERT_EQ(Corvane(pdf.c_str(), out.c_str(), ""), kCorvaneOk);
+    }
+    std::vector<std::vector<long>> arguments = TextboxArguments(g_keptProgram);
+    EXPECT_EQ(arguments.size(), letters.size()) << g_keptProgram;
+    for (const std::vector<long>& box : arguments) {
+        for (int side : {0, 1}) {
+            EXPECT_GE(box[side], -4095) << g_keptProgram;
+            EXPECT_GE(box[side + 2], 0) << g_keptProgram;
+            EXPECT_LE(box[side + 2], 8190) << g_keptProgram;
+            EXPECT_LE(box[side] + box[side + 2], 4095) << g_keptProgram;
+        }
+    }
+    CommandResult poi = DescribeWithPoi(out);
+    ASSERT_EQ(poi.status, 0) << poi.output;
+    for (size_t i = 0; i < letters.size(); ++i) {
+        SCOPED_TRACE(std::string(1, letters[i]));
+        std::vector<ReadBox> boxes = TextBoxes(PoiSlide(poi.output, int(i + 1)));
+        ASSERT_EQ(boxes.size(), 1u) << poi.output;
+        EXPECT_EQ(boxes[0].text, std::string(1, letters[i]) + "\\u000d") << poi.output;
+    }
+}
+
+// Every word of the slide's boxes, in order, with its colour.
+std::vector<std::pair<std::string, std::string>> ColouredWords(const std::string& slide)
+{
+    std::vector<std::pair<std::string, std::string>> words;
+    for (const StyledRun& run : PoiRuns(slide)) {
+        std::istringstream in(run.text);
+        for (std::string word; in >> word;)
+            words.emplace_back(word, run.colour);
+    }
+    return words;
+}
+
+// A block whose text and style records would pass what a reader takes in
+// one box (4950 runs of their own colour, or 120 000 characters) becomes
+// several boxes, each placed where its lines are, that keep every
+// character and format in order.
+TEST(ConversionReadBack, ABlockTooLargeForOneBoxKeepsEveryCharacterAndFormat)
+{
+    struct Case {
+        const char* name;
+        int lines, words, letters;  // per line, per word
+        bool coloured;              // each word another colour than the last
+        double size;                // points
+    } cases[] = {{"runs", 150, 33, 3, true, 10}, {"characters", 400, 30, 9, false, 5}};
+    const char* const colours[] = {"1 0 0", "0 0 1", "0 1 0"};
+    const char* const hex[] = {"ff0000", "0000ff", "00ff00"};
+    ScratchFolder folder;
+    CorvaneSetup("");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const double width = c.words * (c.letters + 1) * c.size * 0.7 + 100, height = c.lines * c.size * 1.2 + 100;
+        std::ostringstream ps;
+        ps << "%!PS\n<< /PageSize [" << width << " " << height << "] >> setpagedevice\n/Courier findfont " << c.size
+           << " scalefont setfont\n";
+        std::vector<std::pair<std::string, std::string>> expected;
+        for (int line = 0; line < c.lines; ++line) {
+            ps << "50 " << height - 50 - line * c.size * 1.2 << " moveto\n";
+            for (int w = 0; w < c.words; ++w) {
+                std::string word;
+                for (int l = 0; l < c.letters; ++l)
+                    word += char('a' + (line * 7 + w * 3 + l) % 26);
+                const int colour = c.coloured ? (line * c.words + w) % 3 : 0;
+                ps << colours[colour] << " setrgbcolor (" << word << " ) show\n";
+                expected.emplace_back(word, hex[colour]);
+            }
+        }
+        ps << "showpage\n";
+        std::string pdf = MakePdf(folder, c.name, ps.str());
+        std::string out = folder.File(std::string(c.name) + ".ppt");
+        ASSERT_EQ(Corvane(pdf.c_str(), out.c_str(), ""), kCorvaneOk);
+        CommandResult poi = DescribeWithPoi(out);
+        ASSERT_EQ(poi.status, 0) << poi.output.substr(0, 2000);
+        std::string slide = PoiSlide(poi.output, 1);
+        EXPECT_GT(Count(slide, " textbox "), 1u);
+        std::vector<std::pair<std::string, std::string>> found = ColouredWords(slide);
+        EXPECT_EQ(found.size(), expected.size());
+        auto differ = std::mismatch(found.begin(), found.end(), expected.begin(), expected.end());
+        if (differ.first != found.end() || differ.second != expected.end())
+            ADD_FAILURE() << "from word " << differ.first - found.begin() << ": "
+                          << (differ.first != found.end() ? differ.first->first + " " + differ.first->second : "")
+                          << " instead of "
+                          << (differ.second != expected.end() ? differ.second->first + " " + differ.second->second : "");
+        // The boxes follow each other down the page.
+        std::vector<ReadBox> boxes = TextBoxes(slide);
+        for (size_t i = 1; i < boxes.size(); ++i)
+            EXPECT_GT(boxes[i].anchor[1], boxes[i - 1].anchor[1]);
     }
 }
 

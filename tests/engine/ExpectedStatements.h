@@ -29,10 +29,10 @@ inline std::string Font(int start, int length, const std::string& face, int size
            "\nppFont.Underline = False\n";
 }
 
-// The statement that opens a text box, in pixels.
+// The statements that open a text box, in pixels.
 inline std::string Box(int left, int top, int width, int height)
 {
-    return "\nSet ppShape = ppSlide.Shapes.AddTextbox(1," + std::to_string(left) + "," + std::to_string(top) + "," +
+    return "\nSet ppShape = Nothing\nSet ppShape = ppSlide.Shapes.AddTextbox(1," + std::to_string(left) + "," + std::to_string(top) + "," +
            std::to_string(width) + "," + std::to_string(height) + ")\n";
 }
 

@@ -46,6 +46,10 @@ const PageRangeCase pageRangeCases[] = {
     {"17,70", ",17,70,", {17}},
     {"1to", ",0,1,", {1}},
     {"5--3", ",-3,-2,-1,0,1,2,3,4,5,", {1, 2, 3, 4, 5}},
+    {"1 T O 3", ",1TO3,", {}},             // "TO" is read before the blanks go
+    {"1TTO3", ",1,2,3,", {1, 2, 3}},        // "T" then "TO"
+    {"2 too", ",0,1,2,", {1, 2}},           // "TO" then "O"
+    {"1to3;5.7_8~9", ",1,2,3,5,7,8,", {1, 2, 3, 5, 7, 8}},
 };
 
 std::vector<int> SelectedPages()

@@ -41,6 +41,34 @@ TEST(CountEscapedChars, CountsEscapesAndBlanks)
     EXPECT_EQ(CountEscapedChars("%u20AC%41"), 2);
     // A surrogate pair is two characters to the presentation application too.
     EXPECT_EQ(CountEscapedChars(EscapeChar(0x1F600)), 2);
+    // CR LF is one paragraph break; CR and LF alone are one each.
+    EXPECT_EQ(CountEscapedChars("%41%0D%0A%42"), 3);
+    EXPECT_EQ(CountEscapedChars("%0A%0D"), 2);
+    EXPECT_EQ(CountEscapedChars("%0A%0A"), 2);
+    EXPECT_EQ(CountEscapedChars("%u000D%u000A"), 1);
+}
+
+TEST(StoredEscapedText, AnLfRightAfterABreakJoinsIt)
+{
+    struct Case {
+        const char* text;
+        bool afterBreak;
+        int length;
+        bool endsInBreak;
+    } cases[] = {
+        {"", false, 0, false},           {"", true, 0, true},
+        {"%41 ", false, 2, false},       {"%41 ", true, 2, false},
+        {"%0A%41", true, 1, false},      {"%0A%41", false, 2, false},
+        {"%0A", true, 0, true},          {"%0D%0A", true, 1, true},
+        {"%41%0D", false, 2, true},      {"%41%0A", false, 2, true},
+        {"%0A%0A", true, 1, true},       {"%0D%0A%0A", false, 2, true},
+        {"%ZZ%0A", true, 2, true},  // "%" without digits stays a "%"
+    };
+    for (const Case& c : cases) {
+        StoredText stored = StoredEscapedText(c.text, c.afterBreak);
+        EXPECT_EQ(stored.length, c.length) << c.text << " " << c.afterBreak;
+        EXPECT_EQ(stored.endsInBreak, c.endsInBreak) << c.text << " " << c.afterBreak;
+    }
 }
 
 class FlushTextRunsTest : public ::testing::Test {

@@ -112,6 +112,51 @@ TEST_F(WriterPoiTest, TextOfType3AndRotatedFonts)
     EXPECT_TRUE(FilesIn(privateTemp.Path()).empty());
 }
 
+// Runs whose text holds CR or LF, written by the writer and run through the
+// script host: the application keeps CR LF as one paragraph break and joins
+// an LF to the break before it, and each run's format must still start at
+// the run's own first character.
+TEST_F(WriterPoiTest, RunsAroundLineBreakCharactersKeepTheirFormats)
+{
+    struct Run {
+        const char* text;
+        int color;
+        int lineEnd;
+    };
+    struct Case {
+        std::vector<Run> runs;
+        std::vector<std::string> expected;  // POI's text and ranges of the box
+    } cases[] = {
+        {{{"%41%0D%0A ", 0x0000FF, 0}, {"%58%59", 0xFF0000, 1}},
+         {"  text \"A\\u000d XY\\u000d\" wrap true", "  chars 0 3 Times New Roman 20.000 b0 i0 u0 ff0000",
+          "  chars 3 2 Times New Roman 20.000 b0 i0 u0 0000ff"}},
+        {{{"%41%0D", 0x0000FF, 0}, {"%0A%42", 0xFF0000, 1}},
+         {"  text \"A\\u000dB\\u000d\" wrap true", "  chars 0 2 Times New Roman 20.000 b0 i0 u0 ff0000",
+          "  chars 2 1 Times New Roman 20.000 b0 i0 u0 0000ff"}},
+        {{{"%41", 0x0000FF, 1}, {"%0A%42%0A", 0xFF0000, 0}, {"%0A%43", 0x00FF00, 1}},
+         {"  text \"A\\u000dB\\u000dC\\u000d\" wrap true", "  chars 0 1 Times New Roman 20.000 b0 i0 u0 ff0000",
+          "  chars 2 2 Times New Roman 20.000 b0 i0 u0 0000ff", "  chars 4 1 Times New Roman 20.000 b0 i0 u0 00ff00"}},
+        {{{"%0A%0A%41", 0x0000FF, 0}, {"%42", 0xFF0000, 1}},
+         {"  text \"\\u000d\\u000dAB\\u000d\" wrap true", "  chars 0 3 Times New Roman 20.000 b0 i0 u0 ff0000",
+          "  chars 3 1 Times New Roman 20.000 b0 i0 u0 0000ff"}},
+    };
+    CoInitialize(nullptr);
+    // "Arial" is no installed face name here: the runs are in the fallback.
+    for (const Case& c : cases) {
+        std::string out = outFolder + "/breaks" + std::to_string(&c - cases) + ".ppt";
+        ScriptWriter* writer = CreateScriptWriter(out.c_str());
+        BeginSlide(writer, 300, 200, 99);
+        AddTextboxShape(writer, 10, 10, 200, 100);
+        for (const Run& run : c.runs)
+            AddTextRun(writer, run.text, 20, run.color, "Arial", 0, 0, 0, run.lineEnd);
+        FlushTextRuns(writer);
+        FinishAndRunScript(writer);
+        CommandResult poi = DescribeWithPoi(out);
+        EXPECT_EQ(poi.status, 0) << poi.output;
+        ExpectInOrder(poi.output, c.expected);
+    }
+}
+
 TEST_F(WriterPoiTest, EveryProgressModeRunsAndSaves)
 {
     CoInitialize(nullptr); // as a conversion does before its program runs

@@ -163,3 +163,74 @@ TEST(TextBody, BodiesOfAPresentationShareOneFormatTable)
     EXPECT_FALSE(second.formatAt(0).italic);
     EXPECT_TRUE(second.endFormat().italic);
 }
+
+// "Text = Text & more", as the generated program fills a box: the body
+// ends as if its whole text had been replaced, an LF right after a stored
+// break joining it.
+TEST(TextBody, AppendingToTheWholeTextIsReplacingIt)
+{
+    struct Case {
+        std::u16string first, more, text;
+        bool narrow;
+    } cases[] = {
+        {u"A\n", u"\nB", u"A\rB", true},        {u"A\r", u"\r\nB", u"A\r\rB", true},
+        {u"A", u"\n\nB", u"A\r\rB", true},      {u"ab", u"\u20AC", u"ab\u20AC", false},
+        {u"\u20AC", u"c", u"\u20ACc", false},  {u"", u"\nx", u"\rx", true},
+        {u"\u00E9", u"\u00FF", u"\u00E9\u00FF", true},
+    };
+    for (const Case& c : cases) {
+        TextBody body;
+        body.setText(c.first);
+        body.change(body.clip(1, 1), [](auto& f) { f.size = 30; });
+        body.change(body.clip(2, 99), [](auto& f) { f.bold = true; });
+        body.setText(body.text() + c.more);
+        EXPECT_EQ(body.text(), c.text);
+        EXPECT_EQ(body.isNarrow(), c.narrow);
+        // One run in the format of the first character, as any replacement of the whole text gives.
+        ASSERT_EQ(body.runs().size(), 1u);
+        EXPECT_EQ(body.runs()[0].length, c.text.size());
+        EXPECT_EQ(body.endFormatIndex(), body.runs()[0].format);
+        EXPECT_EQ(body.formatAt(0).size, 30);
+        EXPECT_EQ(body.formatAt(0).bold, c.first.empty());  // both changes went to the end format
+    }
+}
+
+// Format changes and replacements in an order that goes back and forth
+// give every character the format a plain per-character model gives.
+TEST(TextBody, ChangesBackAndForthMatchAModelOfEveryCharacter)
+{
+    TextBody body;
+    body.setText(u"abcdefghijklmnopqrstuvwxyz");
+    std::vector<int> sizes(27, 18);  // the characters', then the end format's
+    struct Step {
+        long start, length;
+        int size;           // a format change to this size, or
+        const char16_t* text;  // a replacement by this text
+    } steps[] = {
+        {5, 3, 20, nullptr},  {1, 2, 21, nullptr},  {20, 10, 22, nullptr}, {3, 9, 23, nullptr},
+        {6, 1, 24, nullptr},  {2, 0, 0, u"XY"},     {26, 3, 25, nullptr},  {1, 28, 26, nullptr},
+        {10, 4, 27, nullptr}, {12, 2, 0, u"Q"},     {9, 6, 28, nullptr},   {4, 1, 29, nullptr},
+        {1, 0, 0, u"zz"},     {15, 99, 30, nullptr}, {3, 3, 0, u""},        {2, 5, 31, nullptr},
+    };
+    for (const Step& step : steps) {
+        auto span = body.clip(step.start, step.length);
+        if (step.text) {
+            std::u16string text(step.text);
+            size_t from = span.length > 0 || span.start == 0 ? span.start : span.start - 1;
+            int size = sizes[from];
+            bool throughEnd = span.start + span.length == body.length();
+            sizes.erase(sizes.begin() + long(span.start), sizes.begin() + long(span.start + span.length));
+            sizes.insert(sizes.begin() + long(span.start), text.size(), size);
+            if (throughEnd) sizes.back() = size;
+            body.replace(span, text);
+        } else {
+            for (size_t i = span.start; i < span.start + span.length; ++i) sizes[i] = step.size;
+            if (span.start + span.length == body.length()) sizes.back() = step.size;
+            body.change(span, [&](auto& f) { f.size = step.size; });
+        }
+        ASSERT_EQ(body.length() + 1, sizes.size());
+        for (size_t i = 0; i < body.length(); ++i) EXPECT_EQ(body.formatAt(i).size, sizes[i]) << i;
+        EXPECT_EQ(body.endFormat().size, sizes.back());
+        for (size_t i = 1; i < body.runs().size(); ++i) EXPECT_NE(body.runs()[i - 1].format, body.runs()[i].format);
+    }
+}
