@@ -17,6 +17,7 @@
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include "../ScopedEnv.h"
 #include "MainWindowFixture.h"
@@ -303,12 +304,19 @@ TEST_F(SettingsAndAboutTest, ARefusedSaveIsToldOnceAndTheForeignFileStays) {
     OpenDialog();
     ASSERT_TRUE(shell.boxes.empty()) << "a start that saves nothing tells nothing";
     wxWindow* sheetShown = nullptr;
+    // OK is clicked as a user clicks it: the pointer moved onto the button,
+    // then pressed.
+    wxUIActionSimulator user;
     auto okWithPassword = [&](const char* password) {
         InModalDialog({[&, password](wxDialog* sheet) {
-            sheetShown = sheet;
-            Type(sheet, IDC_PASSWORD, password);
-            PostCommand(sheet, wxID_OK);
-        }});
+                           sheetShown = sheet;
+                           Type(sheet, IDC_PASSWORD, password);
+                       },
+                       [&](wxDialog* sheet) {
+                           wxWindow* ok = sheet->FindWindow(wxID_OK);
+                           user.MouseMove(ok->GetScreenRect().GetPosition() + ok->GetSize() / 2);
+                       },
+                       [&](wxDialog*) { user.MouseClick(); }});
         Click(IDC_SETTINGS);
         ASSERT_EQ(RunUntil(*pump, [] { return wxTopLevelWindows.size() == 1; }), kConditionMet);
     };
