@@ -16,6 +16,7 @@
 #include <fstream>
 #include <regex>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -118,6 +119,7 @@ Load StartLoad(const std::string& tmp, const char* role)
     std::fflush(stdout);
     load.pid = fork();
     if (load.pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives the test, however it ends
         close(out[0]);
         dup2(out[1], STDOUT_FILENO);
         setenv("TMPDIR", tmp.c_str(), 1);
@@ -133,7 +135,7 @@ Load StartLoad(const std::string& tmp, const char* role)
         printed.append(buffer, size_t(n));
     close(out[0]);
     std::smatch made;
-    if (std::regex_search(printed, made, std::regex("\nready (\\S+) (\\S+)\nend\n"))) {
+    if (std::regex_search(printed, made, std::regex("\nready\n([^\n]+)\n([^\n]+)\nend\n"))) {
         load.folder = made[1];
         load.picture = made[2];
     }
@@ -150,7 +152,7 @@ void DoLoadRole(const std::string& role)
         MakeTempFileName(sizeof picture, picture, ".png") == 0)
         _exit(1);
     std::ofstream(picture, std::ios::binary) << "picture";
-    std::printf("\nready %s %s\nend\n", g_tempFolder.Text().c_str(), picture);
+    std::printf("\nready\n%s\n%s\nend\n", g_tempFolder.Text().c_str(), picture); // paths may hold blanks
     std::fflush(stdout);
     for (;;)
         pause();
