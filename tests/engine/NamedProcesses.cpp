@@ -3,6 +3,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -82,6 +83,7 @@ bool IdleProcesses::Start(size_t count)
         if (pid < 0)
             return false;
         if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL); // ends with the test, even one that crashes
             for (;;)
                 pause();
         }
