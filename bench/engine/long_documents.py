@@ -31,23 +31,33 @@ def run(command):
     return done.stdout.strip()
 
 
-def main():
+def convert_each(default_counts, label, make, describe=None):
+    """For each count on the command line (else the defaults): makes its PDF
+    with make(path, count), converts it, and runs its program alone;
+    describe(program text) adds a line of its own."""
     here = os.path.dirname(os.path.abspath(__file__))
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "..", "build"))
-    counts = [int(a) for a in sys.argv[2:]] or [250, 1000]
+    counts = [int(a) for a in sys.argv[2:]] or default_counts
     convert = os.path.join(build, "bench", "engine", "ConversionMemory")
     alone = os.path.join(build, "bench", "script", "ProgramMemory")
     for tool in (convert, alone):
         if not os.path.exists(tool):
             sys.exit("no %s (configure with -DCORVANE_BENCH=ON and build)" % tool)
-    with tempfile.TemporaryDirectory(prefix="long-documents-") as folder:
-        for pages in counts:
-            pdf = os.path.join(folder, "%d.pdf" % pages)
-            kept = os.path.join(folder, "program-%d" % pages)
-            make_pdf(pdf, pages, draw_page)
-            print("%d pages" % pages)
-            print("  conversion:   " + run([convert, pdf, os.path.join(folder, "%d.ppt" % pages), kept]))
+    with tempfile.TemporaryDirectory(prefix="bench-") as folder:
+        for count in counts:
+            pdf = os.path.join(folder, "%d.pdf" % count)
+            kept = os.path.join(folder, "program-%d" % count)
+            make(pdf, count)
+            print(label % count)
+            print("  conversion:   " + run([convert, pdf, os.path.join(folder, "%d.ppt" % count), kept]))
+            if describe:
+                with open(os.path.join(kept, "program.vbs")) as program:
+                    print("  " + describe(program.read()))
             print("  program only: " + run([alone, os.path.join(kept, "program.vbs")]))
+
+
+def main():
+    convert_each([250, 1000], "%d pages", lambda path, pages: make_pdf(path, pages, draw_page))
 
 
 if __name__ == "__main__":

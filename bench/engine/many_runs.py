@@ -7,14 +7,9 @@ generated program alone through the script control.
 For each run count (default 20000) a one-page PDF is made here with cairo:
 lines of short words in one block, each word in another colour than the
 one before, so that every word is a run of its own."""
-import os
-import subprocess
-import sys
-import tempfile
-
 import cairo
 
-from long_documents import run
+from long_documents import convert_each
 
 WORDS_PER_LINE = 100
 
@@ -36,25 +31,8 @@ def make_pdf(path, runs):
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "..", "build"))
-    counts = [int(a) for a in sys.argv[2:]] or [20000]
-    convert = os.path.join(build, "bench", "engine", "ConversionMemory")
-    alone = os.path.join(build, "bench", "script", "ProgramMemory")
-    for tool in (convert, alone):
-        if not os.path.exists(tool):
-            sys.exit("no %s (configure with -DCORVANE_BENCH=ON and build)" % tool)
-    with tempfile.TemporaryDirectory(prefix="many-runs-") as folder:
-        for runs in counts:
-            pdf = os.path.join(folder, "%d.pdf" % runs)
-            kept = os.path.join(folder, "program-%d" % runs)
-            make_pdf(pdf, runs)
-            print("%d runs on one page" % runs)
-            print("  conversion:   " + run([convert, pdf, os.path.join(folder, "%d.ppt" % runs), kept]))
-            with open(os.path.join(kept, "program.vbs")) as program:
-                text = program.read()
-            print("  boxes %d, runs %d" % (text.count("AddTextbox("), text.count("Set ppFont")))
-            print("  program only: " + run([alone, os.path.join(kept, "program.vbs")]))
+    convert_each([20000], "%d runs on one page", make_pdf,
+                 lambda text: "boxes %d, runs %d" % (text.count("AddTextbox("), text.count("Set ppFont")))
 
 
 if __name__ == "__main__":
